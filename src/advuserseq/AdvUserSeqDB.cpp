@@ -1,0 +1,214 @@
+// Reading "AdvUserSeq" into the model, and the deep copies handed to the caller.
+#include "advuserseq/AdvUserSeqDB.h"
+
+#include <algorithm>
+#include <array>
+
+#include "json/JsonValue.h"
+#include "model/TableMemory.h"
+
+namespace vqdf {
+namespace {
+
+using json::Member;
+using json::ReadInt;
+using rapidjson::Value;
+
+constexpr std::array<std::pair<uint32_t, const char*>, 4> kRoleKeys = {{
+    {100, "ControlParameter"},
+    {101, "StatusParameter"},
+    {102, "CheckUserSeqFileValidationParameter"},
+    {103, "LastErrorParameter"},
+}};
+
+// "id" and a text member into the table; the text is read by toText. A later id replaces.
+template <typename ToText>
+bool ReadTable(const Value& list, const char* textKey, std::map<uint32_t, std::wstring>& table,
+               ToText toText) {
+    if (!list.IsArray()) {
+        return false;
+    }
+    for (const Value& element : list.GetArray()) {
+        const auto id = ReadInt(element, "id");
+        const Value& text = Member(element, textKey);
+        if (!id || !text.IsString()) {
+            continue;
+        }
+        table[static_cast<uint32_t>(*id)] = toText(text);
+    }
+    return true;
+}
+
+// Names are read in the thread's 8-bit code page, not decoded as UTF-8.
+bool ReadNameTable(const Value& list, std::map<uint32_t, std::wstring>& table) {
+    return ReadTable(list, "Name", table, [](const Value& text) {
+        return json::CodePageText(text, platform::CodePage::ThreadAnsi);
+    });
+}
+
+// Comments are decoded from UTF-8 whole; the block's field keeps what fits.
+bool ReadCommentTable(const Value& list, std::map<uint32_t, std::wstring>& table) {
+    return ReadTable(list, "contents", table, [](const Value& text) {
+        return platform::MultiByteToWide(platform::CodePage::Utf8, json::StringBytes(text));
+    });
+}
+
+uint32_t ExpansionTypeOf(const std::wstring& text) {
+    if (text == L"input") {
+        return 1;
+    }
+    return text == L"output" ? 2 : 0;
+}
+
+void ReadExpansion(const Value& list, FunctionBlock& block) {
+    if (!list.IsArray() || list.Empty()) {
+        return;
+    }
+    block.ExpansionCount = list.Size();
+    block.Expansion = AllocateZeroed<ExpansionEntry>(list.Size());
+    uint32_t k = 0;
+    for (const Value& element : list.GetArray()) {
+        const Value& type = Member(element, "ExpansionType");
+        if (!type.IsString()) {
+            continue;
+        }
+        const std::wstring text = platform::MultiByteToWide(
+            platform::CodePage::Utf8,
+            json::CutUtf8(json::StringBytes(type), json::kTextBufferBytes));
+        ExpansionEntry& entry = block.Expansion[k++];
+        entry.ExpansionType = ExpansionTypeOf(text);
+        if (const auto ioType = ReadInt(element, "IOTypes::id")) {
+            entry.IOTypeId = static_cast<uint32_t>(*ioType);
+        }
+    }
+}
+
+// An empty or missing list leaves count 0 and a null list.
+void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries) {
+    if (!list.IsArray() || list.Empty()) {
+        return;
+    }
+    count = list.Size();
+    entries = AllocateZeroed<ParamIdEntry>(list.Size());
+    ParamIdEntry* entry = entries;
+    for (const Value& element : list.GetArray()) {
+        if (const auto id = ReadInt(element, "Parameters::id")) {
+            entry->ParamId = static_cast<uint32_t>(*id);
+        }
+        if (const auto ioType = ReadInt(element, "IOTypes::id")) {
+            entry->IOTypeId = static_cast<uint32_t>(*ioType);
+        }
+        if (const auto value = ReadInt(element, "Value")) {
+            entry->Value = *value;
+        }
+        ++entry;
+    }
+}
+
+template <typename T>
+T* CopyArray(const T* source, uint32_t count) {
+    T* copy = new T[count]();
+    if (source != nullptr) {
+        std::copy(source, source + count, copy);
+    }
+    return copy;
+}
+
+void FreeBlockArrays(FunctionBlock& block) {
+    FreeArray(block.Expansion);
+    FreeArray(block.InputParameterIdList);
+    FreeArray(block.OutputParameterIdList);
+}
+
+std::wstring TextOf(const std::map<uint32_t, std::wstring>& table, uint32_t id) {
+    const auto found = table.find(id);
+    return found == table.end() ? std::wstring() : found->second;
+}
+
+}  // namespace
+
+CAdvUserSeqDB::~CAdvUserSeqDB() {
+    for (FunctionBlock& block : blocks_) {
+        FreeBlockArrays(block);
+    }
+}
+
+int32_t CAdvUserSeqDB::LoadAdvUserSeq(const Value& section) {
+    if (section.IsNull()) {
+        return 0;
+    }
+    for (const auto& [role, key] : kRoleKeys) {
+        if (const auto id = ReadInt(Member(section, key), "Parameters::id")) {
+            roles_[role] = *id;
+        }
+    }
+    const bool read = ReadNameTable(Member(section, "BitPinTypes"), bitPinTypes_) &&
+                      ReadNameTable(Member(section, "IOTypes"), ioTypes_) &&
+                      ReadCommentTable(Member(section, "Comments"), comments_) &&
+                      ReadNameTable(Member(section, "Groups"), groups_) &&
+                      ReadFunctionList(Member(section, "FunctionList"));
+    return read ? 1 : 0;
+}
+
+uint32_t CAdvUserSeqDB::GetRole(uint32_t role) { return static_cast<uint32_t>(roles_[role]); }
+
+bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
+    if (!list.IsArray()) {
+        return false;
+    }
+    for (const Value& element : list.GetArray()) {
+        if (Member(element, "Name").IsString()) {
+            blocks_.push_back(ReadFunctionBlock(element));
+        }
+    }
+    return true;
+}
+
+FunctionBlock CAdvUserSeqDB::ReadFunctionBlock(const Value& element) const {
+    FunctionBlock block{};
+    json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
+                                               json::StringBytes(Member(element, "Name"))),
+                     block.Name);
+    const auto group = ReadInt(element, "Groups::id");
+    if (group) {
+        json::StoreUtf16(TextOf(groups_, static_cast<uint32_t>(*group)), block.GroupName);
+    }
+    if (const auto blockId = ReadInt(element, "Blockid")) {
+        block.BlockId =
+            static_cast<uint32_t>(group.value_or(0)) * 100u + static_cast<uint32_t>(*blockId);
+    }
+    ReadExpansion(Member(element, "Expansion"), block);
+    if (const auto type = json::ParseHexText(Member(element, "BlockType"))) {
+        block.BlockType = static_cast<uint16_t>(*type & 0xFFFFu);
+    }
+    ReadParamIdList(Member(element, "InputParameterIdList"), block.InputParamCount,
+                    block.InputParameterIdList);
+    ReadParamIdList(Member(element, "OutputParameterIdList"), block.OutputParamCount,
+                    block.OutputParameterIdList);
+    if (const auto comment = ReadInt(element, "Comments::id")) {
+        json::StoreUtf16(TextOf(comments_, static_cast<uint32_t>(*comment)), block.Comment);
+    }
+    return block;
+}
+
+bool CAdvUserSeqDB::CopyBlocks(std::vector<FunctionBlock*>* out) const {
+    for (const FunctionBlock& block : blocks_) {
+        auto* copy = new FunctionBlock{};
+        copy->BlockId = block.BlockId;
+        copy->BlockType = block.BlockType;
+        copy->ExpansionCount = block.ExpansionCount;
+        copy->InputParamCount = block.InputParamCount;
+        copy->OutputParamCount = block.OutputParamCount;
+        std::copy(std::begin(block.Name), std::end(block.Name), copy->Name);
+        std::copy(std::begin(block.GroupName), std::end(block.GroupName), copy->GroupName);
+        std::copy(std::begin(block.Comment), std::end(block.Comment), copy->Comment);
+        copy->Expansion = CopyArray(block.Expansion, block.ExpansionCount);
+        copy->InputParameterIdList = CopyArray(block.InputParameterIdList, block.InputParamCount);
+        copy->OutputParameterIdList =
+            CopyArray(block.OutputParameterIdList, block.OutputParamCount);
+        out->push_back(copy);
+    }
+    return !out->empty();
+}
+
+}  // namespace vqdf

@@ -1,0 +1,98 @@
+// The JSON reader's own operations: its tables, titles and units, addresses and release.
+#include "json/DataFileV2.h"
+
+#include "json/TitleFormat.h"
+#include "model/TableMemory.h"
+
+namespace vqdf {
+
+CDataFileV2::~CDataFileV2() { ReleaseTables(); }
+
+int32_t CDataFileV2::GetParamIDS(ParamIdMap* out) {
+    if (paramIds_.empty() || out == nullptr) {
+        return 0;
+    }
+    if (out != &paramIds_) {
+        *out = paramIds_;
+    }
+    return 1;
+}
+
+int32_t CDataFileV2::GetSpecAdvUserSeq(std::vector<FunctionBlock*>* out) {
+    if (out == nullptr) {
+        return 0;
+    }
+    return advUserSeq_.CopyBlocks(out) ? 1 : 0;
+}
+
+// Until "Device" gave the count, it is looked up on every call for as long as it stays 0.
+int32_t CDataFileV2::GetParaStatusNum() {
+    if (paraStatusNum_ == 0) {
+        paraStatusNum_ = FindParamCount(L"Para Status Num");
+    }
+    return paraStatusNum_;
+}
+
+int32_t CDataFileV2::GetParaControlNum() {
+    if (paraControlNum_ == 0) {
+        paraControlNum_ = FindParamCount(L"Para Control Num");
+    }
+    return paraControlNum_;
+}
+
+// The function titles and the trip and warning names point into the message table: they are
+// dropped, not freed. A second call finds only null pointers.
+void CDataFileV2::ReleaseTables() {
+    io_.InputFuncTitles = nullptr;
+    io_.OutputFuncTitles = nullptr;
+    trip_.TripNames = nullptr;
+    trip_.WarnNames = nullptr;
+    FreeOwnedTables();
+}
+
+std::wstring CDataFileV2::BuildTitle(uint32_t titleId, const std::wstring& value) {
+    const auto found = titles_.find(titleId);
+    if (found == titles_.end()) {
+        return {};
+    }
+    const std::wstring& text = found->second;
+    if (text.empty() || value.empty()) {
+        return text;
+    }
+    std::wstring formatted = CParamTitle().FormatTitle(text, value);
+    return formatted.empty() ? text : formatted;
+}
+
+std::wstring CDataFileV2::BuildTitle(uint32_t titleId, int32_t value) {
+    return BuildTitle(titleId, value == -1 ? std::wstring() : std::to_wstring(value));
+}
+
+std::wstring CDataFileV2::BuildUnit(uint32_t unitId) {
+    const auto found = units_.find(unitId);
+    return found == units_.end() ? std::wstring() : found->second;
+}
+
+// Group g, code c: KeypadCommOffset16 + 256 g + c, kept to 16 bits.
+uint32_t CDataFileV2::CommAddress16(uint32_t paramId) const {
+    const auto found = paramIds_.find(paramId);
+    if (found == paramIds_.end()) {
+        return 0;
+    }
+    const ParamLocation& at = found->second;
+    return (at.GroupNum * 256u + static_cast<uint32_t>(device_.KeypadCommOffset16) + at.CodeNum) &
+           0xFFFFu;
+}
+
+// Each code takes two registers: KeypadCommOffset32 + 2 (128 g + c), kept to 16 bits.
+uint32_t CDataFileV2::CommAddress32(uint32_t paramId) const {
+    const auto found = paramIds_.find(paramId);
+    if (found == paramIds_.end()) {
+        return 0;
+    }
+    const ParamLocation& at = found->second;
+    return ((at.GroupNum * 128u + at.CodeNum) * 2u +
+            static_cast<uint32_t>(extend_.KeypadCommOffset32)) &
+           0xFFFFu;
+}
+
+}  // namespace vqdf

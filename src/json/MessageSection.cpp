@@ -1,0 +1,54 @@
+// "Messages": numbered lists of titles that parameters, terminals and trips name by index.
+#include "json/DataFileV2.h"
+#include "json/JsonValue.h"
+#include "model/TableMemory.h"
+
+namespace vqdf {
+
+using json::Member;
+
+bool CDataFileV2::ReadMessages(const Value& section) {
+    if (!section.IsArray()) {
+        return false;
+    }
+    message_.MessageCount = static_cast<int32_t>(section.Size());
+    message_.Messages = AllocateZeroed<MessageInfo>(section.Size());
+    MessageInfo* entry = message_.Messages;
+    for (const Value& element : section.GetArray()) {
+        const Value& titleInfo = Member(element, "TitleInfo");
+        if (titleInfo.IsArray()) {
+            entry->TitleInfoCount = static_cast<int32_t>(titleInfo.Size());
+            entry->TitleInfo = AllocateZeroed<MsgTitle>(titleInfo.Size());
+            MsgTitle* slot = entry->TitleInfo;
+            for (const Value& item : titleInfo.GetArray()) {
+                const std::wstring atValue =
+                    json::CodePageText(Member(item, "AtValue"), platform::CodePage::SystemAnsi);
+                if (const auto titleId = json::ReadInt(item, "Title::id")) {
+                    json::StoreUtf8(BuildTitle(static_cast<uint32_t>(*titleId), atValue),
+                                    slot->Title);
+                }
+                ++slot;
+            }
+        }
+        ++entry;
+    }
+    return true;
+}
+
+// The record shares the message's title storage; ids compare as unsigned 32-bit numbers, so a
+// negative id is out of range and gives a count of 0.
+void CDataFileV2::MessageReference(const Value& object, int32_t& count, MsgTitle*& titles) const {
+    const auto id = json::ReadInt(object, "Message::id");
+    if (!id) {
+        return;
+    }
+    const auto index = static_cast<uint32_t>(*id);
+    if (message_.Messages != nullptr && index < static_cast<uint32_t>(message_.MessageCount)) {
+        count = message_.Messages[index].TitleInfoCount;
+        titles = message_.Messages[index].TitleInfo;
+        return;
+    }
+    count = 0;
+}
+
+}  // namespace vqdf

@@ -1,0 +1,99 @@
+// "Trips": the status values defined once in "StatusInfo" and listed by id for the current trip
+// and the current warning.
+#include <algorithm>
+#include <cstring>
+
+#include "json/DataFileV2.h"
+#include "json/JsonValue.h"
+#include "model/FixedText.h"
+#include "model/TableMemory.h"
+
+namespace vqdf {
+namespace {
+
+using json::Member;
+using json::ReadIntInto;
+
+// A status title is stored without terminator; in a slot it is terminated, so it keeps at most
+// one byte less than the field.
+template <std::size_t From, std::size_t To>
+void CopyTerminated(const char (&from)[From], char (&to)[To]) {
+    const std::string_view text = FieldText(from);
+    const std::size_t length = std::min(text.size(), To - 1);
+    std::memcpy(to, text.data(), length);
+    to[length] = '\0';
+}
+
+}  // namespace
+
+bool CDataFileV2::ReadStatusInfo(const Value& section) {
+    statusTable_.clear();
+    if (!section.IsArray()) {
+        return false;
+    }
+    for (const Value& element : section.GetArray()) {
+        StatusRecord record;
+        const uint32_t id = static_cast<uint32_t>(json::ReadInt(element, "id").value_or(0));
+        const std::wstring atValue =
+            json::CodePageText(Member(element, "AtValue"), platform::CodePage::SystemAnsi);
+        if (const auto titleId = json::ReadInt(element, "Title::id")) {
+            json::StoreCodePage(BuildTitle(static_cast<uint32_t>(*titleId), atValue), record.Title);
+        }
+        ReadIntInto(element, "DataType", record.DataType);
+        ReadIntInto(element, "Point16", record.Point16);
+        if (const auto unitId = json::ReadInt(element, "Unit::id")) {
+            json::StoreUtf8(BuildUnit(static_cast<uint32_t>(*unitId)), record.Unit);
+        }
+        statusTable_[id] = record;
+    }
+    return true;
+}
+
+// One half of TripSpec. Address elements that are not strings take no entry, so the entries at
+// the end stay 0 while the count stays the array's length.
+void CDataFileV2::ReadTripHalf(const Value& half, const char* firstAddrKey, const char* addrKey,
+                               int32_t& firstAddr, int32_t& addrCount, int32_t*& addrs,
+                               int32_t& statusCount, StatusInfoData*& statusData,
+                               int32_t& nameCount, MsgTitle*& names) {
+    json::ReadHexInto(half, firstAddrKey, firstAddr);
+    const Value& addrList = Member(half, addrKey);
+    if (addrList.IsArray()) {
+        addrCount = static_cast<int32_t>(addrList.Size());
+        addrs = AllocateZeroed<int32_t>(addrList.Size());
+        int32_t* entry = addrs;
+        for (const Value& element : addrList.GetArray()) {
+            if (const auto value = json::ParseHexText(element)) {
+                *entry++ = static_cast<int32_t>(*value);
+            }
+        }
+    }
+    const Value& statusList = Member(half, "StatusInfoData");
+    if (statusList.IsArray()) {
+        statusCount = static_cast<int32_t>(statusList.Size());
+        statusData = AllocateZeroed<StatusInfoData>(statusList.Size());
+        ReadStatusInfoData(statusList, statusData);
+    }
+    MessageReference(half, nameCount, names);
+}
+
+void CDataFileV2::ReadStatusInfoData(const Value& list, StatusInfoData* slots) const {
+    for (const Value& element : list.GetArray()) {
+        StatusInfoData& slot = *slots++;
+        const auto statusId = json::ReadInt(element, "StatusInfo::id");
+        if (!statusId || *statusId == -1) {
+            continue;
+        }
+        const auto found = statusTable_.find(static_cast<uint32_t>(*statusId));
+        if (found == statusTable_.end()) {
+            continue;
+        }
+        json::ReadHexInto(element, "CommAddr", slot.CommAddr);
+        const StatusRecord& record = found->second;
+        CopyTerminated(record.Title, slot.Title);
+        slot.DataType = record.DataType;
+        slot.Point16 = record.Point16;
+        CopyTerminated(record.Unit, slot.Unit);
+    }
+}
+
+}  // namespace vqdf

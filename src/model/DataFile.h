@@ -1,0 +1,70 @@
+// The interface of one loaded data file and the base that both readers share: the path and the
+// seven records that every format fills.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/RecordLayout.h"
+#include "vqDataFileReader.h"
+
+namespace vqdf {
+
+// Twenty operations in a fixed slot order; both readers implement them.
+class IDataFile {
+public:
+    virtual ~IDataFile() = default;
+    virtual uint32_t Load(const std::wstring& path);
+    virtual std::wstring GetFilePath() const = 0;
+    virtual void SetFilePath(const std::wstring& path) = 0;
+    virtual DeviceInfo* GetDeviceInfo() = 0;
+    virtual IOSpec* GetIOSpec() = 0;
+    virtual TripSpec* GetTripSpec() = 0;
+    virtual MessageSpec* GetMessageSpec() = 0;
+    virtual CommonSpec* GetCommonSpec() = 0;
+    virtual ParaSpec* GetParaSpec() = 0;
+    virtual InitOrder* GetInitOrder() = 0;
+    virtual SpecialParamMap* GetSpecialParameter() = 0;
+    virtual ExtendSpec* GetExtendSpec() = 0;
+    virtual int32_t GetParamIDS(ParamIdMap* out) = 0;
+    virtual int32_t GetSpecAdvUserSeq(std::vector<FunctionBlock*>* out) = 0;
+    virtual int32_t HasReservedCount() = 0;
+    virtual int32_t GetReservedCount() = 0;
+    virtual int32_t GetParaStatusNum() = 0;
+    virtual int32_t GetParaControlNum() = 0;
+    virtual void ReleaseTables() = 0;
+};
+
+// The path and the shared records; slots 2 to 10 are served here for both formats.
+class CDataFileBase : public IDataFile {
+public:
+    std::wstring GetFilePath() const override { return path_; }
+    void SetFilePath(const std::wstring& path) override { path_ = path; }
+    DeviceInfo* GetDeviceInfo() override { return &device_; }
+    IOSpec* GetIOSpec() override { return &io_; }
+    TripSpec* GetTripSpec() override { return &trip_; }
+    MessageSpec* GetMessageSpec() override { return &message_; }
+    CommonSpec* GetCommonSpec() override { return &common_; }
+    ParaSpec* GetParaSpec() override { return &para_; }
+    InitOrder* GetInitOrder() override { return &initOrder_; }
+
+    // The Max of the first parameter whose title contains the text, group by group; a hit whose
+    // Max is 0 lets the search go on with the next group.
+    int32_t FindParamCount(const std::wstring& text);
+
+protected:
+    // Frees every table array but the four lists of names, whose owner differs by format.
+    void FreeOwnedTables();
+
+    std::wstring path_;
+    DeviceInfo device_{};
+    IOSpec io_{};
+    TripSpec trip_{};
+    MessageSpec message_{};
+    CommonSpec common_{};
+    ParaSpec para_{};
+    InitOrder initOrder_{};
+};
+
+}  // namespace vqdf

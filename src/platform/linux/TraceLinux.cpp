@@ -1,0 +1,39 @@
+// The trace channel on Linux is syslog at debug level: silent unless someone listens.
+#include <syslog.h>
+
+#include <chrono>
+#include <utility>
+
+#include "platform/CodePage.h"
+#include "platform/Trace.h"
+
+namespace vqdf::platform {
+namespace {
+
+TraceSink& Sink() {
+    static TraceSink sink;
+    return sink;
+}
+
+}  // namespace
+
+void WriteTrace(const std::wstring& line) {
+    if (Sink()) {
+        Sink()(line);
+        return;
+    }
+    syslog(LOG_DEBUG, "%s", WideToMultiByte(CodePage::Utf8, line).c_str());
+}
+
+void SetTraceSink(TraceSink sink) { Sink() = std::move(sink); }
+
+// A steady clock counted in ticks of 100 ns.
+uint64_t ReadPerformanceCounter() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() /
+                                 100);
+}
+
+uint64_t PerformanceFrequency() { return 10'000'000; }
+
+}  // namespace vqdf::platform
