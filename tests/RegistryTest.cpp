@@ -1,0 +1,188 @@
+// The registry's rules: keys, reader choice, load once, failed loads, the recent-version search
+// and the release at unload.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "FakeDataFile.h"
+#include "registry/DataFileRegistry.h"
+
+namespace vqdf {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::FakeFactory;
+using testing::ReaderLog;
+
+struct KeyCase {
+    std::wstring model;
+    std::wstring version;
+    std::wstring key;
+};
+
+TEST(Registry, MakeKey_JoinsModelAndVersionWithDotsTurnedToUnderscores) {
+    const KeyCase cases[] = {
+        {L"M1", L"1.05", L"M1_1_05"},
+        {L"A.B", L"1.05", L"A.B_1_05"},
+        {L"M1", L"1_05", L"M1_1_05"},
+        {L"M1", L"1.2.3", L"M1_1_2_3"},
+        {L"", L"1.05", L""},
+        {L"M1", L"", L""},
+        {L"m1", L"01.05", L"m1_01_05"},
+    };
+    for (const KeyCase& c : cases) {
+        EXPECT_EQ(CDataFileRegistry::MakeKey(c.model, c.version), c.key)
+            << c.model << L" " << c.version;
+    }
+}
+
+TEST(Registry, KeyOfPath_TakesTheStemSplitAtItsFirstUnderscore) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"/data/M1_1_05.json", L"M1_1_05"},
+        {L"M1_1_05.json", L"M1_1_05"},
+        {L"/a.b/c_d/M2_2_10.inv", L"M2_2_10"},
+        {L"/data/M1_1.05.json", L"M1_1"},
+        {L"/data/model.json", L""},
+        {L"/data/_1_05.json", L""},
+        {L"/data/M1_.json", L""},
+        {L"/data/M1_1_05", L""},
+        // Only the platform's separator splits directories; a backslash stays in the name here.
+        {L"dir\\M1_1_05.json", L"dir\\M1_1_05"},
+    };
+    for (const auto& [path, key] : cases) {
+        EXPECT_EQ(CDataFileRegistry::KeyOfPath(path), key) << path;
+    }
+}
+
+TEST(Registry, LoadDataFile_ChoosesTheReaderByCaseSensitiveJsonSubstring) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"/d/M1_1_05.json", L"make json /d/M1_1_05.json"},
+        {L"/d/x.json.old/M1_1_05.inv", L"make json /d/x.json.old/M1_1_05.inv"},
+        {L"/d/M1_1_05.JSON", L"make inv /d/M1_1_05.JSON"},
+        {L"/d/M1_1_05.inv", L"make inv /d/M1_1_05.inv"},
+    };
+    for (const auto& [path, made] : cases) {
+        auto log = std::make_shared<ReaderLog>();
+        CDataFileRegistry registry(FakeFactory(log));
+        EXPECT_EQ(registry.SetDataFilePath(path), 0);
+        ASSERT_FALSE(log->events.empty());
+        EXPECT_EQ(log->events.front(), made);
+    }
+}
+
+TEST(Registry, LoadDataFile_ReadsAKeyOnceEvenFromAnotherPath) {
+    auto log = std::make_shared<ReaderLog>();
+    CDataFileRegistry registry(FakeFactory(log));
+    EXPECT_EQ(registry.SetDataFilePath(L"/a/M1_1_05.json"), 0);
+    EXPECT_EQ(registry.SetDataFilePath(L"/b/M1_1_05.inv"), 0);
+    EXPECT_THAT(log->events, ElementsAre(L"make json /a/M1_1_05.json", L"load /a/M1_1_05.json"));
+    EXPECT_EQ(registry.Size(), 1u);
+    EXPECT_NE(registry.FindDataFile(L"M1", L"1.05"), nullptr);
+    EXPECT_EQ(registry.FindDataFile(L"M1", L"1_05"), registry.FindDataFile(L"M1", L"1.05"));
+    EXPECT_EQ(registry.FindDataFile(L"M1", L"01.05"), nullptr);
+}
+
+TEST(Registry, LoadDataFile_FailureReleasesDestroysAndLeavesTheMapAsItWas) {
+    auto log = std::make_shared<ReaderLog>();
+    CDataFileRegistry registry(FakeFactory(log));
+    log->loadSucceeds = false;
+    EXPECT_EQ(registry.SetDataFilePath(L"/a/M1_1_05.json"), 1);
+    EXPECT_THAT(log->events, ElementsAre(L"make json /a/M1_1_05.json", L"load /a/M1_1_05.json",
+                                         L"release", L"destroy"));
+    EXPECT_EQ(registry.Size(), 0u);
+    EXPECT_EQ(registry.FindDataFile(L"M1", L"1.05"), nullptr);
+
+    log->loadSucceeds = true;
+    EXPECT_EQ(registry.SetDataFilePath(L"/a/M1_1_05.json"), 0);
+    EXPECT_NE(registry.FindDataFile(L"M1", L"1.05"), nullptr);
+}
+
+TEST(Registry, SetDataFilePath_StemWithoutUnderscoreRegistersUnderTheEmptyKeyOnce) {
+    auto log = std::make_shared<ReaderLog>();
+    CDataFileRegistry registry(FakeFactory(log));
+    EXPECT_EQ(registry.SetDataFilePath(L"/a/first.json"), 0);
+    EXPECT_EQ(registry.SetDataFilePath(L"/a/second.json"), 0);
+    EXPECT_EQ(registry.Size(), 1u);
+    EXPECT_THAT(log->events, ElementsAre(L"make json /a/first.json", L"load /a/first.json"));
+    EXPECT_EQ(registry.FindDataFile(L"", L""), nullptr);
+}
+
+TEST(Registry, EmptyArgumentsFailWithoutMakingAReader) {
+    auto log = std::make_shared<ReaderLog>();
+    CDataFileRegistry registry(FakeFactory(log));
+    EXPECT_EQ(registry.SetDataFilePath(L""), 1);
+    EXPECT_EQ(registry.SetDataFileVer(L"", L"1.05"), 1);
+    EXPECT_EQ(registry.SetDataFileVer(L"M1", L""), 1);
+    EXPECT_TRUE(log->events.empty());
+}
+
+std::wstring ExecutableDirectory() {
+    char path[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string text(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+    text.erase(text.rfind('/') + 1);
+    return std::wstring(text.begin(), text.end());
+}
+
+TEST(Registry, SetDataFileVer_LooksBesideTheLibraryInDataFileModelKey) {
+    auto log = std::make_shared<ReaderLog>();
+    CDataFileRegistry registry(FakeFactory(log));
+    EXPECT_EQ(registry.SetDataFileVer(L"M1", L"1.05"), 0);
+    EXPECT_EQ(registry.SetDataFileVer(L"A.B", L"1.05"), 0);
+    const std::wstring directory = ExecutableDirectory();
+    EXPECT_THAT(log->events, ElementsAre(L"make inv " + directory + L"DataFile/M1/M1_1_05.inv",
+                                         L"load " + directory + L"DataFile/M1/M1_1_05.inv",
+                                         L"make inv " + directory + L"DataFile/A.B/A.B_1_05.inv",
+                                         L"load " + directory + L"DataFile/A.B/A.B_1_05.inv"));
+    EXPECT_NE(registry.FindDataFile(L"A.B", L"1.05"), nullptr);
+}
+
+struct RecentCase {
+    std::vector<std::wstring> loaded;  // stems of the files loaded by path
+    std::wstring version;
+    int32_t expected;
+};
+
+TEST(Registry, GetRecentDataFileVer_FindsTheNewestMinorStrictlyBelowInTheSameMajor) {
+    const RecentCase cases[] = {
+        {{}, L"1.10", -1},
+        {{L"M1_1_00", L"M1_1_05", L"M1_1_20"}, L"1.10", 5},
+        {{L"M1_1_00", L"M1_1_05", L"M1_1_20"}, L"1.00", -1},
+        {{L"M1_1_05"}, L"1.05", -1},
+        {{L"M1_2_01"}, L"1.10", -1},
+        {{L"M1_1_05"}, L"01.10", 5},
+        {{L"M1_01_05"}, L"01.10", -1},
+        {{L"M1_1_2_3"}, L"1.10", 2},
+        {{L"M1_1_05"}, L"", -1},
+        {{L"M1_1_05", L"M10_1_07"}, L"1.10", 5},
+        {{L"M1_1_05"}, L" 1. 9", 5},
+    };
+    for (const RecentCase& c : cases) {
+        auto log = std::make_shared<ReaderLog>();
+        CDataFileRegistry registry(FakeFactory(log));
+        for (const std::wstring& stem : c.loaded) {
+            ASSERT_EQ(registry.SetDataFilePath(L"/d/" + stem + L".json"), 0);
+        }
+        EXPECT_EQ(registry.GetRecentDataFileVer(L"M1", c.version), c.expected) << c.version;
+    }
+}
+
+TEST(Registry, RemoveAllDataFiles_ReleasesEachReaderBeforeDestroyingIt) {
+    auto log = std::make_shared<ReaderLog>();
+    {
+        CDataFileRegistry registry(FakeFactory(log));
+        registry.SetDataFilePath(L"/d/M1_1_05.json");
+        registry.SetDataFilePath(L"/d/M2_1_05.json");
+        log->events.clear();
+        registry.RemoveAllDataFiles();
+        EXPECT_EQ(registry.Size(), 0u);
+        EXPECT_THAT(log->events, ElementsAre(L"release", L"destroy", L"release", L"destroy"));
+        log->events.clear();
+    }
+    EXPECT_TRUE(log->events.empty());
+}
+
+}  // namespace
+}  // namespace vqdf

@@ -1,0 +1,190 @@
+// The exports as the application object carries them out: lookups, the device copy, the
+// degree-sign rewrite and the out-arguments left alone on failure.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+
+#include "FakeDataFile.h"
+#include "boundary/DataFileReaderApp.h"
+#include "compound/DataFileInfo.h"
+
+namespace vqdf {
+namespace {
+
+using testing::FakeDataFile;
+using testing::FakeFactory;
+using testing::ReaderLog;
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(app.SetDataFilePath(L"/d/M1_1_05.json"), 0);
+        file = static_cast<FakeDataFile*>(app.Registry().FindDataFile(L"M1", L"1.05"));
+        ASSERT_NE(file, nullptr);
+    }
+
+    std::shared_ptr<ReaderLog> log = std::make_shared<ReaderLog>();
+    CvqDataFileReaderApp app{FakeFactory(log)};
+    FakeDataFile* file = nullptr;
+};
+
+TEST_F(AppTest, Getters_ReturnTheRecordsOfTheRegisteredFileOrNull) {
+    EXPECT_EQ(app.GetIOSpec(L"M1", L"1.05"), file->GetIOSpec());
+    EXPECT_EQ(app.GetIOSpec(L"M1", L"1_05"), file->GetIOSpec());
+    EXPECT_EQ(app.GetTripSpec(L"M1", L"1.05"), file->GetTripSpec());
+    EXPECT_EQ(app.GetCommonSpec(L"M1", L"1.05"), file->GetCommonSpec());
+    EXPECT_EQ(app.GetParaSpec(L"M1", L"1.05"), file->GetParaSpec());
+    EXPECT_EQ(app.GetInitOrder(L"M1", L"1.05"), file->GetInitOrder());
+    EXPECT_EQ(app.GetExtendSpec(L"M1", L"1.05"), &file->extend);
+    EXPECT_EQ(app.GetSpecialParameter(L"M1", L"1.05"), &file->special);
+    EXPECT_EQ(app.GetMessageSpec(L"M1", L"1.05"), file->GetMessageSpec());
+
+    EXPECT_EQ(app.GetIOSpec(L"M1", L"01.05"), nullptr);
+    EXPECT_EQ(app.GetIOSpec(nullptr, L"1.05"), nullptr);
+    EXPECT_EQ(app.GetParaSpec(L"M1", nullptr), nullptr);
+    EXPECT_EQ(app.GetSpecialParameter(L"M2", L"1.05"), nullptr);
+    EXPECT_EQ(app.SetDataFilePath(nullptr), 1);
+    EXPECT_EQ(app.SetDataFileVer(nullptr, L"1.05"), 1);
+    EXPECT_EQ(app.GetRecentDataFileVer(nullptr, nullptr), -1);
+}
+
+TEST_F(AppTest, GetDeviceInfo_CopiesExactlyTheHundredByteImage) {
+    DeviceInfo& device = file->Device();
+    std::memcpy(device.Model, "VQ-900", 7);
+    device.ParaSaveCommAddr = 0x0F12;
+    int32_t diag[1] = {7};
+    device.DiagNumbers = diag;
+
+    std::array<unsigned char, 120> buffer;
+    buffer.fill(0xAB);
+    EXPECT_EQ(app.GetDeviceInfo(L"M1", L"1.05", buffer.data()), 0);
+    EXPECT_EQ(std::memcmp(buffer.data(), &device, 100), 0);
+    for (std::size_t i = 100; i < buffer.size(); ++i) {
+        EXPECT_EQ(buffer[i], 0xAB) << "byte " << i << " written past the image";
+    }
+    device.DiagNumbers = nullptr;
+
+    buffer.fill(0xCD);
+    EXPECT_EQ(app.GetDeviceInfo(L"M9", L"1.05", buffer.data()), 1);
+    EXPECT_EQ(app.GetDeviceInfo(L"M1", L"1.05", nullptr), 1);
+    EXPECT_TRUE(
+        std::all_of(buffer.begin(), buffer.end(), [](unsigned char b) { return b == 0xCD; }));
+}
+
+TEST_F(AppTest, GetMessageSpec_RewritesDegreePlaceholdersInPlaceOnce) {
+    std::array<MsgTitle, 5> titles{};
+    std::memcpy(titles[0].Title,
+                "\x05"
+                "C",
+                3);
+    std::memcpy(titles[1].Title,
+                "\x05"
+                "F rest of text",
+                15);
+    std::memcpy(titles[2].Title,
+                "\x05"
+                "K",
+                3);
+    std::memcpy(titles[3].Title, "Hz", 3);
+    std::memcpy(titles[4].Title, "\x05", 2);
+    MessageInfo messages[1] = {{5, titles.data()}};
+    file->Messages() = {1, messages};
+
+    MessageSpec* table = app.GetMessageSpec(L"M1", L"1.05");
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(std::memcmp(titles[0].Title,
+                          "\xC2\xB0"
+                          "C\0",
+                          4),
+              0);
+    EXPECT_EQ(std::memcmp(titles[1].Title,
+                          "\xC2\xB0"
+                          "F\0"
+                          "est of text",
+                          15),
+              0);
+    EXPECT_STREQ(titles[2].Title,
+                 "\x05"
+                 "K");
+    EXPECT_STREQ(titles[3].Title, "Hz");
+    EXPECT_STREQ(titles[4].Title, "\x05");
+
+    app.GetMessageSpec(L"M1", L"1.05");
+    EXPECT_EQ(std::memcmp(titles[0].Title,
+                          "\xC2\xB0"
+                          "C\0",
+                          4),
+              0);
+    file->Messages() = {};
+}
+
+TEST_F(AppTest, GetParamIDS_LeavesTheCallersMapAloneWhenNothingIsFound) {
+    file->ids = {{5, {1, 2}}};
+    ParamIdMap mine = {{9, {9, 9}}};
+    app.GetParamIDS(L"M2", L"1.05", &mine);
+    EXPECT_EQ(mine.size(), 1u);
+    EXPECT_EQ(mine.count(9), 1u);
+    app.GetParamIDS(L"M1", L"1.05", nullptr);
+    app.GetParamIDS(L"M1", L"1.05", &mine);
+    EXPECT_EQ(mine.size(), 1u);
+    EXPECT_EQ(mine.count(5), 1u);
+
+    std::vector<FunctionBlock*> blocks(1, nullptr);
+    app.GetSpecAdvUserSeq(L"M2", L"1.05", &blocks);
+    EXPECT_EQ(blocks.size(), 1u);
+}
+
+TEST_F(AppTest, ExitInstance_ReleasesEveryReaderBeforeDestroyingIt) {
+    log->events.clear();
+    app.ExitInstance();
+    EXPECT_THAT(log->events, ::testing::ElementsAre(L"release", L"destroy"));
+    EXPECT_EQ(app.GetIOSpec(L"M1", L"1.05"), nullptr);
+}
+
+TEST(LegacyReader, JsonOnlySlotsAnswerNullOrZeroAndLeaveArgumentsAlone) {
+    CDataFileInfo reader(L"/d/M1_1_05.inv");
+    EXPECT_EQ(reader.GetFilePath(), L"/d/M1_1_05.inv");
+    EXPECT_EQ(reader.GetSpecialParameter(), nullptr);
+    EXPECT_EQ(reader.GetExtendSpec(), nullptr);
+    ParamIdMap ids = {{1, {2, 3}}};
+    EXPECT_EQ(reader.GetParamIDS(&ids), 0);
+    EXPECT_EQ(ids.size(), 1u);
+    std::vector<FunctionBlock*> blocks;
+    EXPECT_EQ(reader.GetSpecAdvUserSeq(&blocks), 0);
+    EXPECT_TRUE(blocks.empty());
+    EXPECT_EQ(reader.HasReservedCount(), 0);
+    EXPECT_EQ(reader.GetReservedCount(), 0);
+    EXPECT_EQ(reader.GetIOSpec()->InputCount, 0);
+    EXPECT_EQ(reader.GetIOSpec()->InputTerminals, nullptr);
+}
+
+// A legacy reader searches its parameter titles for "ParaStatus Num" and "Para Ctrl Num".
+TEST(LegacyReader, ParamCountsComeFromTheMaxOfTheFirstMatchingTitle) {
+    class Filled : public CDataFileInfo {
+    public:
+        Filled() : CDataFileInfo(L"") {
+            para_.GroupCount = 2;
+            para_.Groups = new GroupInfo[2]();
+            para_.Groups[0].ParameterCount = 1;
+            para_.Groups[0].Parameters = new ParamInfo[1]();
+            std::memcpy(para_.Groups[0].Parameters[0].Title, "ParaStatus Num", 15);
+            para_.Groups[1].ParameterCount = 2;
+            para_.Groups[1].Parameters = new ParamInfo[2]();
+            std::memcpy(para_.Groups[1].Parameters[0].Title, "xParaStatus Numx", 17);
+            para_.Groups[1].Parameters[0].Max = 12;
+            std::memcpy(para_.Groups[1].Parameters[1].Title, "Para Ctrl Num", 14);
+            para_.Groups[1].Parameters[1].Max = 4;
+        }
+        ~Filled() override { ReleaseTables(); }
+    };
+    Filled reader;
+    // The first hit has Max 0, so the search goes on with the next group.
+    EXPECT_EQ(reader.GetParaStatusNum(), 12);
+    EXPECT_EQ(reader.GetParaControlNum(), 4);
+    EXPECT_EQ(reader.FindParamCount(L""), 0);
+}
+
+}  // namespace
+}  // namespace vqdf
