@@ -1,0 +1,100 @@
+// Small JSON data files written by the tests: every required section present and empty, so a
+// test states only the sections it is about.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "json/DataFileV2.h"
+
+namespace vqdf::testing {
+
+class JsonFiles {
+public:
+    JsonFiles() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("vqdf_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+                std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+    }
+    ~JsonFiles() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+
+    // Section name to its JSON text; an empty text leaves the section out.
+    std::vector<std::pair<std::string, std::string>> sections = {
+        {"Units", "[]"},
+        {"Messages", "[]"},
+        {"Device", "{}"},
+        {"IO", "{}"},
+        {"ParameterGroups", "[]"},
+        {"CommonParameters", "[]"},
+        {"Trips", "{}"},
+        {"InitOrder", "[]"},
+        {"AdvUserSeq",
+         R"({"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": [], "FunctionList": []})"},
+    };
+    std::string titles = R"({"Titles": []})";
+
+    void Set(const std::string& name, const std::string& text) {
+        for (auto& section : sections) {
+            if (section.first == name) {
+                section.second = text;
+                return;
+            }
+        }
+        sections.emplace_back(name, text);
+    }
+
+    std::string DataText() const {
+        std::string text = "{";
+        for (const auto& [name, value] : sections) {
+            if (value.empty()) {
+                continue;
+            }
+            text += (text.size() > 1 ? ",\n\"" : "\n\"") + name + "\": " + value;
+        }
+        return text + "\n}\n";
+    }
+
+    // Writes the data file and, unless titles is empty, its titles document.
+    std::wstring Write(const std::string& stem = "M1_1_05") const {
+        WriteFile(stem + ".json", DataText());
+        if (!titles.empty()) {
+            WriteFile(stem + "_Title.json", titles);
+        }
+        return (dir_ / (stem + ".json")).wstring();
+    }
+
+    void WriteFile(const std::string& name, const std::string& text) const {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+
+    const std::filesystem::path& Dir() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+};
+
+// Writes the files and loads them into a fresh reader.
+struct Loaded {
+    std::unique_ptr<CDataFileV2> reader = std::make_unique<CDataFileV2>();
+    uint32_t result = 0;
+};
+
+inline Loaded LoadJson(const JsonFiles& files) {
+    Loaded loaded;
+    loaded.result = loaded.reader->Load(files.Write());
+    return loaded;
+}
+
+}  // namespace vqdf::testing

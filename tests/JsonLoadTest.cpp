@@ -1,0 +1,161 @@
+// Loading JSON data files: the two documents, the failure rules of each section, the text tables
+// and the trace line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "JsonFixture.h"
+#include "platform/Trace.h"
+
+namespace vqdf {
+namespace {
+
+using testing::JsonFiles;
+using testing::LoadJson;
+
+// Collects the trace lines of the loads in its scope.
+class TraceCapture {
+public:
+    TraceCapture() {
+        platform::SetTraceSink([this](const std::wstring& line) { lines.push_back(line); });
+    }
+    ~TraceCapture() { platform::SetTraceSink({}); }
+    std::vector<std::wstring> lines;
+};
+
+TEST(JsonLoad, MinimalDocumentLoadsAndStoresItsPath) {
+    JsonFiles files;
+    const std::wstring path = files.Write();
+    CDataFileV2 reader;
+    EXPECT_EQ(reader.GetFilePath(), L"");
+    EXPECT_EQ(reader.Load(path), 1u);
+    EXPECT_EQ(reader.GetFilePath(), path);
+}
+
+TEST(JsonLoad, EachRequiredSectionMissingOrOfTheWrongKindFailsTheLoad) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Units", ""},
+        {"Units", "{}"},
+        {"Messages", ""},
+        {"Messages", "{}"},
+        {"IO", ""},
+        {"IO", "null"},
+        {"IO", "[]"},
+        {"ParameterGroups", ""},
+        {"ParameterGroups", "{}"},
+        {"CommonParameters", ""},
+        {"CommonParameters", "3"},
+        {"Trips", ""},
+        {"Trips", "null"},
+        {"InitOrder", ""},
+        {"InitOrder", "{}"},
+        {"AdvUserSeq", ""},
+        {"AdvUserSeq", "null"},
+        {"AdvUserSeq", R"({"IOTypes": [], "Comments": [], "Groups": [], "FunctionList": []})"},
+        {"AdvUserSeq", R"({"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": []})"},
+        {"AdvUserSeq",
+         R"({"BitPinTypes": [], "IOTypes": [], "Comments": {}, "Groups": [], "FunctionList": []})"},
+    };
+    for (const auto& [section, text] : cases) {
+        JsonFiles files;
+        files.Set(section, text);
+        EXPECT_EQ(LoadJson(files).result, 0u) << section << " = " << text;
+    }
+}
+
+TEST(JsonLoad, DeviceAndSimpleScopeMayBeMissing) {
+    JsonFiles files;
+    files.Set("Device", "");
+    const auto loaded = LoadJson(files);
+    ASSERT_EQ(loaded.result, 1u);
+    const DeviceInfo* device = loaded.reader->GetDeviceInfo();
+    EXPECT_TRUE(std::all_of(reinterpret_cast<const char*>(device),
+                            reinterpret_cast<const char*>(device) + 100,
+                            [](char b) { return b == 0; }));
+    EXPECT_EQ(loaded.reader->GetSpecialParameter()->count(200), 0u);
+}
+
+TEST(JsonLoad, DocumentsThatDoNotParseOrLackTheirTitlesFail) {
+    struct Case {
+        const char* what;
+        std::string data;  // empty: the fixture's document
+        std::string titles;
+    };
+    const Case cases[] = {
+        {"titles document missing", "", ""},
+        {"titles without Titles", "", R"({"Names": []})"},
+        {"Titles not an array", "", R"({"Titles": {}})"},
+        {"titles document does not parse", "", R"({"Titles": [)"},
+        {"byte-order mark", "\xEF\xBB\xBF{}", R"({"Titles": []})"},
+        {"empty file", " ", R"({"Titles": []})"},
+        {"comment", "// note\n{}", R"({"Titles": []})"},
+        {"two roots", "{} {}", R"({"Titles": []})"},
+        {"deep nesting", std::string(100000, '[') + std::string(100000, ']'), R"({"Titles": []})"},
+    };
+    for (const Case& c : cases) {
+        JsonFiles files;
+        files.titles = c.titles;
+        std::wstring path = files.Write();
+        if (!c.data.empty()) {
+            files.WriteFile("M1_1_05.json", c.data);
+        }
+        CDataFileV2 reader;
+        EXPECT_EQ(reader.Load(path), 0u) << c.what;
+    }
+    CDataFileV2 reader;
+    EXPECT_EQ(reader.Load(L""), 0u);
+    EXPECT_EQ(reader.Load(L"/nonexistent/M1_1_05.json"), 0u);
+}
+
+TEST(JsonLoad, TrailingCommaFailsTheLoad) {
+    JsonFiles files;
+    files.Set("Units", R"([{"id": 1, "Text": "Hz"},])");
+    EXPECT_EQ(LoadJson(files).result, 0u);
+}
+
+TEST(JsonLoad, EveryLoadWritesOneTraceLine) {
+    TraceCapture trace;
+    JsonFiles files;
+    EXPECT_EQ(LoadJson(files).result, 1u);
+    CDataFileV2 reader;
+    EXPECT_EQ(reader.Load(L""), 0u);
+    ASSERT_EQ(trace.lines.size(), 2u);
+    for (const std::wstring& line : trace.lines) {
+        const std::string narrow(line.begin(), line.end());
+        EXPECT_THAT(narrow, ::testing::MatchesRegex(": Duration = [0-9]+\\.[0-9]{6}\n"));
+    }
+}
+
+TEST(JsonLoad, TextTablesKeepTheLaterTextTrimAndSkipUnusableElements) {
+    JsonFiles files;
+    files.titles = R"({"Titles": [
+        {"id": 1, "Text": "first"}, {"id": 1, "Text": "  later\t"},
+        {"id": true, "Text": "ignored, id 1 again"}, {"id": 2.0, "Text": "no"},
+        {"id": 3, "Text": 7}, {"id": 4, "Text": "Motor rated current limit 12345"},
+        {"id": 5, "Text": "\u00e9t\u00e9"}]})";
+    files.Set("Units", R"([{"id": 9, "Text": " A "}, {"Text": "no id"}])");
+    const auto loaded = LoadJson(files);
+    ASSERT_EQ(loaded.result, 1u);
+    CDataFileV2& reader = *loaded.reader;
+    EXPECT_EQ(reader.BuildTitle(1, L""), L"ignored, id 1 again");
+    EXPECT_EQ(reader.BuildTitle(2, L""), L"");
+    EXPECT_EQ(reader.BuildTitle(3, L""), L"");
+    EXPECT_EQ(reader.BuildTitle(4, L""), L"Motor rated current limit 123");
+    EXPECT_EQ(reader.BuildTitle(5, L""), L"\u00e9t\u00e9");
+    EXPECT_EQ(reader.BuildUnit(9), L"A");
+    EXPECT_EQ(reader.BuildUnit(0), L"");
+}
+
+TEST(JsonLoad, BuildTitleFormatsOnlyWithAValue) {
+    JsonFiles files;
+    files.titles = R"({"Titles": [{"id": 1, "Text": "Step @@"}]})";
+    const auto loaded = LoadJson(files);
+    ASSERT_EQ(loaded.result, 1u);
+    EXPECT_EQ(loaded.reader->BuildTitle(1, L"5"), L"Step 05");
+    EXPECT_EQ(loaded.reader->BuildTitle(1, L""), L"Step @@");
+    EXPECT_EQ(loaded.reader->BuildTitle(1, 7), L"Step 07");
+    EXPECT_EQ(loaded.reader->BuildTitle(1, -1), L"Step @@");
+    EXPECT_EQ(loaded.reader->BuildTitle(2, L"5"), L"");
+}
+
+}  // namespace
+}  // namespace vqdf
