@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake pkg-config rapidjson-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang-format)
+          libbenchmark-dev clang-format locales)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
@@ -16,6 +16,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
+
+# A locale with a decimal comma, so the tests can show that nothing read or written depends on it.
+locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' || localedef -i de_DE -f UTF-8 de_DE.UTF-8
 
 echo "== formatting"
 git ls-files -- '*.h' '*.cpp' | xargs clang-format --dry-run --Werror

@@ -1,0 +1,148 @@
+// The library as a host uses it: the exported functions of the shared library, serving the
+// example drive. This file sees nothing but the public header.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "vqDataFileReader.h"
+
+namespace {
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+const std::wstring kExample = Wide(VQDF_EXAMPLES_DIR "/M1_1_05.json");
+
+class Exports : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(SetDataFile_Path(kExample.c_str()), 0); }
+};
+
+TEST_F(Exports, ExampleLoadsOnceAndAnswersEveryGetter) {
+    EXPECT_EQ(SetDataFile_Path(kExample.c_str()), 0);
+
+    unsigned char device[100];
+    ASSERT_EQ(GetDeviceInfo(L"M1", L"", L"1.05", device), 0);
+    DeviceInfo info{};
+    std::memcpy(&info, device, sizeof device);
+    EXPECT_STREQ(info.Model, "VQ-400 7.5kW");
+    EXPECT_STREQ(info.DataFileVersion, "1.05");
+    EXPECT_EQ(info.KeypadCommOffset16, 0x1000);
+    EXPECT_EQ(info.ParaSaveCommAddr, 0x03E0);
+
+    const ParaSpec* para = GetParaSpec(L"M1", L"", L"1.05");
+    ASSERT_NE(para, nullptr);
+    ASSERT_EQ(para->GroupCount, 10);
+    int32_t parameters = 0;
+    for (int32_t g = 0; g < para->GroupCount; ++g) {
+        parameters += para->Groups[g].ParameterCount;
+    }
+    EXPECT_EQ(parameters, 303);
+    EXPECT_STREQ(para->Groups[0].Title, "DRV");
+
+    const IOSpec* io = GetIOSpec(L"M1", L"any", L"1.05");
+    ASSERT_NE(io, nullptr);
+    EXPECT_EQ(io->InputCount, 12);
+    EXPECT_EQ(io->InputBasicCount, 8);
+    EXPECT_EQ(std::string(io->InputTerminals[0].Title), "P1");
+    EXPECT_EQ(std::string(io->InputTerminals[11].Title), "EP4");
+    EXPECT_EQ(io->InputTerminals[8].CommAddr, 0x1449);
+
+    const TripSpec* trip = GetTripSpec(L"M1", L"", L"1.05");
+    ASSERT_NE(trip, nullptr);
+    EXPECT_EQ(trip->TripStatusInfoCount, 8);
+    EXPECT_STREQ(trip->TripStatusInfoData[0].Title, "Output Freq");
+    EXPECT_STREQ(trip->TripStatusInfoData[0].Unit, "Hz");
+
+    const InitOrder* order = GetInitOrder(L"M1", L"", L"1.05");
+    ASSERT_NE(order, nullptr);
+    ASSERT_EQ(order->InitOrderCount, 10);
+    EXPECT_EQ(order->InitOrderAddrs[0], 0x100E);
+
+    ParamIdMap ids;
+    GetParamIDS(L"M1", L"1.05", L"", &ids);
+    EXPECT_EQ(ids.size(), 303u);
+
+    std::vector<FunctionBlock*> blocks;
+    GetSpecAdvUserSeq(L"M1", L"1.05", L"", &blocks);
+    ASSERT_EQ(blocks.size(), 20u);
+    EXPECT_EQ(std::u16string(blocks[0]->Name), u"ADD");
+    for (FunctionBlock* block : blocks) {
+        delete[] block->Expansion;
+        delete[] block->InputParameterIdList;
+        delete[] block->OutputParameterIdList;
+        delete block;
+    }
+    EXPECT_EQ(GetExtendSpec(L"M1", L"", L"1.05")->KeypadCommOffset32, 0x2000);
+    EXPECT_EQ(GetCommonSpec(L"M1", L"", L"1.05")->CommonCount, 10);
+}
+
+TEST_F(Exports, VersionIsSecondForFourGettersAndThirdForTheRest) {
+    EXPECT_NE(GetSpecialParameter(L"M1", L"1.05", L"x"), nullptr);
+    EXPECT_EQ(GetSpecialParameter(L"M1", L"x", L"1.05"), nullptr);
+    EXPECT_NE(GetIOSpec(L"M1", L"x", L"1.05"), nullptr);
+    EXPECT_EQ(GetIOSpec(L"M1", L"1.05", L"x"), nullptr);
+    EXPECT_EQ(GetIOSpec(L"M1", L"x", L"1_05"), GetIOSpec(L"M1", L"y", L"1.05"));
+    EXPECT_EQ(GetParaSpec(L"M1", L"", L"01.05"), nullptr);
+    EXPECT_EQ(GetRecentDataFile_Ver(L"M1", L"1.10"), 5);
+    EXPECT_EQ(GetRecentDataFile_Ver(L"M1", L"1.05"), -1);
+}
+
+TEST_F(Exports, MessageTitlesShowTheDegreeSignAlsoThroughSharedPointers) {
+    const MessageSpec* messages = GetMessageSpec(L"M1", L"", L"1.05");
+    ASSERT_NE(messages, nullptr);
+    EXPECT_GE(messages->MessageCount, 80);
+    bool found = false;
+    for (int32_t m = 0; m < messages->MessageCount; ++m) {
+        const MessageInfo& message = messages->Messages[m];
+        if (message.TitleInfoCount == 2 && message.TitleInfo[0].Title[0] == '\xC2') {
+            EXPECT_STREQ(message.TitleInfo[0].Title,
+                         "\xC2\xB0"
+                         "C");
+            EXPECT_STREQ(message.TitleInfo[1].Title,
+                         "\xC2\xB0"
+                         "F");
+            found = true;
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST(ExportsBadInput, FailuresAreStatusesAndNullsWithNothingChanged) {
+    EXPECT_EQ(SetDataFile_Path(nullptr), 1);
+    EXPECT_EQ(SetDataFile_Path(L""), 1);
+    EXPECT_EQ(SetDataFile_Path(L"/nonexistent/M7_1_00.json"), 1);
+    EXPECT_EQ(SetDataFile_Ver(nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(SetDataFile_Ver(L"M7", L"", L"9.99"), 1);
+    EXPECT_EQ(GetIOSpec(L"M7", L"", L"1.00"), nullptr);
+    EXPECT_EQ(GetIOSpec(nullptr, nullptr, nullptr), nullptr);
+    unsigned char buffer[100];
+    std::memset(buffer, 0x5A, sizeof buffer);
+    EXPECT_EQ(GetDeviceInfo(L"M7", L"", L"1.00", buffer), 1);
+    EXPECT_EQ(buffer[0], 0x5A);
+    EXPECT_EQ(GetRecentDataFile_Ver(nullptr, nullptr), -1);
+    vq_free(nullptr);
+}
+
+// A host that loads and unloads the library: every table is released at unload, which the
+// sanitizer run checks for leaks.
+TEST(ExportsUnload, LoadingAndUnloadingTheLibraryRepeatedly) {
+    for (int round = 0; round < 3; ++round) {
+        void* library = dlopen(VQDF_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        auto setPath =
+            reinterpret_cast<int32_t (*)(const wchar_t*)>(dlsym(library, "SetDataFile_Path"));
+        auto getPara =
+            reinterpret_cast<ParaSpec* (*)(const wchar_t*, const wchar_t*, const wchar_t*)>(
+                dlsym(library, "GetParaSpec"));
+        ASSERT_NE(setPath, nullptr);
+        ASSERT_NE(getPara, nullptr);
+        EXPECT_EQ(setPath(kExample.c_str()), 0);
+        ASSERT_NE(getPara(L"M1", L"", L"1.05"), nullptr);
+        EXPECT_EQ(getPara(L"M1", L"", L"1.05")->GroupCount, 10);
+        EXPECT_EQ(dlclose(library), 0);
+    }
+}
+
+}  // namespace
