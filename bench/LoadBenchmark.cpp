@@ -29,8 +29,8 @@ fs::path DataFile(int factor) {
     const std::string stem = "SYN_" + std::to_string(factor) + "_0";
     const fs::path path = dir / (stem + ".json");
     if (!fs::exists(path)) {
-        vqdf::tools::WriteSyntheticDataFile(
-            dir, stem, {10 * factor, kParametersPerGroup, 200 * factor, 8});
+        vqdf::tools::WriteSyntheticDataFile(dir, stem,
+                                            {10 * factor, kParametersPerGroup, 200 * factor, 8});
     }
     return path;
 }
