@@ -123,8 +123,8 @@ int32_t CDataFileRegistry::GetRecentDataFileVer(const std::wstring& model,
     int32_t best = -1;
     for (const auto& entry : files_) {
         const std::wstring& key = entry.first;
-        if (key.empty() || key.compare(0, prefix.size(), prefix) != 0 ||
-            key.size() < prefix.size()) {
+        // A key shorter than the prefix never matches.
+        if (key.empty() || key.compare(0, prefix.size(), prefix) != 0) {
             continue;
         }
         const int32_t minor = LeadingInt(std::wstring_view(key).substr(prefix.size()));
