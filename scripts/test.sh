@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config rapidjson-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang-format locales)
+packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libgtest-dev libgmock-dev
+          libbenchmark-dev clang-format locales python3 python3-olefile)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -1,6 +1,5 @@
 // The library as a host uses it: the exported functions of the shared library, serving the
 // example drive. This file sees nothing but the public header.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -123,26 +122,6 @@ TEST(ExportsBadInput, FailuresAreStatusesAndNullsWithNothingChanged) {
     EXPECT_EQ(buffer[0], 0x5A);
     EXPECT_EQ(GetRecentDataFile_Ver(nullptr, nullptr), -1);
     vq_free(nullptr);
-}
-
-// A host that loads and unloads the library: every table is released at unload, which the
-// sanitizer run checks for leaks.
-TEST(ExportsUnload, LoadingAndUnloadingTheLibraryRepeatedly) {
-    for (int round = 0; round < 3; ++round) {
-        void* library = dlopen(VQDF_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << dlerror();
-        auto setPath =
-            reinterpret_cast<int32_t (*)(const wchar_t*)>(dlsym(library, "SetDataFile_Path"));
-        auto getPara =
-            reinterpret_cast<ParaSpec* (*)(const wchar_t*, const wchar_t*, const wchar_t*)>(
-                dlsym(library, "GetParaSpec"));
-        ASSERT_NE(setPath, nullptr);
-        ASSERT_NE(getPara, nullptr);
-        EXPECT_EQ(setPath(kExample.c_str()), 0);
-        ASSERT_NE(getPara(L"M1", L"", L"1.05"), nullptr);
-        EXPECT_EQ(getPara(L"M1", L"", L"1.05")->GroupCount, 10);
-        EXPECT_EQ(dlclose(library), 0);
-    }
 }
 
 }  // namespace

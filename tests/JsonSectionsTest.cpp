@@ -156,9 +156,9 @@ TEST_F(JsonSections, IO_PlacesBasicAndExtensionTerminalsByTheirCounts) {
         local.titles = kTitles;
         local.Set("Messages", R"([{"TitleInfo": [{"Title::id": 1}, {"Title::id": 2}]}])");
         local.Set("IO", R"({"Input": )" + c.input + "}");
-        const auto loaded = LoadJson(local);
-        ASSERT_EQ(loaded.result, 1u) << c.input;
-        const IOSpec& io = *loaded.reader->GetIOSpec();
+        const auto terminalLoad = LoadJson(local);
+        ASSERT_EQ(terminalLoad.result, 1u) << c.input;
+        const IOSpec& io = *terminalLoad.reader->GetIOSpec();
         EXPECT_EQ(io.InputCount, c.count) << c.input;
         EXPECT_EQ(io.InputBasicCount, c.basic) << c.input;
         EXPECT_EQ(io.InputFuncTitleCount, c.funcCount) << c.input;

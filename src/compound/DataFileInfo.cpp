@@ -1,14 +1,189 @@
-// The legacy reader's tables and their release.
+// The legacy loader: seven section storages whose streams are raw images of the records, read in
+// a fixed order. It copies bytes and converts nothing.
 #include "compound/DataFileInfo.h"
 
+#include <functional>
+#include <string>
+
+#include "compound/LegacyStreams.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
+namespace {
+
+// Byte sizes of the images that a stream holds ahead of a record's pointers.
+constexpr std::size_t kDeviceImageBytes = 100;
+constexpr std::size_t kIOImageBytes = 32;
+constexpr std::size_t kTripImageBytes = 32;
+constexpr std::size_t kGroupImageBytes = 24;
+
+// Limits of the tables whose size the format caps below the general limit.
+constexpr int64_t kMaxMessagesBytes = 59'652'323;
+constexpr int64_t kMaxCommonBytes = 59'652'323;
+constexpr int64_t kMaxGroupsBytes = 153'391'689;
+constexpr int64_t kMaxParametersBytes = 42'949'672;
+
+// The entry sizes of the file, which are those of the 32-bit records: pointers are not stored.
+constexpr std::size_t kMessageEntryBytes = 8;
+constexpr std::size_t kGroupEntryBytes = 28;
+
+bool Succeeded(StreamRead read) { return read != StreamRead::Failed; }
+
+// Enters the section's storage, reads it, and climbs back to the root. A missing storage skips
+// the section; only a failing read ends the load.
+bool ReadSection(CSSFile& file, const wchar_t* storage, const std::function<bool()>& read) {
+    if (!file.OpenStorage(storage, kReadShareExclusive)) {
+        return true;
+    }
+    const bool readAll = read();
+    file.CloseStorage();
+    return readAll;
+}
+
+bool ReadDevice(CLegacyStreams& streams, DeviceInfo& device) {
+    if (!Succeeded(streams.ReadImage(L"Device Info", &device, kDeviceImageBytes))) {
+        return false;
+    }
+    return Succeeded(
+        streams.ReadNewTable(L"Diag Number", device.DiagNumberCount, device.DiagNumbers));
+}
+
+bool ReadIO(CLegacyStreams& streams, IOSpec& io) {
+    return Succeeded(streams.ReadImage(L"IO Info", &io, kIOImageBytes)) &&
+           Succeeded(streams.ReadSplit(L"Terminal Info", io.InputCount, io.OutputCount,
+                                       io.InputTerminals, io.OutputTerminals)) &&
+           Succeeded(streams.ReadSplit(L"IO Func Msg Title", io.InputFuncTitleCount,
+                                       io.OutputFuncTitleCount, io.InputFuncTitles,
+                                       io.OutputFuncTitles));
+}
+
+bool ReadTrips(CLegacyStreams& streams, TripSpec& trip) {
+    return Succeeded(streams.ReadImage(L"Trip Info", &trip, kTripImageBytes)) &&
+           Succeeded(streams.ReadSplit(L"Trip Name", trip.TripCount, trip.WarnCount, trip.TripNames,
+                                       trip.WarnNames)) &&
+           Succeeded(streams.ReadSplit(L"Comm Addr", trip.TripAddrCount, trip.WarnAddrCount,
+                                       trip.TripAddr, trip.WarnAddr)) &&
+           Succeeded(streams.ReadSplit(L"Trip Info Data", trip.TripStatusInfoCount,
+                                       trip.WarnStatusInfoCount, trip.TripStatusInfoData,
+                                       trip.WarnStatusInfoData));
+}
+
+// Hands out the titles of one stream to the messages in order, each taking as many as its count
+// says; a message with no titles takes none and gets no array.
+void DealTitles(const MsgTitle* titles, MessageSpec& message) {
+    int64_t next = 0;
+    for (int32_t m = 0; m < message.MessageCount; ++m) {
+        MessageInfo& entry = message.Messages[m];
+        if (entry.TitleInfoCount <= 0) {
+            continue;
+        }
+        entry.TitleInfo = AllocateZeroed<MsgTitle>(entry.TitleInfoCount);
+        if (entry.TitleInfo != nullptr) {
+            std::memcpy(entry.TitleInfo, titles + next,
+                        static_cast<std::size_t>(entry.TitleInfoCount) * sizeof(MsgTitle));
+        }
+        next += entry.TitleInfoCount;
+    }
+}
+
+bool ReadMessages(CLegacyStreams& streams, MessageSpec& message) {
+    if (!Succeeded(streams.ReadImage(L"Total Message", &message.MessageCount, sizeof(int32_t)))) {
+        return false;
+    }
+    int32_t* titleCounts = nullptr;
+    const StreamRead countsRead =
+        message.MessageCount > 0 &&
+                WithinLimit(message.MessageCount, kMessageEntryBytes, kMaxMessagesBytes)
+            ? streams.ReadNewTable(L"Msg Title Num", message.MessageCount, titleCounts)
+            : StreamRead::Skipped;
+    if (countsRead != StreamRead::Done) {
+        FreeArray(titleCounts);
+        return Succeeded(countsRead);
+    }
+    message.Messages = AllocateZeroed<MessageInfo>(message.MessageCount);
+    int64_t titleSum = 0;
+    for (int32_t m = 0; message.Messages != nullptr && m < message.MessageCount; ++m) {
+        message.Messages[m].TitleInfoCount = titleCounts[m];
+        titleSum += EntryCount(titleCounts[m]);
+    }
+    FreeArray(titleCounts);
+    MsgTitle* titles = nullptr;
+    const StreamRead titlesRead = message.Messages != nullptr
+                                      ? streams.ReadNewTable(L"Msg Title", titleSum, titles)
+                                      : StreamRead::Skipped;
+    if (titlesRead == StreamRead::Done) {
+        DealTitles(titles, message);
+    }
+    FreeArray(titles);
+    return Succeeded(titlesRead);
+}
+
+bool ReadCommon(CLegacyStreams& streams, CommonSpec& common) {
+    return Succeeded(streams.ReadImage(L"Total Common", &common.CommonCount, sizeof(int32_t))) &&
+           Succeeded(streams.ReadAllocatedTable(L"Common Info", common.CommonCount,
+                                                common.CommonParams, kMaxCommonBytes));
+}
+
+// One group storage, "Group-<index>"; a missing storage or "Group Info" leaves the entry zero.
+bool ReadGroup(CSSFile& file, CLegacyStreams& streams, int32_t index, GroupInfo& group) {
+    return ReadSection(file, (L"Group-" + std::to_wstring(index)).c_str(), [&] {
+        const StreamRead info = streams.ReadImage(L"Group Info", &group, kGroupImageBytes);
+        if (info != StreamRead::Done) {
+            return Succeeded(info);
+        }
+        return Succeeded(streams.ReadNewTable(L"Parameter", group.ParameterCount, group.Parameters,
+                                              kMaxParametersBytes));
+    });
+}
+
+bool ReadGroups(CSSFile& file, CLegacyStreams& streams, ParaSpec& para) {
+    if (!Succeeded(streams.ReadImage(L"Total Group", &para.GroupCount, sizeof(int32_t)))) {
+        return false;
+    }
+    if (para.GroupCount <= 0 || !WithinLimit(para.GroupCount, kGroupEntryBytes, kMaxGroupsBytes)) {
+        return true;
+    }
+    para.Groups = AllocateZeroed<GroupInfo>(para.GroupCount);
+    for (int32_t n = 0; para.Groups != nullptr && n < para.GroupCount; ++n) {
+        if (!ReadGroup(file, streams, n, para.Groups[n])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadInitOrder(CLegacyStreams& streams, InitOrder& initOrder) {
+    return Succeeded(streams.ReadImage(L"Total Init Order", &initOrder.InitOrderCount,
+                                       sizeof(int32_t))) &&
+           Succeeded(streams.ReadAllocatedTable(L"Init Order Para Addr", initOrder.InitOrderCount,
+                                                initOrder.InitOrderAddrs));
+}
+
+}  // namespace
 
 CDataFileInfo::CDataFileInfo(const std::wstring& path) { path_ = path; }
 
-// The compound-file loader is not part of this build yet: every load reports failure.
-uint32_t CDataFileInfo::Load(const std::wstring&) { return 0; }
+uint32_t CDataFileInfo::Load(const std::wstring& path) {
+    CSSFile file;
+    if (!file.Open(path, kReadShareExclusive)) {
+        return 0;
+    }
+    CLegacyStreams streams(file);
+    const bool read =
+        ReadSection(file, L"Device Spec", [&] { return ReadDevice(streams, device_); }) &&
+        ReadSection(file, L"IO Spec", [&] { return ReadIO(streams, io_); }) &&
+        ReadSection(file, L"Trip Spec", [&] { return ReadTrips(streams, trip_); }) &&
+        ReadSection(file, L"Message Spec", [&] { return ReadMessages(streams, message_); }) &&
+        ReadSection(file, L"Common Spec", [&] { return ReadCommon(streams, common_); }) &&
+        ReadSection(file, L"Parameter Spec", [&] { return ReadGroups(file, streams, para_); }) &&
+        ReadSection(file, L"Init Order", [&] { return ReadInitOrder(streams, initOrder_); });
+    file.Close();
+    if (!read) {
+        return 0;
+    }
+    path_ = path;
+    return 1;
+}
 
 // The function titles and the trip and warning names are arrays of their own in a legacy file.
 void CDataFileInfo::ReleaseTables() {

@@ -3,22 +3,26 @@
 #pragma once
 
 #include <cstdint>
-#include <new>
+#include <cstdlib>
+#include <type_traits>
 
 namespace vqdf {
 
-// A count of zero or less means no entries: the pointer stays null.
+// A count of zero or less means no entries: the pointer stays null. So does a failed allocation,
+// which readers treat like a table they could not read. The arrays come from calloc: a large
+// table that a file declares but never fills costs address space, not touched memory.
 template <typename T>
 T* AllocateZeroed(int64_t count) {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
     if (count <= 0) {
         return nullptr;
     }
-    return new T[static_cast<std::size_t>(count)]();
+    return static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T)));
 }
 
 template <typename T>
 void FreeArray(T*& array) {
-    delete[] array;
+    std::free(array);
     array = nullptr;
 }
 

@@ -1,0 +1,296 @@
+// The legacy loader on files built by hand: the sections, split streams, the message walk, group
+// storages, short and missing streams, size limits, and files that must not load.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <fstream>
+
+#include "LegacyFixture.h"
+#include "compound/SSFile.h"
+
+namespace vqdf {
+namespace {
+
+using testing::ImageOf;
+using testing::Int32Bytes;
+using testing::LegacyFiles;
+using testing::LoadedLegacy;
+using testing::NumberedEntries;
+using tools::CompoundNode;
+
+// The first byte of each entry tells which entry of the stream it was.
+template <typename T>
+unsigned char Mark(const T& entry) {
+    return *reinterpret_cast<const unsigned char*>(&entry);
+}
+
+TEST(LegacyLoad, FileWithOnlyTheDeviceSectionLoadsItAndLeavesTheRestZero) {
+    DeviceInfo device{};
+    std::strcpy(device.Model, "VQ-9");
+    device.KeypadCommOffset16 = 0x1000;
+    device.DiagNumberCount = 2;
+    device.ParaSaveCommAddr = 0x3E0;
+    CompoundNode root;
+    root.Storage("Device Spec").SetStream("Device Info", ImageOf(device, 100));
+    root.Storage("Device Spec").SetStream("Diag Number", Int32Bytes({7, 9}));
+    LegacyFiles files;
+    const std::wstring path = files.Write(root);
+    LoadedLegacy loaded(path);
+
+    ASSERT_EQ(loaded.result, 1u);
+    const DeviceInfo& read = *loaded.reader->GetDeviceInfo();
+    EXPECT_EQ(std::memcmp(&read, &device, 100), 0);
+    ASSERT_NE(read.DiagNumbers, nullptr);
+    EXPECT_EQ(read.DiagNumbers[1], 9);
+    EXPECT_EQ(loaded.reader->GetFilePath(), path);
+    EXPECT_EQ(loaded.reader->GetIOSpec()->InputCount, 0);
+    EXPECT_EQ(loaded.reader->GetMessageSpec()->Messages, nullptr);
+    EXPECT_EQ(loaded.reader->GetParaSpec()->GroupCount, 0);
+    EXPECT_EQ(loaded.reader->GetInitOrder()->InitOrderAddrs, nullptr);
+    EXPECT_EQ(loaded.reader->GetExtendSpec(), nullptr);
+    EXPECT_EQ(loaded.reader->GetSpecialParameter(), nullptr);
+    ParamIdMap ids{{1, {}}};
+    EXPECT_EQ(loaded.reader->GetParamIDS(&ids), 0);
+    EXPECT_EQ(ids.size(), 1u);
+}
+
+TEST(LegacyLoad, SplitStreamsGiveEachHalfItsOwnEntries) {
+    IOSpec io{};
+    io.InputCount = 0;
+    io.OutputCount = 3;
+    io.InputFuncTitleCount = 2;
+    io.OutputFuncTitleCount = -4;  // counts as none
+    TripSpec trip{};
+    trip.TripCount = 0;
+    trip.WarnCount = 2;
+    trip.TripAddrCount = 2;
+    trip.WarnAddrCount = 1;
+    trip.TripStatusInfoCount = 1;
+    trip.WarnStatusInfoCount = 2;
+    CompoundNode root;
+    CompoundNode& ioStorage = root.Storage("IO Spec");
+    ioStorage.SetStream("IO Info", ImageOf(io, 32));
+    ioStorage.SetStream("Terminal Info", NumberedEntries<TerminalInfo>(4, 10));
+    ioStorage.SetStream("IO Func Msg Title", NumberedEntries<MsgTitle>(3, 20));
+    CompoundNode& tripStorage = root.Storage("Trip Spec");
+    tripStorage.SetStream("Trip Info", ImageOf(trip, 32));
+    tripStorage.SetStream("Trip Name", NumberedEntries<MsgTitle>(3, 30));
+    tripStorage.SetStream("Comm Addr", Int32Bytes({100, 200, 300, 400}));
+    tripStorage.SetStream("Trip Info Data", NumberedEntries<StatusInfoData>(3, 40));
+    LegacyFiles files;
+    LoadedLegacy loaded(files.Write(root));
+    ASSERT_EQ(loaded.result, 1u);
+
+    const IOSpec& readIO = *loaded.reader->GetIOSpec();
+    EXPECT_EQ(readIO.InputTerminals, nullptr);
+    ASSERT_NE(readIO.OutputTerminals, nullptr);
+    EXPECT_EQ(Mark(readIO.OutputTerminals[0]), 10);
+    EXPECT_EQ(Mark(readIO.OutputTerminals[2]), 12);
+    ASSERT_NE(readIO.InputFuncTitles, nullptr);
+    EXPECT_EQ(Mark(readIO.InputFuncTitles[1]), 21);
+    EXPECT_EQ(readIO.OutputFuncTitles, nullptr);
+    EXPECT_EQ(readIO.OutputFuncTitleCount, -4);
+
+    const TripSpec& readTrip = *loaded.reader->GetTripSpec();
+    EXPECT_EQ(readTrip.TripNames, nullptr);
+    ASSERT_NE(readTrip.WarnNames, nullptr);
+    EXPECT_EQ(Mark(readTrip.WarnNames[0]), 30);
+    EXPECT_EQ(Mark(readTrip.WarnNames[1]), 31);
+    ASSERT_NE(readTrip.TripAddr, nullptr);
+    ASSERT_NE(readTrip.WarnAddr, nullptr);
+    EXPECT_EQ(readTrip.TripAddr[1], 200);
+    EXPECT_EQ(readTrip.WarnAddr[0], 300);
+    ASSERT_NE(readTrip.WarnStatusInfoData, nullptr);
+    EXPECT_EQ(Mark(readTrip.TripStatusInfoData[0]), 40);
+    EXPECT_EQ(Mark(readTrip.WarnStatusInfoData[0]), 41);
+    EXPECT_EQ(Mark(readTrip.WarnStatusInfoData[1]), 42);
+}
+
+TEST(LegacyLoad, MessagesTakeTheirTitlesInTurn) {
+    CompoundNode root;
+    CompoundNode& storage = root.Storage("Message Spec");
+    storage.SetStream("Total Message", Int32Bytes({4}));
+    storage.SetStream("Msg Title Num", Int32Bytes({3, 0, -1, 2}));
+    storage.SetStream("Msg Title", NumberedEntries<MsgTitle>(5, 50));
+    LegacyFiles files;
+    LoadedLegacy loaded(files.Write(root));
+    ASSERT_EQ(loaded.result, 1u);
+
+    const MessageSpec& message = *loaded.reader->GetMessageSpec();
+    ASSERT_EQ(message.MessageCount, 4);
+    ASSERT_NE(message.Messages, nullptr);
+    ASSERT_NE(message.Messages[0].TitleInfo, nullptr);
+    EXPECT_EQ(Mark(message.Messages[0].TitleInfo[2]), 52);
+    EXPECT_EQ(message.Messages[1].TitleInfo, nullptr);
+    EXPECT_EQ(message.Messages[2].TitleInfoCount, -1);
+    EXPECT_EQ(message.Messages[2].TitleInfo, nullptr);
+    ASSERT_NE(message.Messages[3].TitleInfo, nullptr);
+    EXPECT_EQ(Mark(message.Messages[3].TitleInfo[0]), 53);
+    EXPECT_EQ(Mark(message.Messages[3].TitleInfo[1]), 54);
+}
+
+TEST(LegacyLoad, MissingMessageStreamsLeaveCountsWithoutArrays) {
+    const struct {
+        const char* removed;
+        bool messages;
+    } cases[] = {{"Msg Title", true}, {"Msg Title Num", false}};
+    for (const auto& c : cases) {
+        CompoundNode root;
+        CompoundNode& storage = root.Storage("Message Spec");
+        storage.SetStream("Total Message", Int32Bytes({2}));
+        storage.SetStream("Msg Title Num", Int32Bytes({1, 1}));
+        storage.SetStream("Msg Title", NumberedEntries<MsgTitle>(2, 1));
+        storage.Remove(c.removed);
+        LegacyFiles files;
+        LoadedLegacy loaded(files.Write(root));
+        ASSERT_EQ(loaded.result, 1u) << c.removed;
+        const MessageSpec& message = *loaded.reader->GetMessageSpec();
+        EXPECT_EQ(message.MessageCount, 2) << c.removed;
+        ASSERT_EQ(message.Messages != nullptr, c.messages) << c.removed;
+        if (c.messages) {
+            EXPECT_EQ(message.Messages[1].TitleInfoCount, 1);
+            EXPECT_EQ(message.Messages[1].TitleInfo, nullptr);
+        }
+    }
+}
+
+TEST(LegacyLoad, GroupsLoadFromTheStoragesThatExistAndShortStreamsLeaveZeros) {
+    GroupInfo first{};
+    first.GroupNum = 1;
+    std::strcpy(first.Title, "DRV");
+    first.ParameterCount = 5;
+    GroupInfo third{};
+    third.GroupNum = 3;
+    third.ParameterCount = 1;
+    CompoundNode root;
+    CompoundNode& storage = root.Storage("Parameter Spec");
+    storage.SetStream("Total Group", Int32Bytes({3}));
+    storage.Storage("Group-0").SetStream("Group Info", ImageOf(first, 24));
+    storage.Storage("Group-0").SetStream("Parameter", NumberedEntries<ParamInfo>(3, 60));
+    storage.Storage("Group-2").SetStream("Group Info", ImageOf(third, 24));
+    storage.Storage("Group-2").SetStream("Parameter", NumberedEntries<ParamInfo>(1, 70));
+    LegacyFiles files;
+    LoadedLegacy loaded(files.Write(root));
+    ASSERT_EQ(loaded.result, 1u);
+
+    const ParaSpec& para = *loaded.reader->GetParaSpec();
+    ASSERT_EQ(para.GroupCount, 3);
+    ASSERT_NE(para.Groups, nullptr);
+    EXPECT_STREQ(para.Groups[0].Title, "DRV");
+    ASSERT_NE(para.Groups[0].Parameters, nullptr);
+    EXPECT_EQ(Mark(para.Groups[0].Parameters[2]), 62);
+    const ParamInfo zero{};
+    EXPECT_EQ(std::memcmp(&para.Groups[0].Parameters[3], &zero, sizeof zero), 0);
+    EXPECT_EQ(std::memcmp(&para.Groups[0].Parameters[4], &zero, sizeof zero), 0);
+    EXPECT_EQ(para.Groups[1].GroupNum, 0);
+    EXPECT_EQ(para.Groups[1].ParameterCount, 0);
+    EXPECT_EQ(para.Groups[1].Parameters, nullptr);
+    EXPECT_EQ(para.Groups[2].GroupNum, 3);
+    EXPECT_EQ(Mark(para.Groups[2].Parameters[0]), 70);
+}
+
+TEST(LegacyLoad, CountsWithoutTheirStreams) {
+    DeviceInfo device{};
+    device.DiagNumberCount = 0;
+    CompoundNode root;
+    root.Storage("Device Spec").SetStream("Device Info", ImageOf(device, 100));
+    root.Storage("Device Spec").SetStream("Diag Number", Int32Bytes({1, 2, 3}));
+    root.Storage("Common Spec").SetStream("Total Common", Int32Bytes({4}));
+    root.Storage("Init Order").SetStream("Total Init Order", Int32Bytes({3}));
+    root.Storage("Init Order").SetStream("Init Order Para Addr", Int32Bytes({0x100E}));
+    LegacyFiles files;
+    LoadedLegacy loaded(files.Write(root));
+    ASSERT_EQ(loaded.result, 1u);
+
+    EXPECT_EQ(loaded.reader->GetDeviceInfo()->DiagNumbers, nullptr);
+    // The common parameters are allocated before their stream is looked for.
+    const CommonSpec& common = *loaded.reader->GetCommonSpec();
+    EXPECT_EQ(common.CommonCount, 4);
+    ASSERT_NE(common.CommonParams, nullptr);
+    EXPECT_EQ(common.CommonParams[3].CommAddr, 0);
+    const InitOrder& order = *loaded.reader->GetInitOrder();
+    ASSERT_EQ(order.InitOrderCount, 3);
+    EXPECT_EQ(order.InitOrderAddrs[0], 0x100E);
+    EXPECT_EQ(order.InitOrderAddrs[2], 0);
+}
+
+// Counts that a hostile file may claim: the tables over their limits are skipped as if their
+// streams were missing, and the counts are kept as read.
+TEST(LegacyLoad, TablesOverTheirSizeLimitsAreSkipped) {
+    DeviceInfo device{};
+    device.DiagNumberCount = INT32_MAX;
+    IOSpec io{};
+    io.InputCount = INT32_MAX;
+    io.OutputCount = 1;
+    TripSpec trip{};
+    trip.TripCount = 143'165'576 / 30 + 1;
+    trip.WarnCount = 1;
+    GroupInfo group{};
+    group.ParameterCount = 42'949'672 / 100 + 1;
+    GroupInfo atLimit{};
+    atLimit.ParameterCount = 42'949'672 / 100;
+
+    CompoundNode root;
+    root.Storage("Device Spec").SetStream("Device Info", ImageOf(device, 100));
+    root.Storage("Device Spec").SetStream("Diag Number", Int32Bytes({1}));
+    root.Storage("IO Spec").SetStream("IO Info", ImageOf(io, 32));
+    root.Storage("IO Spec").SetStream("Terminal Info", NumberedEntries<TerminalInfo>(2, 1));
+    root.Storage("Trip Spec").SetStream("Trip Info", ImageOf(trip, 32));
+    root.Storage("Trip Spec").SetStream("Trip Name", NumberedEntries<MsgTitle>(2, 1));
+    root.Storage("Message Spec").SetStream("Total Message", Int32Bytes({59'652'323 / 8 + 1}));
+    root.Storage("Message Spec").SetStream("Msg Title Num", Int32Bytes({1}));
+    root.Storage("Common Spec").SetStream("Total Common", Int32Bytes({59'652'323 / 72 + 1}));
+    CompoundNode& para = root.Storage("Parameter Spec");
+    para.SetStream("Total Group", Int32Bytes({2}));
+    para.Storage("Group-0").SetStream("Group Info", ImageOf(group, 24));
+    para.Storage("Group-0").SetStream("Parameter", NumberedEntries<ParamInfo>(1, 1));
+    para.Storage("Group-1").SetStream("Group Info", ImageOf(atLimit, 24));
+    para.Storage("Group-1").SetStream("Parameter", NumberedEntries<ParamInfo>(1, 9));
+    root.Storage("Init Order").SetStream("Total Init Order", Int32Bytes({INT32_MAX}));
+    LegacyFiles files;
+    LoadedLegacy loaded(files.Write(root));
+    ASSERT_EQ(loaded.result, 1u);
+
+    EXPECT_EQ(loaded.reader->GetDeviceInfo()->DiagNumbers, nullptr);
+    EXPECT_EQ(loaded.reader->GetIOSpec()->InputTerminals, nullptr);
+    EXPECT_EQ(loaded.reader->GetIOSpec()->OutputTerminals, nullptr);
+    EXPECT_EQ(loaded.reader->GetTripSpec()->TripNames, nullptr);
+    EXPECT_EQ(loaded.reader->GetTripSpec()->WarnNames, nullptr);
+    EXPECT_EQ(loaded.reader->GetMessageSpec()->MessageCount, 59'652'323 / 8 + 1);
+    EXPECT_EQ(loaded.reader->GetMessageSpec()->Messages, nullptr);
+    EXPECT_EQ(loaded.reader->GetCommonSpec()->CommonParams, nullptr);
+    const ParaSpec& readPara = *loaded.reader->GetParaSpec();
+    EXPECT_EQ(readPara.Groups[0].ParameterCount, group.ParameterCount);
+    EXPECT_EQ(readPara.Groups[0].Parameters, nullptr);
+    ASSERT_NE(readPara.Groups[1].Parameters, nullptr);
+    EXPECT_EQ(Mark(readPara.Groups[1].Parameters[0]), 9);
+    EXPECT_EQ(readPara.Groups[1].Parameters[atLimit.ParameterCount - 1].CodeNum, 0);
+    EXPECT_EQ(loaded.reader->GetInitOrder()->InitOrderAddrs, nullptr);
+}
+
+TEST(LegacyLoad, FilesThatCannotBeOpenedFailWithEveryRecordZero) {
+    LegacyFiles files;
+    CompoundNode root;
+    root.Storage("Device Spec").SetStream("Device Info", std::string(100, 'D'));
+    const std::wstring valid = files.Write(root);
+    std::ofstream(files.Dir() / "M2_1_00.inv") << "{\"Device\": {}}";
+    std::ofstream(files.Dir() / "M3_1_00.inv");
+
+    CSSFile holder;
+    ASSERT_TRUE(holder.Open(valid, kReadShareExclusive));
+    for (const std::wstring& path :
+         {valid, (files.Dir() / "M2_1_00.inv").wstring(), (files.Dir() / "M3_1_00.inv").wstring(),
+          (files.Dir() / "M4_1_00.inv").wstring()}) {
+        LoadedLegacy loaded(path);
+        EXPECT_EQ(loaded.result, 0u);
+        EXPECT_EQ(loaded.reader->GetDeviceInfo()->Model[0], '\0');
+    }
+    holder.Close();
+    LoadedLegacy loaded(valid);
+    EXPECT_EQ(loaded.result, 1u);
+    EXPECT_EQ(loaded.reader->GetDeviceInfo()->Model[0], 'D');
+}
+
+}  // namespace
+}  // namespace vqdf

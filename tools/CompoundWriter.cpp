@@ -1,0 +1,123 @@
+// Compound files written by libgsf's writer of the format.
+#include "CompoundWriter.h"
+
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output.h>
+
+#include <algorithm>
+
+namespace vqdf::tools {
+
+CompoundNode& CompoundNode::Storage(const std::string& storageName) {
+    if (CompoundNode* found = FindStorage(storageName)) {
+        return *found;
+    }
+    storages.push_back(CompoundNode{storageName, {}, {}});
+    return storages.back();
+}
+
+void CompoundNode::SetStream(const std::string& streamName, std::string bytes) {
+    if (std::string* found = FindStream(streamName)) {
+        *found = std::move(bytes);
+        return;
+    }
+    streams.emplace_back(streamName, std::move(bytes));
+}
+
+bool CompoundNode::Remove(const std::string& childName) {
+    const auto stream = std::find_if(streams.begin(), streams.end(),
+                                     [&](const auto& entry) { return entry.first == childName; });
+    if (stream != streams.end()) {
+        streams.erase(stream);
+        return true;
+    }
+    const auto storage = std::find_if(storages.begin(), storages.end(),
+                                      [&](const auto& node) { return node.name == childName; });
+    if (storage != storages.end()) {
+        storages.erase(storage);
+        return true;
+    }
+    return false;
+}
+
+std::string* CompoundNode::FindStream(const std::string& streamName) {
+    for (auto& [streamNameHere, bytes] : streams) {
+        if (streamNameHere == streamName) {
+            return &bytes;
+        }
+    }
+    return nullptr;
+}
+
+CompoundNode* CompoundNode::FindStorage(const std::string& storageName) {
+    for (CompoundNode& node : storages) {
+        if (node.name == storageName) {
+            return &node;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+
+bool CloseChild(GsfOutput* child) {
+    const bool closed = gsf_output_close(child) != FALSE;
+    g_object_unref(child);
+    return closed;
+}
+
+bool WriteChildren(GsfOutfile* parent, const CompoundNode& node) {
+    for (const auto& [name, bytes] : node.streams) {
+        GsfOutput* stream = gsf_outfile_new_child(parent, name.c_str(), FALSE);
+        if (stream == nullptr) {
+            return false;
+        }
+        const bool written =
+            bytes.empty() ||
+            gsf_output_write(stream, bytes.size(), reinterpret_cast<const guint8*>(bytes.data()));
+        if (!CloseChild(stream) || !written) {
+            return false;
+        }
+    }
+    for (const CompoundNode& storage : node.storages) {
+        GsfOutput* child = gsf_outfile_new_child(parent, storage.name.c_str(), TRUE);
+        if (child == nullptr) {
+            return false;
+        }
+        const bool written = WriteChildren(GSF_OUTFILE(child), storage);
+        if (!CloseChild(child) || !written) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteCompoundFile(const std::string& path, const CompoundNode& root, std::string& error) {
+    GError* gerror = nullptr;
+    GsfOutput* output = gsf_output_stdio_new(path.c_str(), &gerror);
+    if (output == nullptr) {
+        error = gerror != nullptr ? gerror->message : "cannot create the file";
+        g_clear_error(&gerror);
+        return false;
+    }
+    GsfOutfile* outfile = gsf_outfile_msole_new(output);
+    bool written = outfile != nullptr && WriteChildren(outfile, root);
+    if (outfile != nullptr) {
+        written = CloseChild(GSF_OUTPUT(outfile)) && written;
+    }
+    if (!gsf_output_is_closed(output)) {
+        written = gsf_output_close(output) != FALSE && written;
+    }
+    if (!written) {
+        const GError* outputError = gsf_output_error(output);
+        error = outputError != nullptr ? outputError->message : "cannot write the compound file";
+    }
+    g_object_unref(output);
+    return written;
+}
+
+}  // namespace vqdf::tools
