@@ -1,15 +1,25 @@
 // The full load of a synthetic JSON data file against a bare RapidJSON parse of the same two
-// documents, measured side by side in one run, and the load time per parameter at three sizes.
+// documents, and the load of the same drive as a legacy file against reading all its streams raw
+// through libgsf: each pair measured side by side in one run. Also the JSON load time per
+// parameter at three sizes.
 #include <benchmark/benchmark.h>
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
 #include <rapidjson/document.h>
 #include <rapidjson/filereadstream.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "LegacyWriter.h"
 #include "SyntheticDataFile.h"
+#include "compound/DataFileInfo.h"
 #include "json/DataFileV2.h"
 #include "platform/Trace.h"
 
@@ -31,6 +41,22 @@ fs::path DataFile(int factor) {
     if (!fs::exists(path)) {
         vqdf::tools::WriteSyntheticDataFile(dir, stem,
                                             {10 * factor, kParametersPerGroup, 200 * factor, 8});
+    }
+    return path;
+}
+
+// The legacy form of the same drive, written from its JSON form.
+fs::path LegacyFile(int factor) {
+    const fs::path json = DataFile(factor);
+    fs::path path = json;
+    path.replace_extension(".inv");
+    if (!fs::exists(path)) {
+        vqdf::CDataFileV2 reader;
+        std::string error;
+        if (reader.Load(json.wstring()) != 1 ||
+            !vqdf::tools::WriteLegacyDataFile(reader, path.string(), error)) {
+            std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
+        }
     }
     return path;
 }
@@ -70,7 +96,59 @@ void BM_FullLoad(benchmark::State& state) {
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// Every stream of the storage and its children, each read whole into memory of its own that is
+// kept to the end, as any reader of the streams keeps what it read.
+std::size_t ReadAllStreams(GsfInfile* storage, std::vector<std::unique_ptr<guint8[]>>& kept) {
+    std::size_t total = 0;
+    const int count = gsf_infile_num_children(storage);
+    for (int i = 0; i < count; ++i) {
+        GsfInput* child = gsf_infile_child_by_index(storage, i);
+        if (gsf_infile_num_children(GSF_INFILE(child)) >= 0) {
+            total += ReadAllStreams(GSF_INFILE(child), kept);
+        } else {
+            const auto size = static_cast<std::size_t>(gsf_input_size(child));
+            kept.emplace_back(new guint8[size]);
+            if (size > 0 && gsf_input_read(child, size, kept.back().get()) != nullptr) {
+                total += size;
+            }
+        }
+        g_object_unref(child);
+    }
+    return total;
+}
+
+void BM_RawLegacyRead(benchmark::State& state) {
+    const fs::path path = LegacyFile(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        GsfInput* input = gsf_input_stdio_new(path.c_str(), nullptr);
+        GsfInfile* root = input != nullptr ? gsf_infile_msole_new(input, nullptr) : nullptr;
+        if (root == nullptr) {
+            state.SkipWithError("cannot open the legacy file");
+            return;
+        }
+        std::vector<std::unique_ptr<guint8[]>> kept;
+        benchmark::DoNotOptimize(ReadAllStreams(root, kept));
+        g_object_unref(root);
+        g_object_unref(input);
+    }
+}
+
+void BM_LegacyLoad(benchmark::State& state) {
+    const std::wstring path = LegacyFile(static_cast<int>(state.range(0))).wstring();
+    for (auto _ : state) {
+        vqdf::CDataFileInfo reader(path);
+        const uint32_t loaded = reader.Load(path);
+        reader.ReleaseTables();
+        if (loaded != 1) {
+            state.SkipWithError("load failed");
+            return;
+        }
+    }
+}
+
 BENCHMARK(BM_BareParse)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawLegacyRead)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LegacyLoad)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullLoad)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
 
 // Keeps the real time of every run so that the ratios can be printed at the end.
@@ -96,6 +174,12 @@ int main(int argc, char** argv) {
     if (t.count("BM_FullLoad/1") && t.count("BM_BareParse/1")) {
         std::printf("full load / bare parse at 10,000 parameters: %.2fx (target at most 2x)\n",
                     t.at("BM_FullLoad/1") / t.at("BM_BareParse/1"));
+    }
+    if (t.count("BM_LegacyLoad/1") && t.count("BM_RawLegacyRead/1")) {
+        std::printf(
+            "legacy load / raw stream reads at 10,000 parameters: %.2fx (target at most "
+            "1.5x)\n",
+            t.at("BM_LegacyLoad/1") / t.at("BM_RawLegacyRead/1"));
     }
     for (int factor : {1, 4, 16}) {
         const std::string name = "BM_FullLoad/" + std::to_string(factor);

@@ -77,7 +77,7 @@ void DealTitles(const MsgTitle* titles, MessageSpec& message) {
         if (entry.TitleInfoCount <= 0) {
             continue;
         }
-        entry.TitleInfo = AllocateZeroed<MsgTitle>(entry.TitleInfoCount);
+        entry.TitleInfo = AllocateForFill<MsgTitle>(entry.TitleInfoCount);
         if (entry.TitleInfo != nullptr) {
             std::memcpy(entry.TitleInfo, titles + next,
                         static_cast<std::size_t>(entry.TitleInfoCount) * sizeof(MsgTitle));

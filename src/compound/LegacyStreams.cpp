@@ -1,6 +1,9 @@
 // One read call per stream, from its start; a short stream is not an error.
 #include "compound/LegacyStreams.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace vqdf {
 
 bool CLegacyStreams::Open(const std::wstring& name) {
@@ -8,8 +11,10 @@ bool CLegacyStreams::Open(const std::wstring& name) {
 }
 
 StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes) {
-    const bool read = stream_.Read(target, bytes).has_value();
+    const std::optional<std::size_t> read = stream_.Read(target, bytes);
     stream_.Close();
+    const std::size_t supplied = std::min(read.value_or(0), bytes);
+    std::memset(static_cast<char*>(target) + supplied, 0, bytes - supplied);
     return read ? StreamRead::Done : StreamRead::Failed;
 }
 

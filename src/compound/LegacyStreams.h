@@ -43,7 +43,7 @@ public:
         if (count <= 0 || !WithinLimit(count, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
         }
-        table = AllocateZeroed<T>(count);
+        table = AllocateForFill<T>(count);
         if (table == nullptr) {
             return StreamRead::Skipped;
         }
@@ -75,7 +75,7 @@ public:
             !WithinLimit(a + b, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
         }
-        const Scratch scratch(AllocateZeroed<T>(a + b));
+        const Scratch scratch(AllocateForFill<T>(a + b));
         if (scratch == nullptr) {
             return StreamRead::Skipped;
         }
@@ -97,7 +97,7 @@ private:
 
     template <typename T>
     static T* CopyOf(const T* entries, int64_t count) {
-        T* copy = AllocateZeroed<T>(count);
+        T* copy = AllocateForFill<T>(count);
         if (copy != nullptr) {
             std::memcpy(copy, entries, static_cast<std::size_t>(count) * sizeof(T));
         }
@@ -105,7 +105,8 @@ private:
     }
 
     bool Open(const std::wstring& name);
-    // Reads from the stream just opened, then closes it.
+    // Reads from the stream just opened, then closes it. The bytes that the stream does not
+    // supply are zeroed after the read, so the target need not be zero before it.
     StreamRead ReadOpen(void* target, std::size_t bytes);
 
     CSSFile& file_;

@@ -20,6 +20,17 @@ T* AllocateZeroed(int64_t count) {
     return static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T)));
 }
 
+// For an array that is filled whole right after, so that each page is written once: the same
+// rules as above, without the zero fill.
+template <typename T>
+T* AllocateForFill(int64_t count) {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    if (count <= 0 || static_cast<uint64_t>(count) > SIZE_MAX / sizeof(T)) {
+        return nullptr;
+    }
+    return static_cast<T*>(std::malloc(static_cast<std::size_t>(count) * sizeof(T)));
+}
+
 template <typename T>
 void FreeArray(T*& array) {
     std::free(array);
