@@ -9,6 +9,7 @@
 #include "FakeDataFile.h"
 #include "boundary/DataFileReaderApp.h"
 #include "compound/DataFileInfo.h"
+#include "model/TableMemory.h"
 
 namespace vqdf {
 namespace {
@@ -166,12 +167,12 @@ TEST(LegacyReader, ParamCountsComeFromTheMaxOfTheFirstMatchingTitle) {
     public:
         Filled() : CDataFileInfo(L"") {
             para_.GroupCount = 2;
-            para_.Groups = new GroupInfo[2]();
+            para_.Groups = AllocateZeroed<GroupInfo>(2);
             para_.Groups[0].ParameterCount = 1;
-            para_.Groups[0].Parameters = new ParamInfo[1]();
+            para_.Groups[0].Parameters = AllocateZeroed<ParamInfo>(1);
             std::memcpy(para_.Groups[0].Parameters[0].Title, "ParaStatus Num", 15);
             para_.Groups[1].ParameterCount = 2;
-            para_.Groups[1].Parameters = new ParamInfo[2]();
+            para_.Groups[1].Parameters = AllocateZeroed<ParamInfo>(2);
             std::memcpy(para_.Groups[1].Parameters[0].Title, "xParaStatus Numx", 17);
             para_.Groups[1].Parameters[0].Max = 12;
             std::memcpy(para_.Groups[1].Parameters[1].Title, "Para Ctrl Num", 14);

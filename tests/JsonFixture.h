@@ -12,24 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "TestDirectory.h"
 #include "json/DataFileV2.h"
 
 namespace vqdf::testing {
 
-class JsonFiles {
+class JsonFiles : public TestDirectory {
 public:
-    JsonFiles() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("vqdf_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-                std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    ~JsonFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
     // Section name to its JSON text; an empty text leaves the section out.
     std::vector<std::pair<std::string, std::string>> sections = {
         {"Units", "[]"},
@@ -72,17 +61,12 @@ public:
         if (!titles.empty()) {
             WriteFile(stem + "_Title.json", titles);
         }
-        return (dir_ / (stem + ".json")).wstring();
+        return (Dir() / (stem + ".json")).wstring();
     }
 
     void WriteFile(const std::string& name, const std::string& text) const {
-        std::ofstream(dir_ / name, std::ios::binary) << text;
+        std::ofstream(Dir() / name, std::ios::binary) << text;
     }
-
-    const std::filesystem::path& Dir() const { return dir_; }
-
-private:
-    std::filesystem::path dir_;
 };
 
 // Writes the files and loads them into a fresh reader.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -12,37 +11,19 @@
 #include <string>
 
 #include "CompoundWriter.h"
+#include "TestDirectory.h"
 #include "compound/DataFileInfo.h"
 
 namespace vqdf::testing {
 
-class LegacyFiles {
+class LegacyFiles : public TestDirectory {
 public:
-    LegacyFiles() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("vqdf_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-                std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    ~LegacyFiles() {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-    LegacyFiles(const LegacyFiles&) = delete;
-    LegacyFiles& operator=(const LegacyFiles&) = delete;
-
     std::wstring Write(const tools::CompoundNode& root, const std::string& name = "M1_1_05.inv") {
         std::string error;
-        const std::filesystem::path path = dir_ / name;
+        const std::filesystem::path path = Dir() / name;
         EXPECT_TRUE(tools::WriteCompoundFile(path.string(), root, error)) << error;
         return path.wstring();
     }
-
-    const std::filesystem::path& Dir() const { return dir_; }
-
-private:
-    std::filesystem::path dir_;
 };
 
 // A loaded legacy reader whose tables are released when it goes.

@@ -20,28 +20,30 @@
 
 namespace vqdf::platform {
 
-class CompoundStorage {
+namespace {
+
+// One reference to a libgsf object, dropped with the holder.
+template <typename T>
+class GsfReference {
 public:
-    explicit CompoundStorage(GsfInfile* infile) : infile_(infile) {}
-    ~CompoundStorage() { g_object_unref(infile_); }
-    CompoundStorage(const CompoundStorage&) = delete;
-    CompoundStorage& operator=(const CompoundStorage&) = delete;
-    GsfInfile* Infile() const { return infile_; }
+    explicit GsfReference(T* object) : object_(object) {}
+    ~GsfReference() { g_object_unref(object_); }
+    GsfReference(const GsfReference&) = delete;
+    GsfReference& operator=(const GsfReference&) = delete;
+    T* Get() const { return object_; }
 
 private:
-    GsfInfile* infile_;
+    T* object_;
 };
 
-class CompoundStream {
-public:
-    explicit CompoundStream(GsfInput* input) : input_(input) {}
-    ~CompoundStream() { g_object_unref(input_); }
-    CompoundStream(const CompoundStream&) = delete;
-    CompoundStream& operator=(const CompoundStream&) = delete;
-    GsfInput* Input() const { return input_; }
+}  // namespace
 
-private:
-    GsfInput* input_;
+class CompoundStorage : public GsfReference<GsfInfile> {
+    using GsfReference::GsfReference;
+};
+
+class CompoundStream : public GsfReference<GsfInput> {
+    using GsfReference::GsfReference;
 };
 
 void CompoundStorageCloser::operator()(CompoundStorage* storage) const { delete storage; }
@@ -156,7 +158,7 @@ StorageHandle OpenCompoundFile(const std::wstring& path, bool exclusive) {
 }
 
 StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name) {
-    GsfInput* child = ChildByName(parent.Infile(), name);
+    GsfInput* child = ChildByName(parent.Get(), name);
     if (child == nullptr) {
         return nullptr;
     }
@@ -168,7 +170,7 @@ StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name
 }
 
 StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) {
-    GsfInput* child = ChildByName(parent.Infile(), name);
+    GsfInput* child = ChildByName(parent.Get(), name);
     if (child == nullptr) {
         return nullptr;
     }
@@ -181,12 +183,12 @@ StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) 
 
 std::optional<std::size_t> ReadStream(CompoundStream& stream, void* buffer, std::size_t size) {
     // The reader refuses a read past the end as a whole, so ask only for what is left.
-    const gsf_off_t remaining = std::max<gsf_off_t>(gsf_input_remaining(stream.Input()), 0);
+    const gsf_off_t remaining = std::max<gsf_off_t>(gsf_input_remaining(stream.Get()), 0);
     const std::size_t wanted = std::min<std::size_t>(size, static_cast<std::size_t>(remaining));
     if (wanted == 0) {
         return 0;
     }
-    if (gsf_input_read(stream.Input(), wanted, static_cast<guint8*>(buffer)) == nullptr) {
+    if (gsf_input_read(stream.Get(), wanted, static_cast<guint8*>(buffer)) == nullptr) {
         return std::nullopt;
     }
     return wanted;

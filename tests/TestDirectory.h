@@ -1,0 +1,34 @@
+// A folder of the running test's own under the system's temporary folder, removed afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+namespace vqdf::testing {
+
+class TestDirectory {
+public:
+    TestDirectory() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("vqdf_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+                std::to_string(::getpid()));
+        std::filesystem::create_directories(dir_);
+    }
+    ~TestDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    TestDirectory(const TestDirectory&) = delete;
+    TestDirectory& operator=(const TestDirectory&) = delete;
+
+    const std::filesystem::path& Dir() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+};
+
+}  // namespace vqdf::testing
