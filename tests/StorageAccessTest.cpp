@@ -172,7 +172,7 @@ TEST(StorageAccess, ReadOfAStreamWhoseSectorsAreGoneFails) {
     ASSERT_TRUE(file.OpenStream(L"Data", stream, kReadShareExclusive));
     std::string bytes(64 * 1024, '\0');
     EXPECT_EQ(stream.Read(bytes.data(), bytes.size()), std::nullopt);
-    CLegacyStreams streams(file);
+    CLegacyStreams streams(file, nullptr);
     EXPECT_EQ(streams.ReadImage(L"Data", bytes.data(), bytes.size()), StreamRead::Failed);
     EXPECT_EQ(streams.ReadImage(L"Missing", bytes.data(), bytes.size()), StreamRead::Skipped);
 }

@@ -14,6 +14,13 @@ using json::Member;
 using json::ReadInt;
 using rapidjson::Value;
 
+void Report(ILoadObserver* observer, FindingKind kind, const Value& element, const char* key,
+            std::string message) {
+    if (observer != nullptr) {
+        observer->OnFinding({kind, &element, key, std::move(message)});
+    }
+}
+
 constexpr std::array<std::pair<uint32_t, const char*>, 4> kRoleKeys = {{
     {100, "ControlParameter"},
     {101, "StatusParameter"},
@@ -24,7 +31,7 @@ constexpr std::array<std::pair<uint32_t, const char*>, 4> kRoleKeys = {{
 // "id" and a text member into the table; the text is read by toText. A later id replaces.
 template <typename ToText>
 bool ReadTable(const Value& list, const char* textKey, std::map<uint32_t, std::wstring>& table,
-               ToText toText) {
+               ILoadObserver* observer, ToText toText) {
     if (!list.IsArray()) {
         return false;
     }
@@ -34,21 +41,27 @@ bool ReadTable(const Value& list, const char* textKey, std::map<uint32_t, std::w
         if (!id || !text.IsString()) {
             continue;
         }
+        if (observer != nullptr && table.count(static_cast<uint32_t>(*id)) != 0) {
+            Report(observer, FindingKind::DuplicateId, element, "id",
+                   "id " + std::to_string(*id) + " is given again");
+        }
         table[static_cast<uint32_t>(*id)] = toText(text);
     }
     return true;
 }
 
 // Names are read in the thread's 8-bit code page, not decoded as UTF-8.
-bool ReadNameTable(const Value& list, std::map<uint32_t, std::wstring>& table) {
-    return ReadTable(list, "Name", table, [](const Value& text) {
+bool ReadNameTable(const Value& list, std::map<uint32_t, std::wstring>& table,
+                   ILoadObserver* observer) {
+    return ReadTable(list, "Name", table, observer, [](const Value& text) {
         return json::CodePageText(text, platform::CodePage::ThreadAnsi);
     });
 }
 
 // Comments are decoded from UTF-8 whole; the block's field keeps what fits.
-bool ReadCommentTable(const Value& list, std::map<uint32_t, std::wstring>& table) {
-    return ReadTable(list, "contents", table, [](const Value& text) {
+bool ReadCommentTable(const Value& list, std::map<uint32_t, std::wstring>& table,
+                      ILoadObserver* observer) {
+    return ReadTable(list, "contents", table, observer, [](const Value& text) {
         return platform::MultiByteToWide(platform::CodePage::Utf8, json::StringBytes(text));
     });
 }
@@ -60,7 +73,9 @@ uint32_t ExpansionTypeOf(const std::wstring& text) {
     return text == L"output" ? 2 : 0;
 }
 
-void ReadExpansion(const Value& list, FunctionBlock& block) {
+}  // namespace
+
+void CAdvUserSeqDB::ReadExpansion(const Value& list, FunctionBlock& block) const {
     if (!list.IsArray() || list.Empty()) {
         return;
     }
@@ -77,14 +92,15 @@ void ReadExpansion(const Value& list, FunctionBlock& block) {
             json::CutUtf8(json::StringBytes(type), json::kTextBufferBytes));
         ExpansionEntry& entry = block.Expansion[k++];
         entry.ExpansionType = ExpansionTypeOf(text);
-        if (const auto ioType = ReadInt(element, "IOTypes::id")) {
+        if (const auto ioType = ReadId(element, "IOTypes::id", &ioTypes_, "IO type")) {
             entry.IOTypeId = static_cast<uint32_t>(*ioType);
         }
     }
 }
 
 // An empty or missing list leaves count 0 and a null list.
-void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries) {
+void CAdvUserSeqDB::ReadParamIdList(const Value& list, uint32_t& count,
+                                    ParamIdEntry*& entries) const {
     if (!list.IsArray() || list.Empty()) {
         return;
     }
@@ -92,10 +108,10 @@ void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries)
     entries = AllocateZeroed<ParamIdEntry>(list.Size());
     ParamIdEntry* entry = entries;
     for (const Value& element : list.GetArray()) {
-        if (const auto id = ReadInt(element, "Parameters::id")) {
+        if (const auto id = ReadId(element, "Parameters::id", nullptr, "parameter")) {
             entry->ParamId = static_cast<uint32_t>(*id);
         }
-        if (const auto ioType = ReadInt(element, "IOTypes::id")) {
+        if (const auto ioType = ReadId(element, "IOTypes::id", &ioTypes_, "IO type")) {
             entry->IOTypeId = static_cast<uint32_t>(*ioType);
         }
         if (const auto value = ReadInt(element, "Value")) {
@@ -104,6 +120,31 @@ void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries)
         ++entry;
     }
 }
+
+// An id of the table given, or of a parameter when there is none; one that names nothing is
+// still used as it is.
+std::optional<int32_t> CAdvUserSeqDB::ReadId(const Value& element, const char* key,
+                                             const NameTable* table, const char* what) const {
+    const auto id = ReadInt(element, key);
+    if (!id || observer_ == nullptr) {
+        return id;
+    }
+    const auto known = static_cast<uint32_t>(*id);
+    const bool found = table != nullptr ? table->count(known) != 0
+                                        : params_ == nullptr || params_->count(known) != 0;
+    if (!found) {
+        Report(FindingKind::UnknownId, element, key,
+               std::string("no ") + what + " " + std::to_string(*id));
+    }
+    return id;
+}
+
+void CAdvUserSeqDB::Report(FindingKind kind, const Value& element, const char* key,
+                           std::string message) const {
+    vqdf::Report(observer_, kind, element, key, std::move(message));
+}
+
+namespace {
 
 template <typename T>
 T* CopyArray(const T* source, uint32_t count) {
@@ -138,15 +179,25 @@ int32_t CAdvUserSeqDB::LoadAdvUserSeq(const Value& section) {
         return 0;
     }
     for (const auto& [role, key] : kRoleKeys) {
-        if (const auto id = ReadInt(Member(section, key), "Parameters::id")) {
+        if (const auto id = ReadId(Member(section, key), "Parameters::id", nullptr, "parameter")) {
             roles_[role] = *id;
         }
     }
-    const bool read = ReadNameTable(Member(section, "BitPinTypes"), bitPinTypes_) &&
-                      ReadNameTable(Member(section, "IOTypes"), ioTypes_) &&
-                      ReadCommentTable(Member(section, "Comments"), comments_) &&
-                      ReadNameTable(Member(section, "Groups"), groups_) &&
-                      ReadFunctionList(Member(section, "FunctionList"));
+    const bool read =
+        ReadRequiredTable(
+            section, "BitPinTypes",
+            [&](const Value& list) { return ReadNameTable(list, bitPinTypes_, observer_); }) &&
+        ReadRequiredTable(
+            section, "IOTypes",
+            [&](const Value& list) { return ReadNameTable(list, ioTypes_, observer_); }) &&
+        ReadRequiredTable(
+            section, "Comments",
+            [&](const Value& list) { return ReadCommentTable(list, comments_, observer_); }) &&
+        ReadRequiredTable(
+            section, "Groups",
+            [&](const Value& list) { return ReadNameTable(list, groups_, observer_); }) &&
+        ReadRequiredTable(section, "FunctionList",
+                          [&](const Value& list) { return ReadFunctionList(list); });
     return read ? 1 : 0;
 }
 
@@ -164,14 +215,28 @@ bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
     return true;
 }
 
+// The five tables must all be arrays; the first that is not ends the load.
+template <typename Read>
+bool CAdvUserSeqDB::ReadRequiredTable(const Value& section, const char* key, Read read) const {
+    if (read(Member(section, key))) {
+        return true;
+    }
+    Report(FindingKind::MissingSection, section, key,
+           Member(section, key).IsNull() ? "the required section is missing"
+                                         : "the required section has the wrong kind");
+    return false;
+}
+
 FunctionBlock CAdvUserSeqDB::ReadFunctionBlock(const Value& element) const {
     FunctionBlock block{};
-    json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
-                                               json::StringBytes(Member(element, "Name"))),
-                     block.Name);
-    const auto group = ReadInt(element, "Groups::id");
+    CheckFit(json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
+                                                        json::StringBytes(Member(element, "Name"))),
+                              block.Name),
+             element, "Name");
+    const auto group = ReadId(element, "Groups::id", &groups_, "group");
     if (group) {
-        json::StoreUtf16(TextOf(groups_, static_cast<uint32_t>(*group)), block.GroupName);
+        CheckFit(json::StoreUtf16(TextOf(groups_, static_cast<uint32_t>(*group)), block.GroupName),
+                 element, "Groups::id");
     }
     if (const auto blockId = ReadInt(element, "Blockid")) {
         block.BlockId =
@@ -179,16 +244,28 @@ FunctionBlock CAdvUserSeqDB::ReadFunctionBlock(const Value& element) const {
     }
     ReadExpansion(Member(element, "Expansion"), block);
     if (const auto type = json::ParseHexText(Member(element, "BlockType"))) {
+        if (*type > 0xFFFFu) {
+            Report(FindingKind::OutOfRange, element, "BlockType",
+                   "block type " + std::to_string(*type) + " does not fit 16 bits");
+        }
         block.BlockType = static_cast<uint16_t>(*type & 0xFFFFu);
     }
     ReadParamIdList(Member(element, "InputParameterIdList"), block.InputParamCount,
                     block.InputParameterIdList);
     ReadParamIdList(Member(element, "OutputParameterIdList"), block.OutputParamCount,
                     block.OutputParameterIdList);
-    if (const auto comment = ReadInt(element, "Comments::id")) {
-        json::StoreUtf16(TextOf(comments_, static_cast<uint32_t>(*comment)), block.Comment);
+    if (const auto comment = ReadId(element, "Comments::id", &comments_, "comment")) {
+        CheckFit(
+            json::StoreUtf16(TextOf(comments_, static_cast<uint32_t>(*comment)), block.Comment),
+            element, "Comments::id");
     }
     return block;
+}
+
+void CAdvUserSeqDB::CheckFit(bool fitted, const Value& element, const char* key) const {
+    if (!fitted) {
+        Report(FindingKind::TextCut, element, key, "the text is cut to fit its field");
+    }
 }
 
 bool CAdvUserSeqDB::CopyBlocks(std::vector<FunctionBlock*>* out) const {

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/LoadObserver.h"
 #include "vqDataFileReader.h"
 
 namespace vqdf {
@@ -29,11 +31,30 @@ public:
 
     const std::vector<FunctionBlock>& Blocks() const { return blocks_; }
 
+    // Tells the observer what the next load skips or cuts, with params as the parameter ids
+    // that exist; null for both tells nobody.
+    void SetObserver(ILoadObserver* observer, const ParamIdMap* params) {
+        observer_ = observer;
+        params_ = params;
+    }
+
 private:
     using NameTable = std::map<uint32_t, std::wstring>;
+    using Value = rapidjson::Value;
 
-    bool ReadFunctionList(const rapidjson::Value& list);
-    FunctionBlock ReadFunctionBlock(const rapidjson::Value& element) const;
+    bool ReadFunctionList(const Value& list);
+    FunctionBlock ReadFunctionBlock(const Value& element) const;
+    void ReadExpansion(const Value& list, FunctionBlock& block) const;
+    void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries) const;
+    std::optional<int32_t> ReadId(const Value& element, const char* key, const NameTable* table,
+                                  const char* what) const;
+    template <typename Read>
+    bool ReadRequiredTable(const Value& section, const char* key, Read read) const;
+    void CheckFit(bool fitted, const Value& element, const char* key) const;
+    void Report(FindingKind kind, const Value& element, const char* key, std::string message) const;
+
+    ILoadObserver* observer_ = nullptr;
+    const ParamIdMap* params_ = nullptr;
 
     NameTable bitPinTypes_;
     NameTable ioTypes_;

@@ -7,6 +7,7 @@
 
 #include "compound/LegacyStreams.h"
 #include "model/TableMemory.h"
+#include "platform/CodePage.h"
 
 namespace vqdf {
 namespace {
@@ -31,12 +32,13 @@ bool Succeeded(StreamRead read) { return read != StreamRead::Failed; }
 
 // Enters the section's storage, reads it, and climbs back to the root. A missing storage skips
 // the section; only a failing read ends the load.
-bool ReadSection(CSSFile& file, const wchar_t* storage, const std::function<bool()>& read) {
-    if (!file.OpenStorage(storage, kReadShareExclusive)) {
+bool ReadSection(CLegacyStreams& streams, const std::wstring& storage,
+                 const std::function<bool()>& read) {
+    if (!streams.EnterStorage(storage)) {
         return true;
     }
     const bool readAll = read();
-    file.CloseStorage();
+    streams.LeaveStorage();
     return readAll;
 }
 
@@ -125,8 +127,8 @@ bool ReadCommon(CLegacyStreams& streams, CommonSpec& common) {
 }
 
 // One group storage, "Group-<index>"; a missing storage or "Group Info" leaves the entry zero.
-bool ReadGroup(CSSFile& file, CLegacyStreams& streams, int32_t index, GroupInfo& group) {
-    return ReadSection(file, (L"Group-" + std::to_wstring(index)).c_str(), [&] {
+bool ReadGroup(CLegacyStreams& streams, int32_t index, GroupInfo& group) {
+    return ReadSection(streams, L"Group-" + std::to_wstring(index), [&] {
         const StreamRead info = streams.ReadImage(L"Group Info", &group, kGroupImageBytes);
         if (info != StreamRead::Done) {
             return Succeeded(info);
@@ -136,7 +138,7 @@ bool ReadGroup(CSSFile& file, CLegacyStreams& streams, int32_t index, GroupInfo&
     });
 }
 
-bool ReadGroups(CSSFile& file, CLegacyStreams& streams, ParaSpec& para) {
+bool ReadGroups(CLegacyStreams& streams, ParaSpec& para) {
     if (!Succeeded(streams.ReadImage(L"Total Group", &para.GroupCount, sizeof(int32_t)))) {
         return false;
     }
@@ -145,7 +147,7 @@ bool ReadGroups(CSSFile& file, CLegacyStreams& streams, ParaSpec& para) {
     }
     para.Groups = AllocateZeroed<GroupInfo>(para.GroupCount);
     for (int32_t n = 0; para.Groups != nullptr && n < para.GroupCount; ++n) {
-        if (!ReadGroup(file, streams, n, para.Groups[n])) {
+        if (!ReadGroup(streams, n, para.Groups[n])) {
             return false;
         }
     }
@@ -166,17 +168,23 @@ CDataFileInfo::CDataFileInfo(const std::wstring& path) { path_ = path; }
 uint32_t CDataFileInfo::Load(const std::wstring& path) {
     CSSFile file;
     if (!file.Open(path, kReadShareExclusive)) {
+        if (observer_ != nullptr) {
+            observer_->OnFinding({FindingKind::MissingDocument, nullptr,
+                                  platform::WideToMultiByte(platform::CodePage::Utf8, path),
+                                  "the file cannot be opened as a compound file: it is missing, "
+                                  "not a compound file, or held by another program"});
+        }
         return 0;
     }
-    CLegacyStreams streams(file);
+    CLegacyStreams streams(file, observer_);
     const bool read =
-        ReadSection(file, L"Device Spec", [&] { return ReadDevice(streams, device_); }) &&
-        ReadSection(file, L"IO Spec", [&] { return ReadIO(streams, io_); }) &&
-        ReadSection(file, L"Trip Spec", [&] { return ReadTrips(streams, trip_); }) &&
-        ReadSection(file, L"Message Spec", [&] { return ReadMessages(streams, message_); }) &&
-        ReadSection(file, L"Common Spec", [&] { return ReadCommon(streams, common_); }) &&
-        ReadSection(file, L"Parameter Spec", [&] { return ReadGroups(file, streams, para_); }) &&
-        ReadSection(file, L"Init Order", [&] { return ReadInitOrder(streams, initOrder_); });
+        ReadSection(streams, L"Device Spec", [&] { return ReadDevice(streams, device_); }) &&
+        ReadSection(streams, L"IO Spec", [&] { return ReadIO(streams, io_); }) &&
+        ReadSection(streams, L"Trip Spec", [&] { return ReadTrips(streams, trip_); }) &&
+        ReadSection(streams, L"Message Spec", [&] { return ReadMessages(streams, message_); }) &&
+        ReadSection(streams, L"Common Spec", [&] { return ReadCommon(streams, common_); }) &&
+        ReadSection(streams, L"Parameter Spec", [&] { return ReadGroups(streams, para_); }) &&
+        ReadSection(streams, L"Init Order", [&] { return ReadInitOrder(streams, initOrder_); });
     file.Close();
     if (!read) {
         return 0;

@@ -4,10 +4,63 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/CodePage.h"
+
 namespace vqdf {
 
+bool CLegacyStreams::EnterStorage(const std::wstring& name) {
+    if (!file_.OpenStorage(name, kReadShareExclusive)) {
+        Report(FindingKind::MissingStorage, name, "the storage is missing: its records stay zero");
+        return false;
+    }
+    storages_.push_back(name);
+    return true;
+}
+
+void CLegacyStreams::LeaveStorage() {
+    if (file_.CloseStorage()) {
+        storages_.pop_back();
+    }
+}
+
 bool CLegacyStreams::Open(const std::wstring& name) {
-    return file_.OpenStream(name, stream_, kReadShareExclusive);
+    streamName_ = name;
+    if (file_.OpenStream(name, stream_, kReadShareExclusive)) {
+        return true;
+    }
+    Report(FindingKind::MissingStream, name, "the stream is missing");
+    return false;
+}
+
+bool CLegacyStreams::CheckCount(const std::wstring& name, int64_t count, std::size_t entrySize,
+                                int64_t limit, bool zeroAllowed) {
+    if (count < 0) {
+        Report(FindingKind::OutOfRange, name,
+               "a count of " + std::to_string(count) + " is negative: the table has no entries");
+        return zeroAllowed;
+    }
+    if (!WithinLimit(count, entrySize, limit)) {
+        Report(FindingKind::OutOfRange, name,
+               std::to_string(count) + " entries of " + std::to_string(entrySize) +
+                   " bytes are over the limit of " + std::to_string(limit) +
+                   " bytes: the table is not read");
+        return false;
+    }
+    return count > 0 || zeroAllowed;
+}
+
+void CLegacyStreams::Report(FindingKind kind, const std::wstring& stream,
+                            std::string message) const {
+    if (observer_ == nullptr) {
+        return;
+    }
+    std::wstring place;
+    for (const std::wstring& storage : storages_) {
+        place += L"/" + storage;
+    }
+    place += L"/" + stream;
+    observer_->OnFinding({kind, nullptr, platform::WideToMultiByte(platform::CodePage::Utf8, place),
+                          std::move(message)});
 }
 
 StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes) {
@@ -15,6 +68,11 @@ StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes) {
     stream_.Close();
     const std::size_t supplied = std::min(read.value_or(0), bytes);
     std::memset(static_cast<char*>(target) + supplied, 0, bytes - supplied);
+    if (read && supplied < bytes) {
+        Report(FindingKind::ShortStream, streamName_,
+               "the stream holds " + std::to_string(supplied) + " of the " + std::to_string(bytes) +
+                   " bytes its count needs: the rest stays zero");
+    }
     return read ? StreamRead::Done : StreamRead::Failed;
 }
 

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "compound/SSFile.h"
+#include "model/LoadObserver.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
@@ -31,7 +33,13 @@ inline bool WithinLimit(int64_t count, std::size_t entrySize, int64_t limit) {
 
 class CLegacyStreams {
 public:
-    explicit CLegacyStreams(CSSFile& file) : file_(file) {}
+    // The observer, when there is one, hears of every storage and stream that is missing or
+    // short, and of every count that cannot size a table.
+    CLegacyStreams(CSSFile& file, ILoadObserver* observer) : file_(file), observer_(observer) {}
+
+    // Enters a child of the current storage, or reports it missing.
+    bool EnterStorage(const std::wstring& name);
+    void LeaveStorage();
 
     // Reads the first bytes of the stream into the place given.
     StreamRead ReadImage(const std::wstring& name, void* target, std::size_t bytes);
@@ -40,7 +48,7 @@ public:
     template <typename T>
     StreamRead ReadNewTable(const std::wstring& name, int64_t count, T*& table,
                             int64_t limit = kMaxTableBytes) {
-        if (count <= 0 || !WithinLimit(count, sizeof(T), limit) || !Open(name)) {
+        if (!CheckCount(name, count, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
         }
         table = AllocateForFill<T>(count);
@@ -54,7 +62,7 @@ public:
     template <typename T>
     StreamRead ReadAllocatedTable(const std::wstring& name, int64_t count, T*& table,
                                   int64_t limit = kMaxTableBytes) {
-        if (count <= 0 || !WithinLimit(count, sizeof(T), limit)) {
+        if (!CheckCount(name, count, sizeof(T), limit)) {
             return StreamRead::Skipped;
         }
         table = AllocateZeroed<T>(count);
@@ -71,8 +79,9 @@ public:
                          T*& first, T*& second, int64_t limit = kMaxTableBytes) {
         const int64_t a = EntryCount(firstCount);
         const int64_t b = EntryCount(secondCount);
-        if (a + b == 0 || !WithinLimit(a, sizeof(T), limit) || !WithinLimit(b, sizeof(T), limit) ||
-            !WithinLimit(a + b, sizeof(T), limit) || !Open(name)) {
+        if (!CheckCount(name, firstCount, sizeof(T), limit, true) ||
+            !CheckCount(name, secondCount, sizeof(T), limit, true) ||
+            !CheckCount(name, a + b, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
         }
         const Scratch scratch(AllocateForFill<T>(a + b));
@@ -105,11 +114,19 @@ private:
     }
 
     bool Open(const std::wstring& name);
+    // Whether a count can size a table: more than zero (or zero, where allowed) and within the
+    // limit. A negative count or one over the limit is reported.
+    bool CheckCount(const std::wstring& name, int64_t count, std::size_t entrySize, int64_t limit,
+                    bool zeroAllowed = false);
+    void Report(FindingKind kind, const std::wstring& stream, std::string message) const;
     // Reads from the stream just opened, then closes it. The bytes that the stream does not
     // supply are zeroed after the read, so the target need not be zero before it.
     StreamRead ReadOpen(void* target, std::size_t bytes);
 
     CSSFile& file_;
+    ILoadObserver* observer_;
+    std::vector<std::wstring> storages_;
+    std::wstring streamName_;
     COleStreamFile stream_;
 };
 

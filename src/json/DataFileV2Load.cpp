@@ -57,58 +57,129 @@ bool ParseFile(const std::wstring& path, rapidjson::Document& document) {
     return !document.HasParseError();
 }
 
+// The 1-based line and byte column of an offset into a file, counted only to report a parse
+// error.
+std::pair<std::size_t, std::size_t> LineAndColumn(const std::wstring& path, std::size_t offset) {
+    const platform::FileHandle file = platform::OpenForReading(path);
+    std::size_t line = 1;
+    std::size_t column = 1;
+    for (std::size_t at = 0; file && at < offset; ++at) {
+        const int c = std::fgetc(file.get());
+        if (c == EOF) {
+            break;
+        }
+        column = c == '\n' ? 1 : column + 1;
+        line += c == '\n' ? 1 : 0;
+    }
+    return {line, column};
+}
+
+std::string Utf8(const std::wstring& text) {
+    return platform::WideToMultiByte(platform::CodePage::Utf8, text);
+}
+
 }  // namespace
 
 uint32_t CDataFileV2::Load(const std::wstring& path) {
     LoadTimer timer(L"");
     if (path.empty() || !platform::FileExists(path)) {
+        ReportFile(FindingKind::MissingDocument, path, "the data file does not exist");
         return 0;
     }
     rapidjson::Document data;
-    if (!ParseFile(path, data) || !LoadTitleDocument(path) || !ReadSections(data)) {
+    if (!ParseDocument(path, data) || !LoadTitleDocument(path) || !ReadSections(data)) {
         return 0;
     }
     SetFilePath(path);
     return 1;
 }
 
+void CDataFileV2::ReportFile(FindingKind kind, const std::wstring& path,
+                             std::string message) const {
+    if (observer_ != nullptr) {
+        observer_->OnFinding({kind, nullptr, Utf8(path), std::move(message)});
+    }
+}
+
+bool CDataFileV2::ParseDocument(const std::wstring& path, rapidjson::Document& document) const {
+    if (ParseFile(path, document)) {
+        if (Observed()) {
+            observer_->OnDocument(path, &document);
+        }
+        return true;
+    }
+    if (Observed()) {
+        const auto [line, column] = LineAndColumn(path, document.GetErrorOffset());
+        ReportFile(FindingKind::ParseError, path,
+                   std::to_string(line) + ":" + std::to_string(column) + ": " +
+                       rapidjson::GetParseError_En(document.GetParseError()));
+    }
+    return false;
+}
+
 bool CDataFileV2::LoadTitleDocument(const std::wstring& path) {
     const std::optional<std::wstring> titlePath = platform::SiblingPath(path, L"_Title.json");
     if (!titlePath || !platform::FileExists(*titlePath)) {
+        ReportFile(FindingKind::MissingDocument, titlePath.value_or(path),
+                   titlePath ? "the titles document does not exist"
+                             : "the data file's name gives no titles document");
         return false;
     }
     rapidjson::Document titles;
-    if (!ParseFile(*titlePath, titles)) {
+    if (!ParseDocument(*titlePath, titles)) {
         return false;
     }
-    return ReadTextTable(Member(titles, "Titles"), titles_);
+    return RequireSection(titles, "Titles",
+                          ReadTextTable(Member(titles, "Titles"), "title", titles_));
 }
 
-// "id" and "Text"; the text is read as at most 29 bytes of UTF-8 and trimmed.
-bool CDataFileV2::ReadTextTable(const Value& value, TextTable& table) {
+// "id" and "Text"; the text is read as at most 29 bytes of UTF-8 and trimmed. A later id
+// replaces an earlier one.
+bool CDataFileV2::ReadTextTable(const Value& value, const char* what, TextTable& table) const {
     if (!value.IsArray()) {
         return false;
     }
     for (const Value& element : value.GetArray()) {
-        const auto id = json::ReadInt(element, "id");
+        const auto id = ReadNumber(element, "id");
         const Value& text = Member(element, "Text");
         if (!id || !text.IsString()) {
             continue;
         }
-        table[static_cast<uint32_t>(*id)] = json::ToWideText(json::StringBytes(text));
+        const auto key = static_cast<uint32_t>(*id);
+        if (Observed()) {
+            if (table.count(key) != 0) {
+                Report(FindingKind::DuplicateId, element, "id",
+                       std::string(what) + " " + std::to_string(*id) + " is given again");
+            }
+            CheckFit(text.GetStringLength() <= json::kTextBufferBytes, element, "Text",
+                     json::kTextBufferBytes);
+        }
+        table[key] = json::ToWideText(json::StringBytes(text));
     }
     return true;
+}
+
+// A required member that is absent or of the wrong kind ends the load.
+bool CDataFileV2::RequireSection(const Value& parent, const char* key, bool read) const {
+    if (!read && Observed()) {
+        const Value& value = Member(parent, key);
+        Report(FindingKind::MissingSection, parent, key,
+               value.IsNull() ? "the required section is missing"
+                              : "the required section has the wrong kind");
+    }
+    return read;
 }
 
 // The order is a dependency order: titles and units first, messages before every section that
 // names one, parameters before every section that computes an address.
 bool CDataFileV2::ReadSections(const Value& root) {
-    if (!ReadTextTable(Member(root, "Units"), units_) || !ReadMessages(Member(root, "Messages"))) {
+    if (!RequireSection(root, "Units", ReadTextTable(Member(root, "Units"), "unit", units_)) ||
+        !RequireSection(root, "Messages", ReadMessages(Member(root, "Messages")))) {
         return false;
     }
     ReadDevice(Member(root, "Device"));
     const Value& io = Member(root, "IO");
-    if (!io.IsObject()) {
+    if (!RequireSection(root, "IO", io.IsObject())) {
         return false;
     }
     ReadTerminalHalf(Member(io, "Input"), io_.InputCount, io_.InputBasicCount,
@@ -117,12 +188,14 @@ bool CDataFileV2::ReadSections(const Value& root) {
     ReadTerminalHalf(Member(io, "Output"), io_.OutputCount, io_.OutputBasicCount,
                      io_.OutputStatusCommAddr, io_.OutputTerminals, io_.OutputFuncTitleCount,
                      io_.OutputFuncTitles);
-    if (!ReadParameterGroups(Member(root, "ParameterGroups")) ||
-        !ReadCommonParameters(Member(root, "CommonParameters"))) {
+    if (!RequireSection(root, "ParameterGroups",
+                        ReadParameterGroups(Member(root, "ParameterGroups"))) ||
+        !RequireSection(root, "CommonParameters",
+                        ReadCommonParameters(Member(root, "CommonParameters")))) {
         return false;
     }
     const Value& trips = Member(root, "Trips");
-    if (!trips.IsObject()) {
+    if (!RequireSection(root, "Trips", trips.IsObject())) {
         return false;
     }
     ReadStatusInfo(Member(trips, "StatusInfo"));
@@ -132,7 +205,8 @@ bool CDataFileV2::ReadSections(const Value& root) {
     ReadTripHalf(Member(trips, "CurrentWarning"), "FirstWarnAddr", "WarnAddr", trip_.FirstWarnAddr,
                  trip_.WarnAddrCount, trip_.WarnAddr, trip_.WarnStatusInfoCount,
                  trip_.WarnStatusInfoData, trip_.WarnCount, trip_.WarnNames);
-    if (!ReadInitOrder(Member(root, "InitOrder")) || !ReadAdvUserSeq(Member(root, "AdvUserSeq"))) {
+    if (!RequireSection(root, "InitOrder", ReadInitOrder(Member(root, "InitOrder"))) ||
+        !RequireSection(root, "AdvUserSeq", ReadAdvUserSeq(Member(root, "AdvUserSeq")))) {
         return false;
     }
     ReadSimpleScope(Member(root, "SimpleScope"));

@@ -9,8 +9,6 @@ namespace vqdf {
 namespace {
 
 using json::Member;
-using json::ReadHexInto;
-using json::ReadIntInto;
 
 // Terminal counts come from the file, not from the arrays: a count beyond any real drive would
 // only allocate zeroed memory, so such a half keeps no terminals at all.
@@ -19,19 +17,22 @@ constexpr int32_t kMaxTerminalCount = 65535;
 }  // namespace
 
 void CDataFileV2::ReadDevice(const Value& section) {
-    json::CopyFixedText(Member(section, "DataFileVersion"), device_.DataFileVersion);
-    ReadIntInto(section, "ModelNo", device_.ModelNo);
-    json::CopyFixedText(Member(section, "Model"), device_.Model);
-    json::CopyFixedText(Member(section, "InvSwVersion"), device_.InvSwVersion);
-    ReadHexInto(section, "KeypadCommOffset16", device_.KeypadCommOffset16);
-    ReadHexInto(section, "KeypadCommOffset32", extend_.KeypadCommOffset32);
-    ReadHexInto(section, "ModelNoCommAddr", device_.ModelNoCommAddr);
-    ReadHexInto(section, "MotorStatusCommAddr", device_.MotorStatusCommAddr);
-    ReadHexInto(section, "InvStatusCommAddr", device_.InvStatusCommAddr);
-    ReadHexInto(section, "InvControlCommAddr", device_.InvControlCommAddr);
-    ReadHexInto(section, "ParaSaveCommAddr", device_.ParaSaveCommAddr);
-    ReadIntInto(section, "ParaStatusNum", paraStatusNum_);
-    ReadIntInto(section, "ParaControlNum", paraControlNum_);
+    CheckFit(json::CopyFixedText(Member(section, "DataFileVersion"), device_.DataFileVersion),
+             section, "DataFileVersion", sizeof device_.DataFileVersion - 1);
+    ReadIntField(section, "ModelNo", device_.ModelNo);
+    CheckFit(json::CopyFixedText(Member(section, "Model"), device_.Model), section, "Model",
+             json::kTextBufferBytes);
+    CheckFit(json::CopyFixedText(Member(section, "InvSwVersion"), device_.InvSwVersion), section,
+             "InvSwVersion", sizeof device_.InvSwVersion - 1);
+    ReadHexField(section, "KeypadCommOffset16", device_.KeypadCommOffset16);
+    ReadHexField(section, "KeypadCommOffset32", extend_.KeypadCommOffset32);
+    ReadHexField(section, "ModelNoCommAddr", device_.ModelNoCommAddr);
+    ReadHexField(section, "MotorStatusCommAddr", device_.MotorStatusCommAddr);
+    ReadHexField(section, "InvStatusCommAddr", device_.InvStatusCommAddr);
+    ReadHexField(section, "InvControlCommAddr", device_.InvControlCommAddr);
+    ReadHexField(section, "ParaSaveCommAddr", device_.ParaSaveCommAddr);
+    ReadIntField(section, "ParaStatusNum", paraStatusNum_);
+    ReadIntField(section, "ParaControlNum", paraControlNum_);
 }
 
 // One half of IOSpec from "Input" or "Output". Extension terminals always start at the basic
@@ -42,30 +43,37 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
     if (!half.IsObject()) {
         return false;
     }
-    ReadIntInto(half, "TotalNumOfBasic", basic);
-    if (const auto extension = json::ReadInt(half, "TotalNumOfExt")) {
+    ReadIntField(half, "TotalNumOfBasic", basic);
+    if (const auto extension = ReadNumber(half, "TotalNumOfExt")) {
         total = static_cast<int32_t>(static_cast<int64_t>(basic) + *extension);
     }
-    ReadHexInto(half, "StatusCommAddr", statusAddr);
+    ReadHexField(half, "StatusCommAddr", statusAddr);
     if (total > kMaxTerminalCount) {
+        if (Observed()) {
+            Report(FindingKind::OutOfRange, half, "TotalNumOfExt",
+                   std::to_string(total) + " terminals are more than " +
+                       std::to_string(kMaxTerminalCount) + ": the half keeps none");
+        }
         total = 0;
         return false;
     }
     if (total > 0) {
         terminals = AllocateZeroed<TerminalInfo>(total);
         const Value& basicList = Member(half, "BasicTerminalInfo");
+        const int64_t basicEntries = std::clamp<int64_t>(basic, 0, total);
+        CheckTerminalList(half, "BasicTerminalInfo", basicEntries);
         if (!basicList.IsArray()) {
             return false;
         }
-        const int64_t basicEntries = std::clamp<int64_t>(basic, 0, total);
         for (int64_t k = 0; k < std::min<int64_t>(basicList.Size(), basicEntries); ++k) {
             ReadTerminal(basicList[static_cast<rapidjson::SizeType>(k)], terminals[k]);
         }
         const Value& extList = Member(half, "ExtTerminalInfo");
+        const int64_t extEntries = total - basicEntries;
+        CheckTerminalList(half, "ExtTerminalInfo", extEntries);
         if (!extList.IsArray()) {
             return false;
         }
-        const int64_t extEntries = total - basicEntries;
         for (int64_t k = 0; k < std::min<int64_t>(extList.Size(), extEntries); ++k) {
             ReadTerminal(extList[static_cast<rapidjson::SizeType>(k)], terminals[basicEntries + k]);
         }
@@ -75,12 +83,26 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
 }
 
 void CDataFileV2::ReadTerminal(const Value& element, TerminalInfo& terminal) {
-    const std::wstring atValue =
-        json::CodePageText(Member(element, "AtValue"), platform::CodePage::SystemAnsi);
-    if (const auto titleId = json::ReadInt(element, "Title::id")) {
-        json::StoreCodePage(BuildTitle(static_cast<uint32_t>(*titleId), atValue), terminal.Title);
+    const std::wstring atValue = AtValueOf(element, platform::CodePage::SystemAnsi);
+    if (const auto title = TitleOf(element, atValue)) {
+        CheckFit(json::StoreCodePage(*title, terminal.Title), element, "Title::id",
+                 sizeof terminal.Title);
     }
-    ReadHexInto(element, "CommAddr", terminal.CommAddr);
+    ReadHexField(element, "CommAddr", terminal.CommAddr);
+}
+
+// The counts size the terminal table; the lists only fill it.
+void CDataFileV2::CheckTerminalList(const Value& half, const char* key, int64_t entries) const {
+    if (!Observed()) {
+        return;
+    }
+    const Value& list = Member(half, key);
+    const int64_t given = list.IsArray() ? list.Size() : 0;
+    if (given != entries) {
+        Report(
+            FindingKind::CountMismatch, half, key,
+            std::to_string(given) + " terminals listed for a count of " + std::to_string(entries));
+    }
 }
 
 }  // namespace vqdf

@@ -75,37 +75,40 @@ std::wstring CodePageText(const Value& value, platform::CodePage codePage) {
     return platform::MultiByteToWide(codePage, bytes.substr(0, kTextBufferBytes));
 }
 
-void CopyFixedText(const Value& value, char* field, std::size_t width) {
+bool CopyFixedText(const Value& value, char* field, std::size_t width) {
     if (!value.IsString() || width == 0) {
-        return;
+        return true;
     }
-    const std::string_view text =
-        CutUtf8(StringBytes(value), std::min(kTextBufferBytes, width - 1));
+    const std::string_view whole = StringBytes(value);
+    const std::string_view text = CutUtf8(whole, std::min(kTextBufferBytes, width - 1));
     std::memset(field, 0, width);
     std::memcpy(field, text.data(), text.size());
+    return text.size() == whole.size();
 }
 
-void StoreUtf8(std::wstring_view text, char* field, std::size_t width) {
+bool StoreUtf8(std::wstring_view text, char* field, std::size_t width) {
     if (text.empty() || width == 0) {
-        return;
+        return true;
     }
     const std::string bytes = platform::WideToMultiByte(platform::CodePage::Utf8, text);
     const std::string_view fitted = CutUtf8(bytes, width - 1);
     std::memset(field, 0, width);
     std::memcpy(field, fitted.data(), fitted.size());
+    return fitted.size() == bytes.size();
 }
 
-void StoreCodePage(std::wstring_view text, char* field, std::size_t width) {
+bool StoreCodePage(std::wstring_view text, char* field, std::size_t width) {
     if (text.empty()) {
-        return;
+        return true;
     }
     const std::string bytes = platform::WideToMultiByte(platform::CodePage::SystemAnsi, text);
     std::memcpy(field, bytes.data(), std::min(bytes.size(), width));
+    return bytes.size() <= width;
 }
 
-void StoreUtf16(std::wstring_view text, char16_t* field, std::size_t units) {
+bool StoreUtf16(std::wstring_view text, char16_t* field, std::size_t units) {
     if (units == 0) {
-        return;
+        return text.empty();
     }
     const std::u16string utf16 = platform::WideToUtf16(text);
     std::size_t length = std::min(utf16.size(), units - 1);
@@ -116,6 +119,7 @@ void StoreUtf16(std::wstring_view text, char16_t* field, std::size_t units) {
     }
     std::fill(field, field + units, u'\0');
     std::copy(utf16.begin(), utf16.begin() + static_cast<std::ptrdiff_t>(length), field);
+    return length == utf16.size();
 }
 
 }  // namespace vqdf::json

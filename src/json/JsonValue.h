@@ -58,33 +58,35 @@ std::wstring CodePageText(const Value& value, platform::CodePage codePage);
 
 std::string_view StringBytes(const Value& value);
 
+// Each store below returns false when the text had to be cut to fit its field.
+
 // Copies a string member's bytes unchanged into a terminated field; other kinds change nothing.
-void CopyFixedText(const Value& value, char* field, std::size_t width);
+bool CopyFixedText(const Value& value, char* field, std::size_t width);
 template <std::size_t W>
-void CopyFixedText(const Value& value, char (&field)[W]) {
-    CopyFixedText(value, field, W);
+bool CopyFixedText(const Value& value, char (&field)[W]) {
+    return CopyFixedText(value, field, W);
 }
 
 // The text in UTF-8 with its terminator; an empty text stores nothing.
-void StoreUtf8(std::wstring_view text, char* field, std::size_t width);
+bool StoreUtf8(std::wstring_view text, char* field, std::size_t width);
 template <std::size_t W>
-void StoreUtf8(std::wstring_view text, char (&field)[W]) {
-    StoreUtf8(text, field, W);
+bool StoreUtf8(std::wstring_view text, char (&field)[W]) {
+    return StoreUtf8(text, field, W);
 }
 
 // The text in the system's 8-bit code page without terminator (the field's zero fill ends a
 // shorter text), at most width bytes; an empty text stores nothing.
-void StoreCodePage(std::wstring_view text, char* field, std::size_t width);
+bool StoreCodePage(std::wstring_view text, char* field, std::size_t width);
 template <std::size_t W>
-void StoreCodePage(std::wstring_view text, char (&field)[W]) {
-    StoreCodePage(text, field, W);
+bool StoreCodePage(std::wstring_view text, char (&field)[W]) {
+    return StoreCodePage(text, field, W);
 }
 
 // The text in UTF-16 with its terminator, never splitting a surrogate pair.
-void StoreUtf16(std::wstring_view text, char16_t* field, std::size_t units);
+bool StoreUtf16(std::wstring_view text, char16_t* field, std::size_t units);
 template <std::size_t N>
-void StoreUtf16(std::wstring_view text, char16_t (&field)[N]) {
-    StoreUtf16(text, field, N);
+bool StoreUtf16(std::wstring_view text, char16_t (&field)[N]) {
+    return StoreUtf16(text, field, N);
 }
 
 }  // namespace vqdf::json

@@ -21,11 +21,10 @@ bool CDataFileV2::ReadMessages(const Value& section) {
             entry->TitleInfo = AllocateZeroed<MsgTitle>(titleInfo.Size());
             MsgTitle* slot = entry->TitleInfo;
             for (const Value& item : titleInfo.GetArray()) {
-                const std::wstring atValue =
-                    json::CodePageText(Member(item, "AtValue"), platform::CodePage::SystemAnsi);
-                if (const auto titleId = json::ReadInt(item, "Title::id")) {
-                    json::StoreUtf8(BuildTitle(static_cast<uint32_t>(*titleId), atValue),
-                                    slot->Title);
+                const std::wstring atValue = AtValueOf(item, platform::CodePage::SystemAnsi);
+                if (const auto title = TitleOf(item, atValue)) {
+                    CheckFit(json::StoreUtf8(*title, slot->Title), item, "Title::id",
+                             sizeof slot->Title);
                 }
                 ++slot;
             }
@@ -38,7 +37,7 @@ bool CDataFileV2::ReadMessages(const Value& section) {
 // The record shares the message's title storage; ids compare as unsigned 32-bit numbers, so a
 // negative id is out of range and gives a count of 0.
 void CDataFileV2::MessageReference(const Value& object, int32_t& count, MsgTitle*& titles) const {
-    const auto id = json::ReadInt(object, "Message::id");
+    const auto id = ReadNumber(object, "Message::id");
     if (!id) {
         return;
     }
@@ -48,7 +47,17 @@ void CDataFileV2::MessageReference(const Value& object, int32_t& count, MsgTitle
         titles = message_.Messages[index].TitleInfo;
         return;
     }
+    CheckKnownMessage(object, "Message::id");
     count = 0;
+}
+
+// Messages are named by their position in "Messages".
+void CDataFileV2::CheckKnownMessage(const Value& element, const char* key) const {
+    const auto id = json::ReadInt(element, key);
+    if (Observed() && id &&
+        static_cast<uint32_t>(*id) >= static_cast<uint32_t>(message_.MessageCount)) {
+        Report(FindingKind::UnknownId, element, key, "no message " + std::to_string(*id));
+    }
 }
 
 }  // namespace vqdf

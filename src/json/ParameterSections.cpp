@@ -8,10 +8,10 @@ namespace vqdf {
 namespace {
 
 using json::Member;
-using json::ReadHexInto;
-using json::ReadIntInto;
 
 constexpr int32_t kMessageDataType = 255;
+// A code number beyond this one gives an address inside the next group's range.
+constexpr int32_t kMaxCodeNum = 255;
 
 // Every occurrence of " Group" goes, also inside a longer word.
 std::wstring WithoutGroupWord(std::wstring title) {
@@ -31,19 +31,28 @@ bool CDataFileV2::ReadParameterGroups(const Value& section) {
     para_.GroupCount = static_cast<int32_t>(section.Size());
     para_.Groups = AllocateZeroed<GroupInfo>(section.Size());
     GroupInfo* group = para_.Groups;
+    std::map<int32_t, bool> groupNumbers;
     for (const Value& element : section.GetArray()) {
-        ReadParameterGroup(element, *group++);
+        if (!ReadParameterGroup(element, *group) && Observed()) {
+            Report(FindingKind::MissingSection, element, "Parameters",
+                   "the group has no parameter list: it keeps no parameters");
+        }
+        if (Observed() && !groupNumbers.emplace(group->GroupNum, true).second) {
+            Report(FindingKind::DuplicateId, element, "GroupNum",
+                   "group " + std::to_string(group->GroupNum) + " is given again");
+        }
+        ++group;
     }
     return true;
 }
 
 bool CDataFileV2::ReadParameterGroup(const Value& element, GroupInfo& group) {
-    ReadIntInto(element, "GroupNum", group.GroupNum);
-    if (const auto titleId = json::ReadInt(element, "Title::id")) {
-        json::StoreCodePage(WithoutGroupWord(BuildTitle(static_cast<uint32_t>(*titleId), -1)),
-                            group.Title);
+    ReadIntField(element, "GroupNum", group.GroupNum);
+    if (const auto title = TitleOf(element, std::wstring())) {
+        CheckFit(json::StoreCodePage(WithoutGroupWord(*title), group.Title), element, "Title::id",
+                 sizeof group.Title);
     }
-    ReadHexInto(element, "GroupAttr", group.GroupAttr);
+    ReadHexField(element, "GroupAttr", group.GroupAttr);
     const Value& parameters = Member(element, "Parameters");
     if (!parameters.IsArray()) {
         return false;
@@ -51,13 +60,25 @@ bool CDataFileV2::ReadParameterGroup(const Value& element, GroupInfo& group) {
     group.ParameterCount = static_cast<int32_t>(parameters.Size());
     group.Parameters = AllocateZeroed<ParamInfo>(parameters.Size());
     ParamInfo* param = group.Parameters;
+    std::map<int32_t, bool> codeNumbers;
     for (const Value& item : parameters.GetArray()) {
         ReadParameter(item, *param);
         // The first parameter of an id keeps its entry; a later one with the same id has none.
-        if (const auto id = json::ReadInt(item, "id")) {
-            paramIds_.emplace(static_cast<uint32_t>(*id),
-                              ParamLocation{static_cast<uint32_t>(group.GroupNum),
-                                            static_cast<uint32_t>(param->CodeNum)});
+        if (const auto id = ReadNumber(item, "id")) {
+            const bool added = paramIds_
+                                   .emplace(static_cast<uint32_t>(*id),
+                                            ParamLocation{static_cast<uint32_t>(group.GroupNum),
+                                                          static_cast<uint32_t>(param->CodeNum)})
+                                   .second;
+            if (!added && Observed()) {
+                Report(FindingKind::DuplicateId, item, "id",
+                       "parameter " + std::to_string(*id) + " is given again: it has no address");
+            }
+        }
+        if (Observed() && !codeNumbers.emplace(param->CodeNum, true).second) {
+            Report(FindingKind::DuplicateId, item, "CodeNum",
+                   "code " + std::to_string(param->CodeNum) + " is given again in group " +
+                       std::to_string(group.GroupNum));
         }
         ++param;
     }
@@ -65,27 +86,32 @@ bool CDataFileV2::ReadParameterGroup(const Value& element, GroupInfo& group) {
 }
 
 void CDataFileV2::ReadParameter(const Value& element, ParamInfo& param) {
-    ReadIntInto(element, "CodeNum", param.CodeNum);
-    const std::wstring atValue =
-        json::CodePageText(Member(element, "AtValue"), platform::CodePage::ThreadAnsi);
-    if (const auto titleId = json::ReadInt(element, "Title::id")) {
-        const std::wstring title = BuildTitle(static_cast<uint32_t>(*titleId), atValue);
-        json::StoreCodePage(title, param.Title);
-        json::StoreCodePage(title, param.AltTitle);
+    ReadIntField(element, "CodeNum", param.CodeNum);
+    if (Observed() && (param.CodeNum < 0 || param.CodeNum > kMaxCodeNum)) {
+        Report(FindingKind::OutOfRange, element, "CodeNum",
+               "code " + std::to_string(param.CodeNum) +
+                   " is outside 0 to 255: its address falls outside its group");
     }
-    ReadIntInto(element, "Def", param.Def);
-    ReadIntInto(element, "Max", param.Max);
-    ReadIntInto(element, "Min", param.Min);
-    ReadIntInto(element, "DataType", param.DataType);
-    ReadIntInto(element, "Point32", param.Point32);
+    const std::wstring atValue = AtValueOf(element, platform::CodePage::ThreadAnsi);
+    if (const auto title = TitleOf(element, atValue)) {
+        CheckFit(json::StoreCodePage(*title, param.Title), element, "Title::id",
+                 sizeof param.Title);
+        json::StoreCodePage(*title, param.AltTitle);
+    }
+    ReadIntField(element, "Def", param.Def);
+    ReadIntField(element, "Max", param.Max);
+    ReadIntField(element, "Min", param.Min);
+    ReadIntField(element, "DataType", param.DataType);
+    ReadIntField(element, "Point32", param.Point32);
     // An enumerated parameter names its message in place of the decimal point.
     if (param.DataType == kMessageDataType) {
-        ReadIntInto(element, "Message::id", param.Point32);
+        ReadIntField(element, "Message::id", param.Point32);
+        CheckKnownMessage(element, "Message::id");
     }
-    if (const auto unitId = json::ReadInt(element, "Unit::id")) {
-        json::StoreUtf8(BuildUnit(static_cast<uint32_t>(*unitId)), param.Unit);
+    if (const auto unit = UnitOf(element)) {
+        CheckFit(json::StoreUtf8(*unit, param.Unit), element, "Unit::id", sizeof param.Unit);
     }
-    ReadHexInto(element, "Attr", param.Attr);
+    ReadHexField(element, "Attr", param.Attr);
 }
 
 bool CDataFileV2::ReadCommonParameters(const Value& section) {
@@ -96,23 +122,24 @@ bool CDataFileV2::ReadCommonParameters(const Value& section) {
     common_.CommonParams = AllocateZeroed<CommonInfo>(section.Size());
     CommonInfo* common = common_.CommonParams;
     for (const Value& element : section.GetArray()) {
-        ReadHexInto(element, "CommAddr", common->CommAddr);
-        const std::wstring atValue =
-            json::CodePageText(Member(element, "AtValue"), platform::CodePage::ThreadAnsi);
-        if (const auto titleId = json::ReadInt(element, "Title::id")) {
-            json::StoreCodePage(BuildTitle(static_cast<uint32_t>(*titleId), atValue),
-                                common->Title);
+        ReadHexField(element, "CommAddr", common->CommAddr);
+        const std::wstring atValue = AtValueOf(element, platform::CodePage::ThreadAnsi);
+        if (const auto title = TitleOf(element, atValue)) {
+            CheckFit(json::StoreCodePage(*title, common->Title), element, "Title::id",
+                     sizeof common->Title);
         }
-        ReadIntInto(element, "Def", common->Def);
-        ReadIntInto(element, "Max", common->Max);
-        ReadIntInto(element, "Min", common->Min);
+        ReadIntField(element, "Def", common->Def);
+        ReadIntField(element, "Max", common->Max);
+        ReadIntField(element, "Min", common->Min);
         // A message id, when given, takes the place of the decimal point.
-        ReadIntInto(element, "Point16", common->Point16);
-        ReadIntInto(element, "Message::id", common->Point16);
-        if (const auto unitId = json::ReadInt(element, "Unit::id")) {
-            json::StoreCodePage(BuildUnit(static_cast<uint32_t>(*unitId)), common->Unit);
+        ReadIntField(element, "Point16", common->Point16);
+        ReadIntField(element, "Message::id", common->Point16);
+        CheckKnownMessage(element, "Message::id");
+        if (const auto unit = UnitOf(element)) {
+            CheckFit(json::StoreCodePage(*unit, common->Unit), element, "Unit::id",
+                     sizeof common->Unit);
         }
-        ReadHexInto(element, "Attr", common->Attr);
+        ReadHexField(element, "Attr", common->Attr);
         ++common;
     }
     return true;
@@ -128,7 +155,8 @@ bool CDataFileV2::ReadInitOrder(const Value& section) {
     initOrder_.InitOrderAddrs = AllocateZeroed<int32_t>(section.Size());
     int32_t* slot = initOrder_.InitOrderAddrs;
     for (const Value& element : section.GetArray()) {
-        if (const auto id = json::ReadInt(element, "Parameter::id")) {
+        if (const auto id = ReadNumber(element, "Parameter::id")) {
+            CheckKnownParam(element, "Parameter::id");
             *slot++ = static_cast<int32_t>(CommAddress16(static_cast<uint32_t>(*id)));
         }
     }

@@ -28,7 +28,10 @@ constexpr std::array<std::pair<uint32_t, const char*>, 11> kScopeRoles = {{
 
 // The user-sequence roles use the 16-bit addresses; a role already present keeps its entry.
 bool CDataFileV2::ReadAdvUserSeq(const Value& section) {
-    if (advUserSeq_.LoadAdvUserSeq(section) <= 0) {
+    advUserSeq_.SetObserver(observer_, &paramIds_);
+    const bool read = advUserSeq_.LoadAdvUserSeq(section) > 0;
+    advUserSeq_.SetObserver(nullptr, nullptr);
+    if (!read) {
         return false;
     }
     for (const uint32_t role : kAdvUserSeqRoles) {
@@ -41,10 +44,12 @@ bool CDataFileV2::ReadAdvUserSeq(const Value& section) {
 // The scope roles use the 32-bit addresses; a role without a usable parameter id is left out.
 void CDataFileV2::ReadSimpleScope(const Value& section) {
     for (const auto& [role, key] : kScopeRoles) {
-        const auto paramId = json::ReadInt(json::Member(section, key), "Parameters::id");
+        const Value& entry = json::Member(section, key);
+        const auto paramId = ReadNumber(entry, "Parameters::id");
         if (!paramId) {
             continue;
         }
+        CheckKnownParam(entry, "Parameters::id");
         const auto id = static_cast<uint32_t>(*paramId);
         specialParams_.emplace(role, SpecialParam{id, CommAddress32(id)});
     }

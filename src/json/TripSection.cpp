@@ -12,7 +12,6 @@ namespace vqdf {
 namespace {
 
 using json::Member;
-using json::ReadIntInto;
 
 // A status title is stored without terminator; in a slot it is terminated, so it keeps at most
 // one byte less than the field.
@@ -33,16 +32,23 @@ bool CDataFileV2::ReadStatusInfo(const Value& section) {
     }
     for (const Value& element : section.GetArray()) {
         StatusRecord record;
-        const uint32_t id = static_cast<uint32_t>(json::ReadInt(element, "id").value_or(0));
-        const std::wstring atValue =
-            json::CodePageText(Member(element, "AtValue"), platform::CodePage::SystemAnsi);
-        if (const auto titleId = json::ReadInt(element, "Title::id")) {
-            json::StoreCodePage(BuildTitle(static_cast<uint32_t>(*titleId), atValue), record.Title);
+        const uint32_t id = static_cast<uint32_t>(ReadNumber(element, "id").value_or(0));
+        const std::wstring atValue = AtValueOf(element, platform::CodePage::SystemAnsi);
+        if (const auto title = TitleOf(element, atValue)) {
+            // The slots keep the title terminated, one byte short of this field.
+            const bool fitted = json::StoreCodePage(*title, record.Title) &&
+                                record.Title[sizeof record.Title - 1] == 0;
+            CheckFit(fitted, element, "Title::id", sizeof record.Title - 1);
         }
-        ReadIntInto(element, "DataType", record.DataType);
-        ReadIntInto(element, "Point16", record.Point16);
-        if (const auto unitId = json::ReadInt(element, "Unit::id")) {
-            json::StoreUtf8(BuildUnit(static_cast<uint32_t>(*unitId)), record.Unit);
+        ReadIntField(element, "DataType", record.DataType);
+        ReadIntField(element, "Point16", record.Point16);
+        if (const auto unit = UnitOf(element)) {
+            CheckFit(json::StoreUtf8(*unit, record.Unit), element, "Unit::id",
+                     sizeof record.Unit - 1);
+        }
+        if (Observed() && statusTable_.count(id) != 0) {
+            Report(FindingKind::DuplicateId, element, "id",
+                   "status information " + std::to_string(id) + " is given again");
         }
         statusTable_[id] = record;
     }
@@ -55,7 +61,7 @@ void CDataFileV2::ReadTripHalf(const Value& half, const char* firstAddrKey, cons
                                int32_t& firstAddr, int32_t& addrCount, int32_t*& addrs,
                                int32_t& statusCount, StatusInfoData*& statusData,
                                int32_t& nameCount, MsgTitle*& names) {
-    json::ReadHexInto(half, firstAddrKey, firstAddr);
+    ReadHexField(half, firstAddrKey, firstAddr);
     const Value& addrList = Member(half, addrKey);
     if (addrList.IsArray()) {
         addrCount = static_cast<int32_t>(addrList.Size());
@@ -64,6 +70,9 @@ void CDataFileV2::ReadTripHalf(const Value& half, const char* firstAddrKey, cons
         for (const Value& element : addrList.GetArray()) {
             if (const auto value = json::ParseHexText(element)) {
                 *entry++ = static_cast<int32_t>(*value);
+            } else if (Observed()) {
+                Report(FindingKind::OutOfRange, element, "",
+                       "an address that is no text takes no entry");
             }
         }
     }
@@ -79,15 +88,19 @@ void CDataFileV2::ReadTripHalf(const Value& half, const char* firstAddrKey, cons
 void CDataFileV2::ReadStatusInfoData(const Value& list, StatusInfoData* slots) const {
     for (const Value& element : list.GetArray()) {
         StatusInfoData& slot = *slots++;
-        const auto statusId = json::ReadInt(element, "StatusInfo::id");
+        const auto statusId = ReadNumber(element, "StatusInfo::id");
         if (!statusId || *statusId == -1) {
             continue;
         }
         const auto found = statusTable_.find(static_cast<uint32_t>(*statusId));
         if (found == statusTable_.end()) {
+            if (Observed()) {
+                Report(FindingKind::UnknownId, element, "StatusInfo::id",
+                       "no status information " + std::to_string(*statusId));
+            }
             continue;
         }
-        json::ReadHexInto(element, "CommAddr", slot.CommAddr);
+        ReadHexField(element, "CommAddr", slot.CommAddr);
         const StatusRecord& record = found->second;
         CopyTerminated(record.Title, slot.Title);
         slot.DataType = record.DataType;

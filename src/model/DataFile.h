@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/LoadObserver.h"
 #include "model/RecordLayout.h"
 #include "vqDataFileReader.h"
 
@@ -53,6 +54,10 @@ public:
     // Max is 0 lets the search go on with the next group.
     int32_t FindParamCount(const std::wstring& text);
 
+    // Tells the observer what the next loads skip, cut or fail on; null, the default, tells
+    // nobody. The observer must outlive those loads.
+    void SetObserver(ILoadObserver* observer) { observer_ = observer; }
+
 protected:
     // Frees every table array but the four lists of names, whose owner differs by format.
     void FreeOwnedTables();
@@ -65,6 +70,7 @@ protected:
     CommonSpec common_{};
     ParaSpec para_{};
     InitOrder initOrder_{};
+    ILoadObserver* observer_ = nullptr;
 };
 
 }  // namespace vqdf
