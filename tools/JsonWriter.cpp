@@ -1,0 +1,642 @@
+// Records to JSON: texts become entries of the titles and units tables, lists of names become
+// messages, status values become "StatusInfo" entries, and every address of the initialisation
+// order names the parameter it belongs to.
+#include "JsonWriter.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <vector>
+
+#include "model/FixedText.h"
+#include "platform/CodePage.h"
+
+namespace vqdf::tools {
+namespace {
+
+using Writer = rapidjson::PrettyWriter<rapidjson::StringBuffer>;
+
+constexpr int32_t kMessageDataType = 255;
+
+std::string FromCodePage(std::string_view bytes) {
+    return platform::WideToMultiByte(
+        platform::CodePage::Utf8, platform::MultiByteToWide(platform::CodePage::SystemAnsi, bytes));
+}
+
+// Parts are written apart where a table they name grows while they are written, and spliced in
+// after the table: a whole value, or the members of an object.
+void SpliceValue(Writer& w, const rapidjson::StringBuffer& buffer) {
+    rapidjson::Document parsed;
+    parsed.Parse(buffer.GetString(), buffer.GetSize());
+    parsed.Accept(w);
+}
+
+void SpliceMembers(Writer& w, const rapidjson::StringBuffer& buffer) {
+    rapidjson::Document parsed;
+    parsed.Parse(buffer.GetString(), buffer.GetSize());
+    for (const auto& member : parsed.GetObject()) {
+        w.Key(member.name.GetString(), member.name.GetStringLength());
+        member.value.Accept(w);
+    }
+}
+
+std::string Hex(int32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", static_cast<uint32_t>(value));
+    return text;
+}
+
+// Texts numbered in the order they are first met; the same text gets the same id.
+class TextTable {
+public:
+    int32_t IdOf(const std::string& text) {
+        const auto [at, added] = ids_.emplace(text, static_cast<int32_t>(texts_.size()) + 1);
+        if (added) {
+            texts_.push_back(text);
+        }
+        return at->second;
+    }
+    void Write(Writer& w, const char* textKey) const {
+        w.StartArray();
+        for (std::size_t k = 0; k < texts_.size(); ++k) {
+            w.StartObject();
+            w.Key("id");
+            w.Int(static_cast<int>(k + 1));
+            w.Key(textKey);
+            w.String(texts_[k].c_str(), static_cast<rapidjson::SizeType>(texts_[k].size()));
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+
+private:
+    std::map<std::string, int32_t> ids_;
+    std::vector<std::string> texts_;
+};
+
+struct StatusKey {
+    std::string title;
+    int32_t dataType;
+    int32_t point16;
+    std::string unit;
+    bool operator<(const StatusKey& other) const {
+        return std::tie(title, dataType, point16, unit) <
+               std::tie(other.title, other.dataType, other.point16, other.unit);
+    }
+};
+
+class JsonForm {
+public:
+    explicit JsonForm(IDataFile& file) : file_(file) {}
+
+    // Both documents; the sections are written first so that every table they name is complete.
+    std::pair<std::string, std::string> Write() {
+        rapidjson::StringBuffer sections;
+        Writer body(sections);
+        WriteSections(body);
+        rapidjson::StringBuffer data;
+        Writer w(data);
+        w.SetIndent(' ', 1);
+        w.StartObject();
+        w.Key("Units");
+        units_.Write(w, "Text");
+        w.Key("Messages");
+        WriteMessages(w);
+        SpliceMembers(w, sections);
+        w.EndObject();
+        const std::string text = std::string(data.GetString(), data.GetSize()) + "\n";
+        rapidjson::StringBuffer titles;
+        Writer t(titles);
+        t.SetIndent(' ', 1);
+        t.StartObject();
+        t.Key("Titles");
+        titles_.Write(t, "Text");
+        t.EndObject();
+        return {text, std::string(titles.GetString(), titles.GetSize()) + "\n"};
+    }
+
+private:
+    void WriteSections(Writer& w) {
+        w.StartObject();
+        CollectMessages();
+        WriteDevice(w);
+        WriteIO(w);
+        WriteGroups(w);
+        WriteCommon(w);
+        WriteTrips(w);
+        WriteInitOrder(w);
+        WriteAdvUserSeq(w);
+        WriteSimpleScope(w);
+        w.EndObject();
+    }
+
+    void Text(Writer& w, const char* key, const std::string& value) {
+        w.Key(key);
+        w.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
+    }
+    void Int(Writer& w, const char* key, int64_t value) {
+        w.Key(key);
+        w.Int64(value);
+    }
+    void HexText(Writer& w, const char* key, int32_t value) { Text(w, key, Hex(value)); }
+    void Title(Writer& w, const std::string& text) {
+        if (!text.empty()) {
+            Int(w, "Title::id", titles_.IdOf(text));
+        }
+    }
+    void Unit(Writer& w, const std::string& text) {
+        if (!text.empty()) {
+            Int(w, "Unit::id", units_.IdOf(text));
+        }
+    }
+
+    // The file's messages, then one more for every list of names that is none of them.
+    void CollectMessages() {
+        const MessageSpec& spec = *file_.GetMessageSpec();
+        for (int32_t m = 0; spec.Messages != nullptr && m < spec.MessageCount; ++m) {
+            const MessageInfo& info = spec.Messages[m];
+            messages_.push_back(Titles(info.TitleInfo, info.TitleInfoCount));
+            pointers_.push_back(info.TitleInfo);
+        }
+    }
+
+    static std::vector<std::string> Titles(const MsgTitle* titles, int32_t count) {
+        std::vector<std::string> texts;
+        for (int32_t k = 0; k < count; ++k) {
+            texts.push_back(titles == nullptr ? std::string()
+                                              : std::string(FieldText(titles[k].Title)));
+        }
+        return texts;
+    }
+
+    // The message a list of names shares its storage with, or one with the same names.
+    void MessageOf(Writer& w, const MsgTitle* names, int32_t count) {
+        if (names == nullptr || count <= 0) {
+            return;
+        }
+        for (std::size_t m = 0; m < pointers_.size(); ++m) {
+            if (pointers_[m] == names) {
+                Int(w, "Message::id", static_cast<int64_t>(m));
+                return;
+            }
+        }
+        const std::vector<std::string> texts = Titles(names, count);
+        for (std::size_t m = 0; m < messages_.size(); ++m) {
+            if (messages_[m] == texts) {
+                Int(w, "Message::id", static_cast<int64_t>(m));
+                return;
+            }
+        }
+        messages_.push_back(texts);
+        pointers_.push_back(names);
+        Int(w, "Message::id", static_cast<int64_t>(messages_.size() - 1));
+    }
+
+    void WriteMessages(Writer& w) {
+        w.StartArray();
+        for (std::size_t m = 0; m < messages_.size(); ++m) {
+            w.StartObject();
+            Int(w, "id", static_cast<int64_t>(m));
+            w.Key("TitleInfo");
+            w.StartArray();
+            for (const std::string& title : messages_[m]) {
+                w.StartObject();
+                Title(w, title);
+                w.EndObject();
+            }
+            w.EndArray();
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+
+    void WriteDevice(Writer& w) {
+        const DeviceInfo& d = *file_.GetDeviceInfo();
+        w.Key("Device");
+        w.StartObject();
+        Text(w, "DataFileVersion", std::string(FieldText(d.DataFileVersion)));
+        Int(w, "ModelNo", d.ModelNo);
+        Text(w, "Model", std::string(FieldText(d.Model)));
+        Text(w, "InvSwVersion", std::string(FieldText(d.InvSwVersion)));
+        HexText(w, "KeypadCommOffset16", d.KeypadCommOffset16);
+        if (const ExtendSpec* extend = file_.GetExtendSpec()) {
+            HexText(w, "KeypadCommOffset32", extend->KeypadCommOffset32);
+        }
+        HexText(w, "ModelNoCommAddr", d.ModelNoCommAddr);
+        HexText(w, "MotorStatusCommAddr", d.MotorStatusCommAddr);
+        HexText(w, "InvStatusCommAddr", d.InvStatusCommAddr);
+        HexText(w, "InvControlCommAddr", d.InvControlCommAddr);
+        HexText(w, "ParaSaveCommAddr", d.ParaSaveCommAddr);
+        w.EndObject();
+    }
+
+    void WriteTerminals(Writer& w, const char* key, const TerminalInfo* terminals, int64_t from,
+                        int64_t to) {
+        w.Key(key);
+        w.StartArray();
+        for (int64_t k = from; k < to; ++k) {
+            w.StartObject();
+            if (terminals != nullptr) {
+                Title(w, FromCodePage(FieldText(terminals[k].Title)));
+                HexText(w, "CommAddr", terminals[k].CommAddr);
+            }
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+
+    void WriteHalf(Writer& w, const char* key, int32_t total, int32_t basic, int32_t statusAddr,
+                   const TerminalInfo* terminals, const MsgTitle* functions,
+                   int32_t functionCount) {
+        w.Key(key);
+        w.StartObject();
+        const int64_t entries = std::max(total, 0);
+        const int64_t basicEntries = std::clamp<int64_t>(basic, 0, entries);
+        Int(w, "TotalNumOfBasic", basic);
+        Int(w, "TotalNumOfExt", static_cast<int64_t>(total) - basic);
+        HexText(w, "StatusCommAddr", statusAddr);
+        WriteTerminals(w, "BasicTerminalInfo", terminals, 0, basicEntries);
+        WriteTerminals(w, "ExtTerminalInfo", terminals, basicEntries, entries);
+        MessageOf(w, functions, functionCount);
+        w.EndObject();
+    }
+
+    void WriteIO(Writer& w) {
+        const IOSpec& io = *file_.GetIOSpec();
+        w.Key("IO");
+        w.StartObject();
+        WriteHalf(w, "Input", io.InputCount, io.InputBasicCount, io.InputStatusCommAddr,
+                  io.InputTerminals, io.InputFuncTitles, io.InputFuncTitleCount);
+        WriteHalf(w, "Output", io.OutputCount, io.OutputBasicCount, io.OutputStatusCommAddr,
+                  io.OutputTerminals, io.OutputFuncTitles, io.OutputFuncTitleCount);
+        w.EndObject();
+    }
+
+    // A JSON file keeps its parameter ids; other parameters are numbered after the largest.
+    void AssignParamIds() {
+        ParamIdMap known;
+        file_.GetParamIDS(&known);
+        uint32_t next = 1;
+        for (const auto& [id, at] : known) {
+            paramIds_.emplace(std::make_pair(at.GroupNum, at.CodeNum), id);
+            next = std::max(next, id + 1);
+        }
+        const ParaSpec& para = *file_.GetParaSpec();
+        for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+            const GroupInfo& group = para.Groups[g];
+            for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
+                const auto at = std::make_pair(static_cast<uint32_t>(group.GroupNum),
+                                               static_cast<uint32_t>(group.Parameters[p].CodeNum));
+                if (paramIds_.emplace(at, next).second) {
+                    ++next;
+                }
+            }
+        }
+        const int32_t offset = file_.GetDeviceInfo()->KeypadCommOffset16;
+        for (const auto& [at, id] : paramIds_) {
+            const uint32_t address =
+                (at.first * 256u + static_cast<uint32_t>(offset) + at.second) & 0xFFFFu;
+            byAddress_.emplace(address, id);
+        }
+    }
+
+    void WriteParameter(Writer& w, const GroupInfo& group, const ParamInfo& p) {
+        w.StartObject();
+        const auto at =
+            std::make_pair(static_cast<uint32_t>(group.GroupNum), static_cast<uint32_t>(p.CodeNum));
+        Int(w, "id", paramIds_.at(at));
+        Int(w, "CodeNum", p.CodeNum);
+        Title(w, FromCodePage(FieldText(p.Title)));
+        Int(w, "Def", p.Def);
+        Int(w, "Max", p.Max);
+        Int(w, "Min", p.Min);
+        Int(w, "DataType", p.DataType);
+        Int(w, "Point32", p.Point32);
+        if (p.DataType == kMessageDataType) {
+            Int(w, "Message::id", p.Point32);
+        }
+        Unit(w, std::string(FieldText(p.Unit)));
+        HexText(w, "Attr", p.Attr);
+        w.EndObject();
+    }
+
+    void WriteGroups(Writer& w) {
+        AssignParamIds();
+        const ParaSpec& para = *file_.GetParaSpec();
+        w.Key("ParameterGroups");
+        w.StartArray();
+        for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+            const GroupInfo& group = para.Groups[g];
+            w.StartObject();
+            Int(w, "GroupNum", group.GroupNum);
+            Title(w, FromCodePage(FieldText(group.Title)));
+            HexText(w, "GroupAttr", group.GroupAttr);
+            w.Key("Parameters");
+            w.StartArray();
+            for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
+                WriteParameter(w, group, group.Parameters[p]);
+            }
+            w.EndArray();
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+
+    void WriteCommon(Writer& w) {
+        const CommonSpec& common = *file_.GetCommonSpec();
+        w.Key("CommonParameters");
+        w.StartArray();
+        for (int32_t k = 0; common.CommonParams != nullptr && k < common.CommonCount; ++k) {
+            const CommonInfo& c = common.CommonParams[k];
+            w.StartObject();
+            HexText(w, "CommAddr", c.CommAddr);
+            Title(w, FromCodePage(FieldText(c.Title)));
+            Int(w, "Def", c.Def);
+            Int(w, "Max", c.Max);
+            Int(w, "Min", c.Min);
+            Int(w, "Point16", c.Point16);
+            Unit(w, FromCodePage(FieldText(c.Unit)));
+            HexText(w, "Attr", c.Attr);
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+
+    // A slot that is all zero came from an id that named nothing: -1 keeps it so.
+    int32_t StatusIdOf(const StatusInfoData& slot) {
+        static const StatusInfoData kEmpty{};
+        if (std::memcmp(&slot, &kEmpty, sizeof slot) == 0) {
+            return -1;
+        }
+        const StatusKey key{FromCodePage(FieldText(slot.Title)), slot.DataType, slot.Point16,
+                            std::string(FieldText(slot.Unit))};
+        const auto [at, added] =
+            statusIds_.emplace(key, static_cast<int32_t>(statusIds_.size()) + 1);
+        if (added) {
+            statusOrder_.push_back(key);
+        }
+        return at->second;
+    }
+
+    void WriteTripHalf(Writer& w, const char* key, const char* firstKey, const char* addrKey,
+                       int32_t first, const int32_t* addrs, int32_t addrCount,
+                       const StatusInfoData* status, int32_t statusCount, const MsgTitle* names,
+                       int32_t nameCount) {
+        w.Key(key);
+        w.StartObject();
+        HexText(w, firstKey, first);
+        w.Key(addrKey);
+        w.StartArray();
+        for (int32_t k = 0; k < addrCount; ++k) {
+            const std::string text = Hex(addrs == nullptr ? 0 : addrs[k]);
+            w.String(text.c_str());
+        }
+        w.EndArray();
+        w.Key("StatusInfoData");
+        w.StartArray();
+        for (int32_t k = 0; k < statusCount; ++k) {
+            w.StartObject();
+            const StatusInfoData empty{};
+            const StatusInfoData& slot = status == nullptr ? empty : status[k];
+            Int(w, "StatusInfo::id", StatusIdOf(slot));
+            HexText(w, "CommAddr", slot.CommAddr);
+            w.EndObject();
+        }
+        w.EndArray();
+        MessageOf(w, names, nameCount);
+        w.EndObject();
+    }
+
+    void WriteTrips(Writer& w) {
+        const TripSpec& t = *file_.GetTripSpec();
+        rapidjson::StringBuffer halves;
+        Writer h(halves);
+        h.StartObject();
+        WriteTripHalf(h, "CurrentTrip", "FirstTripAddr", "TripAddr", t.FirstTripAddr, t.TripAddr,
+                      t.TripAddrCount, t.TripStatusInfoData, t.TripStatusInfoCount, t.TripNames,
+                      t.TripCount);
+        WriteTripHalf(h, "CurrentWarning", "FirstWarnAddr", "WarnAddr", t.FirstWarnAddr, t.WarnAddr,
+                      t.WarnAddrCount, t.WarnStatusInfoData, t.WarnStatusInfoCount, t.WarnNames,
+                      t.WarnCount);
+        h.EndObject();
+        w.Key("Trips");
+        w.StartObject();
+        w.Key("StatusInfo");
+        w.StartArray();
+        for (std::size_t k = 0; k < statusOrder_.size(); ++k) {
+            const StatusKey& s = statusOrder_[k];
+            w.StartObject();
+            Int(w, "id", static_cast<int64_t>(k + 1));
+            Title(w, s.title);
+            Int(w, "DataType", s.dataType);
+            Int(w, "Point16", s.point16);
+            Unit(w, s.unit);
+            w.EndObject();
+        }
+        w.EndArray();
+        SpliceMembers(w, halves);
+        w.EndObject();
+    }
+
+    void WriteInitOrder(Writer& w) {
+        const InitOrder& order = *file_.GetInitOrder();
+        w.Key("InitOrder");
+        w.StartArray();
+        for (int32_t k = 0; k < order.InitOrderCount; ++k) {
+            w.StartObject();
+            const int32_t address = order.InitOrderAddrs == nullptr ? 0 : order.InitOrderAddrs[k];
+            const auto found = byAddress_.find(static_cast<uint32_t>(address) & 0xFFFFu);
+            if (found != byAddress_.end()) {
+                Int(w, "Parameter::id", found->second);
+            }
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+
+    void WriteParamIdList(Writer& w, const char* key, const ParamIdEntry* entries, uint32_t count) {
+        w.Key(key);
+        w.StartArray();
+        for (uint32_t k = 0; entries != nullptr && k < count; ++k) {
+            w.StartObject();
+            Int(w, "Parameters::id", entries[k].ParamId);
+            Int(w, "IOTypes::id", entries[k].IOTypeId);
+            Int(w, "Value", entries[k].Value);
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+
+    static std::string Utf8Of(const std::u16string_view text) {
+        std::wstring wide;
+        for (std::size_t k = 0; k < text.size(); ++k) {
+            const char32_t unit = text[k];
+            if (unit >= 0xD800 && unit < 0xDC00 && k + 1 < text.size()) {
+                wide +=
+                    static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (text[++k] - 0xDC00));
+            } else {
+                wide += static_cast<wchar_t>(unit);
+            }
+        }
+        return platform::WideToMultiByte(platform::CodePage::Utf8, wide);
+    }
+
+    void WriteBlock(Writer& w, const FunctionBlock& block, TextTable& comments) {
+        static constexpr const char* kExpansionTypes[] = {"none", "input", "output"};
+        w.StartObject();
+        Text(w, "Name", Utf8Of(FieldText(block.Name)));
+        const uint32_t group = block.BlockId / 100;
+        Int(w, "Groups::id", group);
+        groups_.emplace(group, Utf8Of(FieldText(block.GroupName)));
+        Int(w, "Blockid", block.BlockId % 100);
+        HexText(w, "BlockType", block.BlockType);
+        w.Key("Expansion");
+        w.StartArray();
+        for (uint32_t k = 0; block.Expansion != nullptr && k < block.ExpansionCount; ++k) {
+            w.StartObject();
+            Text(w, "ExpansionType",
+                 kExpansionTypes[std::min(block.Expansion[k].ExpansionType, 2u)]);
+            Int(w, "IOTypes::id", block.Expansion[k].IOTypeId);
+            w.EndObject();
+        }
+        w.EndArray();
+        WriteParamIdList(w, "InputParameterIdList", block.InputParameterIdList,
+                         block.InputParamCount);
+        WriteParamIdList(w, "OutputParameterIdList", block.OutputParameterIdList,
+                         block.OutputParamCount);
+        const std::string comment = Utf8Of(FieldText(block.Comment));
+        if (!comment.empty()) {
+            Int(w, "Comments::id", comments.IdOf(comment));
+        }
+        w.EndObject();
+    }
+
+    // The function blocks of a JSON file, and an empty section for a file without any: the JSON
+    // reader requires the section and its five tables.
+    void WriteAdvUserSeq(Writer& w) {
+        static constexpr std::pair<uint32_t, const char*> kRoles[] = {
+            {100, "ControlParameter"},
+            {101, "StatusParameter"},
+            {102, "CheckUserSeqFileValidationParameter"},
+            {103, "LastErrorParameter"}};
+        std::vector<FunctionBlock*> blocks;
+        file_.GetSpecAdvUserSeq(&blocks);
+        w.Key("AdvUserSeq");
+        w.StartObject();
+        const SpecialParamMap* special = file_.GetSpecialParameter();
+        for (const auto& [role, key] : kRoles) {
+            const auto found =
+                special == nullptr ? SpecialParamMap::const_iterator() : special->find(role);
+            if (special != nullptr && found != special->end() && found->second.ParamId != 0) {
+                w.Key(key);
+                w.StartObject();
+                Int(w, "Parameters::id", found->second.ParamId);
+                w.EndObject();
+            }
+        }
+        rapidjson::StringBuffer list;
+        Writer l(list);
+        TextTable comments;
+        l.StartArray();
+        for (const FunctionBlock* block : blocks) {
+            WriteBlock(l, *block, comments);
+        }
+        l.EndArray();
+        w.Key("BitPinTypes");
+        w.StartArray();
+        w.EndArray();
+        w.Key("IOTypes");
+        w.StartArray();
+        w.EndArray();
+        w.Key("Comments");
+        comments.Write(w, "contents");
+        w.Key("Groups");
+        w.StartArray();
+        for (const auto& [id, name] : groups_) {
+            w.StartObject();
+            Int(w, "id", id);
+            Text(w, "Name", name);
+            w.EndObject();
+        }
+        w.EndArray();
+        w.Key("FunctionList");
+        SpliceValue(w, list);
+        w.EndObject();
+        for (FunctionBlock* block : blocks) {
+            delete[] block->Expansion;
+            delete[] block->InputParameterIdList;
+            delete[] block->OutputParameterIdList;
+            delete block;
+        }
+    }
+
+    void WriteSimpleScope(Writer& w) {
+        static constexpr const char* kScopeKeys[] = {
+            "Enable",         "SamplingTime",   "ParameterCount", "ParameterAddr1",
+            "ParameterAddr2", "ParameterAddr3", "ParameterAddr4", "ParameterAddr5",
+            "ParameterAddr6", "ParameterAddr7", "ParameterAddr8"};
+        const SpecialParamMap* special = file_.GetSpecialParameter();
+        if (special == nullptr) {
+            return;
+        }
+        w.Key("SimpleScope");
+        w.StartObject();
+        for (uint32_t k = 0; k < std::size(kScopeKeys); ++k) {
+            const auto found = special->find(200 + k);
+            if (found != special->end()) {
+                w.Key(kScopeKeys[k]);
+                w.StartObject();
+                Int(w, "Parameters::id", found->second.ParamId);
+                w.EndObject();
+            }
+        }
+        w.EndObject();
+    }
+
+    IDataFile& file_;
+    TextTable titles_;
+    TextTable units_;
+    std::vector<std::vector<std::string>> messages_;
+    std::vector<const MsgTitle*> pointers_;
+    std::map<std::pair<uint32_t, uint32_t>, uint32_t> paramIds_;
+    std::map<uint32_t, uint32_t> byAddress_;
+    std::map<StatusKey, int32_t> statusIds_;
+    std::vector<StatusKey> statusOrder_;
+    std::map<uint32_t, std::string> groups_;
+};
+
+bool WriteText(const std::string& path, const std::string& text, std::string& error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string TitlesPathOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    const std::size_t end = dot == std::string::npos || dot < nameStart ? path.size() : dot;
+    return path.substr(0, end) + "_Title.json";
+}
+
+bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& error) {
+    const auto [data, titles] = JsonForm(file).Write();
+    return WriteText(path, data, error) && WriteText(TitlesPathOf(path), titles, error);
+}
+
+}  // namespace vqdf::tools

@@ -1,0 +1,20 @@
+// The JSON form of a loaded data file: the data file and its titles document, written so that
+// the JSON reader fills the same records from them.
+#pragma once
+
+#include <string>
+
+#include "model/DataFile.h"
+
+namespace vqdf::tools {
+
+// The titles document beside a data file: "<name without extension>_Title.json".
+std::string TitlesPathOf(const std::string& path);
+
+// Writes path and its titles document; false with a reason on failure. What the JSON form
+// cannot carry is dropped: the reserved fields and diagnosis numbers of the device, an
+// alternative title that differs from the title, the reserved field of common parameters, and
+// texts longer than the 29 bytes the reader takes.
+bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& error);
+
+}  // namespace vqdf::tools

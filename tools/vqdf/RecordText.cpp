@@ -1,0 +1,74 @@
+// Text forms of record fields.
+#include "RecordText.h"
+
+#include <fmt/format.h>
+
+#include <cstdlib>
+
+#include "platform/CodePage.h"
+
+namespace vqdf::cli {
+
+std::string DecodeField(std::string_view bytes, FieldEncoding encoding) {
+    if (encoding == FieldEncoding::Utf8) {
+        // Through wide text, so that bytes that are not UTF-8 come out as U+FFFD.
+        return platform::WideToMultiByte(
+            platform::CodePage::Utf8, platform::MultiByteToWide(platform::CodePage::Utf8, bytes));
+    }
+    return platform::WideToMultiByte(
+        platform::CodePage::Utf8, platform::MultiByteToWide(platform::CodePage::SystemAnsi, bytes));
+}
+
+std::string DecodeUtf16(std::u16string_view text) {
+    std::wstring wide;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char32_t unit = text[k];
+        if (unit >= 0xD800 && unit < 0xDC00 && k + 1 < text.size() && text[k + 1] >= 0xDC00 &&
+            text[k + 1] < 0xE000) {
+            wide +=
+                static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (text[k + 1] - 0xDC00));
+            ++k;
+        } else {
+            wide += static_cast<wchar_t>(unit);
+        }
+    }
+    return platform::WideToMultiByte(platform::CodePage::Utf8, wide);
+}
+
+std::string Hex(int32_t value) { return fmt::format("0x{:04X}", static_cast<uint32_t>(value)); }
+
+std::string Scaled(int32_t value, int32_t points) {
+    if (points <= 0 || points > 9) {
+        return std::to_string(value);
+    }
+    const int64_t magnitude = std::llabs(static_cast<int64_t>(value));
+    int64_t divisor = 1;
+    for (int32_t k = 0; k < points; ++k) {
+        divisor *= 10;
+    }
+    return fmt::format("{}{}.{:0{}}", value < 0 ? "-" : "", magnitude / divisor,
+                       magnitude % divisor, points);
+}
+
+const MessageInfo* MessageOf(const MessageSpec& messages, int32_t index) {
+    if (messages.Messages == nullptr || index < 0 || index >= messages.MessageCount) {
+        return nullptr;
+    }
+    return &messages.Messages[index];
+}
+
+std::string ValueName(const MessageInfo* message, int32_t value) {
+    if (message == nullptr || message->TitleInfo == nullptr || value < 0 ||
+        value >= message->TitleInfoCount) {
+        return {};
+    }
+    return Utf8Text(message->TitleInfo[value].Title);
+}
+
+uint32_t Address16(const DeviceInfo& device, int32_t groupNum, int32_t codeNum) {
+    return (static_cast<uint32_t>(groupNum) * 256u +
+            static_cast<uint32_t>(device.KeypadCommOffset16) + static_cast<uint32_t>(codeNum)) &
+           0xFFFFu;
+}
+
+}  // namespace vqdf::cli
