@@ -106,7 +106,6 @@ std::string FailureReason(const std::string& path, const std::vector<Finding>& f
     for (const Finding& finding : findings) {
         switch (finding.kind) {
             case FindingKind::ParseError:
-                return finding.place + ":" + finding.message;
             case FindingKind::MissingDocument:
                 return finding.place + ": " + finding.message;
             case FindingKind::MissingSection:
