@@ -1,4 +1,6 @@
 // vqdf convert: a loaded file written in the format its output name gives.
+#include <filesystem>
+
 #include "Commands.h"
 #include "JsonWriter.h"
 #include "LegacyWriter.h"
@@ -6,10 +8,19 @@
 namespace vqdf::cli {
 
 bool Convert(const LoadedFile& file, const std::string& output, std::string& error) {
-    if (FormatOfPath(output) == Format::Json) {
-        return tools::WriteJsonDataFile(file.File(), output, error);
+    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    std::error_code ignored;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ignored)) {
+        error = "cannot write " + output + ": the folder " + folder.string() + " does not exist";
+        return false;
     }
-    return tools::WriteLegacyDataFile(file.File(), output, error);
+    const bool written = FormatOfPath(output) == Format::Json
+                             ? tools::WriteJsonDataFile(file.File(), output, error)
+                             : tools::WriteLegacyDataFile(file.File(), output, error);
+    if (!written && error.rfind("cannot write", 0) != 0) {
+        error = "cannot write " + output + ": " + error;
+    }
+    return written;
 }
 
 }  // namespace vqdf::cli

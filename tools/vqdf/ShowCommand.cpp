@@ -144,6 +144,9 @@ int Show(const LoadedFile& loaded, const ShowOptions& options, std::string& text
             shown = true;
         }
     }
+    if (!text.empty() && text.front() == '\n') {
+        text.erase(0, 1);  // a report of groups only starts with a group
+    }
     return shown || !options.group ? 0 : 1;
 }
 

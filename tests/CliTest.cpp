@@ -1,0 +1,456 @@
+// vqdf run as a user runs it: what it prints, to which stream, and its exit status.
+#include <gtest/gtest.h>
+#include <rapidjson/document.h>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "JsonFixture.h"
+#include "LegacyWriter.h"
+#include "compound/DataFileInfo.h"
+
+namespace vqdf {
+namespace {
+
+using testing::JsonFiles;
+
+const std::filesystem::path kExamples = VQDF_EXAMPLES_DIR;
+const std::filesystem::path kGolden = VQDF_GOLDEN_DIR;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs vqdf with the arguments in the folder given; its streams go to files in that folder's
+// parent-free scratch space of the test.
+Outcome RunVqdf(const std::filesystem::path& dir, const std::string& arguments,
+                const std::filesystem::path& scratch) {
+    const auto out = scratch / "stdout.txt";
+    const auto err = scratch / "stderr.txt";
+    const std::string command = "cd '" + dir.string() + "' && '" VQDF_PROGRAM "' " + arguments +
+                                " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileText(out), FileText(err)};
+}
+
+// Compares with a file of expected output; VQDF_UPDATE_GOLDEN=1 rewrites the file instead.
+void ExpectGolden(const std::string& actual, const std::string& name) {
+    if (std::getenv("VQDF_UPDATE_GOLDEN") != nullptr) {
+        std::ofstream(kGolden / name, std::ios::binary) << actual;
+    }
+    EXPECT_EQ(actual, FileText(kGolden / name)) << name;
+}
+
+class Cli : public ::testing::Test, public JsonFiles {
+protected:
+    Outcome InExamples(const std::string& arguments) {
+        return RunVqdf(kExamples, arguments, Dir());
+    }
+    Outcome InDir(const std::string& arguments) { return RunVqdf(Dir(), arguments, Dir()); }
+};
+
+TEST_F(Cli, ShowReportsTheExampleDrive) {
+    const Outcome all = InExamples("show M1_1_05.json");
+    EXPECT_EQ(all.status, 0);
+    EXPECT_EQ(all.err, "");
+    ExpectGolden(all.out, "show_M1_1_05.txt");
+
+    const Outcome group = InExamples("show --group 1 M1_1_05.json");
+    EXPECT_EQ(group.status, 0);
+    ExpectGolden(group.out, "show_M1_1_05_group1.txt");
+    EXPECT_NE(all.out.find(group.out), std::string::npos);
+}
+
+// The legacy example is the same drive: only the header and the 32-bit offset, which the
+// legacy format does not hold, differ.
+TEST_F(Cli, ShowFindsTheLegacyExampleByModelAndVersion) {
+    const Outcome legacy = InExamples("show --model M1 --version 1.05 --datafile-dir DataFile");
+    ASSERT_EQ(legacy.status, 0) << legacy.err;
+    std::string json = FileText(kGolden / "show_M1_1_05.txt");
+    json.erase(0, json.find('\n'));
+    json.erase(json.find("  Keypad offset (32-bit)"),
+               json.find('\n', json.find("(32-bit)")) - json.find("  Keypad offset (32-bit)") + 1);
+    EXPECT_EQ(legacy.out.substr(legacy.out.find('\n')), json);
+    EXPECT_EQ(legacy.out.substr(0, legacy.out.find('\n')),
+              "DataFile/M1/M1_1_05.inv (legacy data file)");
+}
+
+TEST_F(Cli, DumpWritesEveryRecordOfASmallFile) {
+    titles = R"({"Titles": [{"id": 1, "Text": "DRV Group"}, {"id": 2, "Text": "Acc Time"},
+                            {"id": 3, "Text": "Off"}, {"id": 4, "Text": "On"},
+                            {"id": 5, "Text": "Relay @"}, {"id": 6, "Text": "Output Freq"}]})";
+    Set("Units", R"([{"id": 1, "Text": "sec"}, {"id": 2, "Text": "Hz"}])");
+    Set("Messages", R"([{"id": 0, "TitleInfo": [{"Title::id": 3}, {"Title::id": 4}]}])");
+    Set("Device", R"({"DataFileVersion": "1.00", "ModelNo": 7, "Model": "T-1",
+                      "InvSwVersion": "0.9", "KeypadCommOffset16": "0x1000",
+                      "KeypadCommOffset32": "0x2000", "ParaSaveCommAddr": "0x03E0"})");
+    Set("IO", R"({"Input": {}, "Output": {"TotalNumOfBasic": 1, "TotalNumOfExt": 0,
+                  "StatusCommAddr": "0x0323", "Message::id": 0, "ExtTerminalInfo": [],
+                  "BasicTerminalInfo": [{"Title::id": 5, "AtValue": "1", "CommAddr": "0x151E"}]}})");
+    Set("ParameterGroups", R"([{"GroupNum": 2, "Title::id": 1, "GroupAttr": "0x8000",
+        "Parameters": [{"id": 9, "CodeNum": 3, "Title::id": 2, "Def": 50, "Max": 6000,
+                        "Min": 0, "DataType": 0, "Point32": 1, "Unit::id": 1, "Attr": "0x2"},
+                       {"id": 10, "CodeNum": 4, "Title::id": 2, "Def": 1, "Max": 1, "Min": 0,
+                        "DataType": 255, "Message::id": 0, "Attr": "0x0"}]}])");
+    Set("Trips", R"({"StatusInfo": [{"id": 1, "Title::id": 6, "DataType": 2, "Point16": 2,
+                                      "Unit::id": 2}],
+                     "CurrentTrip": {"FirstTripAddr": "0x0330", "TripAddr": ["0x0331"],
+                                     "StatusInfoData": [{"StatusInfo::id": 1, "CommAddr": "0x0341"}],
+                                     "Message::id": 0}})");
+    Set("InitOrder", R"([{"Parameter::id": 10}])");
+    Set("SimpleScope", R"({"Enable": {"Parameters::id": 9}})");
+    Write("T1_1_00");
+    const Outcome dump = InDir("dump T1_1_00.json");
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    ExpectGolden(dump.out, "dump_T1_1_00.json");
+}
+
+TEST_F(Cli, DumpOfTheExampleIsOneDocumentWithEveryTable) {
+    const Outcome dump = InExamples("dump M1_1_05.json");
+    ASSERT_EQ(dump.status, 0);
+    rapidjson::Document parsed;
+    parsed.Parse(dump.out.c_str());
+    ASSERT_FALSE(parsed.HasParseError());
+    EXPECT_EQ(parsed["ParaSpec"]["GroupCount"].GetInt(), 10);
+    EXPECT_EQ(parsed["ParaSpec"]["Groups"].Size(), 10u);
+    EXPECT_EQ(parsed["MessageSpec"]["Messages"].Size(), 81u);
+    EXPECT_EQ(parsed["FunctionBlocks"].Size(), 20u);
+    EXPECT_EQ(parsed["SpecialParameters"].Size(), 15u);
+    // Degree signs as the host reads them.
+    EXPECT_NE(dump.out.find("\"°C\""), std::string::npos);
+}
+
+// Each finding kind from a file that has it, with the place of the element.
+struct FindingCase {
+    const char* section;
+    const char* text;
+    const char* expected;
+};
+
+const FindingCase kFindingCases[] = {
+    {"ParameterGroups",
+     R"([{"GroupNum": 3, "Parameters": [{"id": 1, "CodeNum": 0, "Title::id": 5012}]}])",
+     "/ParameterGroups/0/Parameters/0/Title::id: no title 5012 [unknown-id]"},
+    {"ParameterGroups", R"([{"GroupNum": 3, "Parameters": [{"id": 1, "Unit::id": 9}]}])",
+     "/ParameterGroups/0/Parameters/0/Unit::id: no unit 9 [unknown-id]"},
+    {"ParameterGroups",
+     R"([{"GroupNum": 3, "Parameters": [{"id": 1, "DataType": 255, "Message::id": 4}]}])",
+     "/ParameterGroups/0/Parameters/0/Message::id: no message 4 [unknown-id]"},
+    {"IO", R"({"Input": {"Message::id": -1}})",
+     "/IO/Input/Message::id: no message -1 [unknown-id]"},
+    {"Trips", R"({"CurrentTrip": {"StatusInfoData": [{"StatusInfo::id": 3}]}})",
+     "/Trips/CurrentTrip/StatusInfoData/0/StatusInfo::id: no status information 3 [unknown-id]"},
+    {"InitOrder", R"([{"Parameter::id": 77}])",
+     "/InitOrder/0/Parameter::id: no parameter 77 [unknown-id]"},
+    {"SimpleScope", R"({"Enable": {"Parameters::id": 5}})",
+     "/SimpleScope/Enable/Parameters::id: no parameter 5 [unknown-id]"},
+    {"AdvUserSeq",
+     R"({"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": [],
+         "FunctionList": [{"Name": "ADD", "Groups::id": 2}]})",
+     "/AdvUserSeq/FunctionList/0/Groups::id: no group 2 [unknown-id]"},
+    {"AdvUserSeq",
+     R"({"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": [],
+         "FunctionList": [{"Name": "ADD", "Comments::id": 3}]})",
+     "/AdvUserSeq/FunctionList/0/Comments::id: no comment 3 [unknown-id]"},
+    {"AdvUserSeq",
+     R"({"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": [],
+         "FunctionList": [{"Name": "ADD", "Expansion": [{"ExpansionType": "input",
+                                                         "IOTypes::id": 4}]}]})",
+     "/AdvUserSeq/FunctionList/0/Expansion/0/IOTypes::id: no IO type 4 [unknown-id]"},
+    {"AdvUserSeq",
+     R"({"ControlParameter": {"Parameters::id": 8}, "BitPinTypes": [], "IOTypes": [],
+         "Comments": [], "Groups": [], "FunctionList": []})",
+     "/AdvUserSeq/ControlParameter/Parameters::id: no parameter 8 [unknown-id]"},
+    {"Units", R"([{"id": 1, "Text": "Hz"}, {"id": 1, "Text": "A"}])",
+     "/Units/1/id: unit 1 is given again [duplicate-id]"},
+    {"ParameterGroups", R"([{"GroupNum": 3, "Parameters": [{"id": 4, "CodeNum": 1},
+                                                          {"id": 4, "CodeNum": 2}]}])",
+     "/ParameterGroups/0/Parameters/1/id: parameter 4 is given again: it has no address "
+     "[duplicate-id]"},
+    {"ParameterGroups", R"([{"GroupNum": 3, "Parameters": [{"id": 4, "CodeNum": 1},
+                                                          {"id": 5, "CodeNum": 1}]}])",
+     "/ParameterGroups/0/Parameters/1/CodeNum: code 1 is given again in group 3 [duplicate-id]"},
+    {"Trips", R"({"StatusInfo": [{"id": 2}, {"id": 2}]})",
+     "/Trips/StatusInfo/1/id: status information 2 is given again [duplicate-id]"},
+    {"Device", R"({"Model": "a model name far longer than its field"})",
+     "/Device/Model: the text is cut to fit its field of 29 bytes [text-cut]"},
+    {"IO", R"({"Input": {"TotalNumOfBasic": 2, "TotalNumOfExt": 1,
+                         "BasicTerminalInfo": [{}], "ExtTerminalInfo": [{}, {}]}})",
+     "/IO/Input/BasicTerminalInfo: 1 terminals listed for a count of 2 [count-mismatch]"},
+    {"IO", R"({"Input": {"TotalNumOfBasic": 2, "TotalNumOfExt": 1,
+                         "BasicTerminalInfo": [{}], "ExtTerminalInfo": [{}, {}]}})",
+     "/IO/Input/ExtTerminalInfo: 2 terminals listed for a count of 1 [count-mismatch]"},
+    {"ParameterGroups", R"([{"GroupNum": 3, "Parameters": [{"Def": 3000000000}]}])",
+     "/ParameterGroups/0/Parameters/0/Def: 3000000000 does not fit a 32-bit integer "
+     "[out-of-range]"},
+    {"ParameterGroups", R"([{"GroupNum": 3, "Parameters": [{"Max": "12"}]}])",
+     "/ParameterGroups/0/Parameters/0/Max: \"12\" is not an integer [out-of-range]"},
+    {"ParameterGroups", R"([{"GroupNum": 3, "Parameters": [{"Attr": "0xZZ"}]}])",
+     "/ParameterGroups/0/Parameters/0/Attr: \"0xZZ\" is not hexadecimal text [out-of-range]"},
+    {"ParameterGroups", R"([{"GroupNum": 3, "Parameters": [{"CodeNum": 300}]}])",
+     "/ParameterGroups/0/Parameters/0/CodeNum: code 300 is outside 0 to 255: its address falls "
+     "outside its group [out-of-range]"},
+    {"Device", R"({"KeypadCommOffset16": "0x123456789"})",
+     "/Device/KeypadCommOffset16: \"0x123456789\" does not fit 32 bits [out-of-range]"},
+    {"Trips", "", "/Trips: the required section is missing [missing-section]"},
+    {"Messages", "{}", "/Messages: the required section has the wrong kind [missing-section]"},
+    {"AdvUserSeq", R"({"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": []})",
+     "/AdvUserSeq/FunctionList: the required section is missing [missing-section]"},
+};
+
+TEST_F(Cli, CheckReportsEachFindingWithItsPlace) {
+    for (const FindingCase& c : kFindingCases) {
+        JsonFiles files;
+        files.Set(c.section, c.text);
+        files.Write();
+        const Outcome check = RunVqdf(files.Dir(), "check M1_1_05.json", Dir());
+        EXPECT_EQ(check.status, 1) << c.expected;
+        EXPECT_NE(check.out.find(std::string(c.expected) + "\n"), std::string::npos)
+            << "expected: " << c.expected << "\nprinted:\n"
+            << check.out;
+    }
+}
+
+TEST_F(Cli, CheckFindsCutTitlesInTheTitlesDocumentAndCountsBySummary) {
+    titles = R"({"Titles": [{"id": 1, "Text": "a title of more than twenty-nine bytes"},
+                            {"id": 1, "Text": "again"}]})";
+    Write();
+    const Outcome check = InDir("check M1_1_05.json");
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.out,
+              "M1_1_05_Title.json#/Titles/0/Text: the text is cut to fit its field of 29 bytes "
+              "[text-cut]\n"
+              "M1_1_05_Title.json#/Titles/1/id: title 1 is given again [duplicate-id]\n"
+              "M1_1_05.json: 2 findings (1 duplicate-id, 1 text-cut)\n");
+}
+
+TEST_F(Cli, CheckIsCleanOnBothExamplesAndReportsParseErrorsAndMissingDocuments) {
+    for (const char* example : {"M1_1_05.json", "DataFile/M1/M1_1_05.inv"}) {
+        const Outcome check = InExamples(std::string("check ") + example);
+        EXPECT_EQ(check.status, 0);
+        EXPECT_EQ(check.out, std::string(example) + ": no findings\n");
+    }
+    WriteFile("P_1.json", "{\n \"Units\": [}\n");
+    const Outcome parse = InDir("check P_1.json");
+    EXPECT_EQ(parse.status, 1);
+    EXPECT_EQ(parse.out,
+              "P_1.json:2:12: Invalid value. [parse-error]\n"
+              "P_1.json: 1 finding, the load fails (1 parse-error)\n");
+    titles.clear();
+    Write("N_1");
+    const Outcome missing = InDir("check N_1.json");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("N_1_Title.json: the titles document does not exist "
+                               "[missing-document]\n"),
+              std::string::npos);
+}
+
+// A legacy file broken three ways: a storage gone, a stream gone, a stream cut short.
+TEST_F(Cli, CheckReportsMissingAndShortLegacyStreams) {
+    CDataFileV2 example;
+    ASSERT_EQ(example.Load((kExamples / "M1_1_05.json").wstring()), 1u);
+    tools::CompoundNode root = tools::LegacyTree(example);
+    example.ReleaseTables();
+    root.Remove("Init Order");
+    root.FindStorage("Common Spec")->Remove("Common Info");
+    tools::CompoundNode& group = *root.FindStorage("Parameter Spec")->FindStorage("Group-0");
+    std::string& parameters = *group.FindStream("Parameter");
+    parameters.resize(100);
+    std::string error;
+    ASSERT_TRUE(tools::WriteCompoundFile((Dir() / "B_1.inv").string(), root, error)) << error;
+    const Outcome check = InDir("check B_1.inv");
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.out,
+              "/Common Spec/Common Info: the stream is missing [missing-stream]\n"
+              "/Parameter Spec/Group-0/Parameter: the stream holds 100 of the 3100 bytes its "
+              "count needs: the rest stays zero [short-stream]\n"
+              "/Init Order: the storage is missing: its records stay zero [missing-storage]\n"
+              "B_1.inv: 3 findings (1 missing-storage, 1 missing-stream, 1 short-stream)\n");
+}
+
+// The shared record images, as the legacy writer lays them out, stream by stream.
+std::map<std::string, std::string> RecordImages(const std::filesystem::path& path) {
+    std::unique_ptr<IDataFile> file;
+    if (path.extension() == ".json") {
+        file = std::make_unique<CDataFileV2>();
+    } else {
+        file = std::make_unique<CDataFileInfo>(path.wstring());
+    }
+    std::map<std::string, std::string> images;
+    if (file->Load(path.wstring()) == 0) {
+        return images;
+    }
+    const tools::CompoundNode root = tools::LegacyTree(*file);
+    file->ReleaseTables();
+    std::vector<std::pair<std::string, const tools::CompoundNode*>> pending{{"", &root}};
+    while (!pending.empty()) {
+        const auto [prefix, node] = pending.back();
+        pending.pop_back();
+        for (const auto& [name, bytes] : node->streams) {
+            images[prefix + "/" + name] = bytes;
+        }
+        for (const tools::CompoundNode& child : node->storages) {
+            pending.emplace_back(prefix + "/" + child.name, &child);
+        }
+    }
+    return images;
+}
+
+TEST_F(Cli, ConvertKeepsEveryRecordBothWays) {
+    const auto json = kExamples / "M1_1_05.json";
+    const auto legacy = kExamples / "DataFile/M1/M1_1_05.inv";
+    ASSERT_EQ(RunVqdf(Dir(), "convert '" + json.string() + "' A_1.inv", Dir()).status, 0);
+    ASSERT_EQ(InDir("convert A_1.inv A_2.json").status, 0);
+    EXPECT_TRUE(std::filesystem::exists(Dir() / "A_2_Title.json"));
+    const auto original = RecordImages(json);
+    ASSERT_FALSE(original.empty());
+    EXPECT_EQ(RecordImages(Dir() / "A_1.inv"), original);
+    EXPECT_EQ(RecordImages(Dir() / "A_2.json"), original);
+
+    ASSERT_EQ(RunVqdf(Dir(), "convert '" + legacy.string() + "' B_1.json", Dir()).status, 0);
+    ASSERT_EQ(InDir("convert B_1.json B_2.inv").status, 0);
+    EXPECT_EQ(FileText(Dir() / "B_2.inv"), FileText(legacy));
+
+    // JSON to JSON keeps what only JSON holds as well: the dumps are the same.
+    ASSERT_EQ(RunVqdf(Dir(), "convert '" + json.string() + "' C_1.json", Dir()).status, 0);
+    EXPECT_EQ(InDir("dump C_1.json").out, InExamples("dump M1_1_05.json").out);
+}
+
+// The example with known changes, edited as a document.
+std::string EditedExample() {
+    rapidjson::Document doc;
+    doc.Parse(FileText(kExamples / "M1_1_05.json").c_str());
+    auto& groups = doc["ParameterGroups"];
+    auto& basic = groups[1]["Parameters"];
+    basic[0]["Def"] = 25;
+    basic[4]["Attr"] = "0x0004";
+    rapidjson::Value added(basic[5], doc.GetAllocator());
+    added["CodeNum"] = 99;
+    added["id"] = 9999;
+    basic.Erase(basic.Begin() + 3);
+    basic.PushBack(added, doc.GetAllocator());
+    doc["Device"]["ParaSaveCommAddr"] = "0x03E1";
+    doc["IO"]["Input"]["BasicTerminalInfo"][0]["CommAddr"] = "0x1500";
+    doc["Trips"]["CurrentTrip"]["TripAddr"][0] = "0x0339";
+    rapidjson::StringBuffer buffer;
+    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+    doc.Accept(writer);
+    return buffer.GetString();
+}
+
+TEST_F(Cli, DiffListsWhatChangedByGroupAndCode) {
+    WriteFile("M1_1_06.json", EditedExample());
+    std::filesystem::copy_file(kExamples / "M1_1_05_Title.json", Dir() / "M1_1_06_Title.json");
+    const std::string before = (kExamples / "M1_1_05.json").string();
+    const Outcome diff = InDir("diff '" + before + "' M1_1_06.json");
+    EXPECT_EQ(diff.status, 1) << diff.err;
+    EXPECT_EQ(diff.out,
+              "~ device ParaSaveCommAddr: 0x03E0 -> 0x03E1\n"
+              "~ input terminal 0 CommAddr: 0x1441 -> 0x1500\n"
+              "~ trips TripAddr: [0x0331, 0x0332, 0x0333] -> [0x0339, 0x0332, 0x0333]\n"
+              "- parameter 1/3 \"Stop Mode\"\n"
+              "~ parameter 1/0 Def: 20 -> 25\n"
+              "~ parameter 1/4 Attr: 0x0000 -> 0x0004\n"
+              "+ parameter 1/99 \"Rated Curr\"\n");
+    const Outcome same = InExamples("diff M1_1_05.json DataFile/M1/M1_1_05.inv");
+    EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.out, "");
+}
+
+}  // namespace
+}  // namespace vqdf
+
+namespace vqdf {
+namespace {
+
+TEST_F(Cli, DiffAsJsonListsTheSameChanges) {
+    WriteFile("M1_1_06.json", EditedExample());
+    std::filesystem::copy_file(kExamples / "M1_1_05_Title.json", Dir() / "M1_1_06_Title.json");
+    const Outcome diff =
+        InDir("diff --json '" + (kExamples / "M1_1_05.json").string() + "' M1_1_06.json");
+    EXPECT_EQ(diff.status, 1);
+    rapidjson::Document parsed;
+    parsed.Parse(diff.out.c_str());
+    ASSERT_TRUE(parsed.IsArray());
+    ASSERT_EQ(parsed.Size(), 7u);
+    const auto& removed = parsed[3];
+    EXPECT_STREQ(removed["change"].GetString(), "removed");
+    EXPECT_STREQ(removed["what"].GetString(), "parameter");
+    EXPECT_STREQ(removed["key"].GetString(), "1/3");
+    EXPECT_STREQ(removed["before"].GetString(), "Stop Mode");
+    EXPECT_STREQ(parsed[4]["field"].GetString(), "Def");
+    EXPECT_STREQ(parsed[4]["after"].GetString(), "25");
+}
+
+struct ErrorCase {
+    const char* arguments;
+    int status;
+    const char* error;  // the start of what goes to standard error
+};
+
+TEST_F(Cli, ErrorsNameTheirCause) {
+    WriteFile("P_1.json", "{\n \"Units\": [}\n");
+    WriteFile("B_1.inv", "not a compound file\n");
+    Write("S_1");
+    titles.clear();
+    Write("N_1");
+    Set("Trips", "");
+    titles = R"({"Titles": []})";
+    Write("T_1");
+    const ErrorCase cases[] = {
+        {"show nofile.json", 1, "vqdf: error: nofile.json: no such file\n"},
+        {"dump P_1.json", 1, "vqdf: error: P_1.json:2:12: Invalid value.\n"},
+        {"show N_1.json", 1, "vqdf: error: N_1_Title.json: the titles document does not exist\n"},
+        {"show T_1.json", 1, "vqdf: error: T_1.json: /Trips: the required section is missing\n"},
+        {"show B_1.inv", 1,
+         "vqdf: error: B_1.inv: the file cannot be opened as a compound file: it is missing, not "
+         "a compound file, or held by another program\n"},
+        {"show --model M9 --version 1.0 --datafile-dir DataFile", 1,
+         "vqdf: error: DataFile/M9/M9_1_0.inv: no such file\n"},
+        {"show --group 42 S_1.json", 1, "vqdf: error: S_1.json: no group 42\n"},
+        {"convert S_1.json missing-dir/X_1.inv", 1,
+         "vqdf: error: cannot write missing-dir/X_1.inv: the folder missing-dir does not exist\n"},
+        {"check nofile.json", 2, "vqdf: error: nofile.json: no such file\n"},
+        {"diff S_1.json nofile.json", 2, "vqdf: error: nofile.json: no such file\n"},
+        {"", 2, "vqdf: error: A subcommand is required\n"},
+        {"show", 2, "vqdf: error: give FILE, or --model and --version\n"},
+        {"show S_1.json --model M1 --version 1.05", 2,
+         "vqdf: error: give FILE or --model and --version, not both\n"},
+        {"show --model M1", 2, "vqdf: error: --model requires --version\n"},
+        {"show --bogus S_1.json", 2, "vqdf: error: The following argument was not expected"},
+        {"diff S_1.json", 2, "vqdf: error: B is required\n"},
+    };
+    for (const ErrorCase& c : cases) {
+        const Outcome outcome = InDir(c.arguments);
+        EXPECT_EQ(outcome.status, c.status) << c.arguments;
+        EXPECT_EQ(outcome.err.substr(0, std::strlen(c.error)), c.error) << c.arguments;
+        EXPECT_EQ(outcome.out, "") << c.arguments;
+    }
+}
+
+TEST_F(Cli, VersionHelpAndTraceLine) {
+    EXPECT_EQ(InDir("--version").out, "vqdf 0.1.0\n");
+    const Outcome help = InDir("show --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--group"), std::string::npos);
+    Write();
+    const Outcome verbose = InDir("--verbose dump M1_1_05.json");
+    EXPECT_EQ(verbose.status, 0);
+    EXPECT_EQ(verbose.err.rfind("vqdf: trace: : Duration = ", 0), 0u) << verbose.err;
+    EXPECT_EQ(InDir("dump M1_1_05.json").err, "");
+}
+
+}  // namespace
+}  // namespace vqdf
