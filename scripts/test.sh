@@ -4,18 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libgtest-dev libgmock-dev
-          libbenchmark-dev clang-format locales python3 python3-olefile)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+source scripts/packages.sh
+vqdf_install_packages
 
 # A locale with a decimal comma, so the tests can show that nothing read or written depends on it.
 locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' || localedef -i de_DE -f UTF-8 de_DE.UTF-8

@@ -1,0 +1,18 @@
+# Installs the Debian packages that building and testing need, those that are missing only.
+# Sourced by the scripts beside it.
+vqdf_install_packages() {
+    local packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libgtest-dev
+                    libgmock-dev libbenchmark-dev libcli11-dev libfmt-dev clang-format locales
+                    python3 python3-olefile)
+    local missing=()
+    local package
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}" >&2
+        apt-get update -qq >&2
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
+    fi
+}
