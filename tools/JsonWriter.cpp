@@ -16,6 +16,7 @@
 #include <tuple>
 #include <vector>
 
+#include "FunctionBlockCopies.h"
 #include "model/FixedText.h"
 #include "platform/CodePage.h"
 
@@ -476,17 +477,7 @@ private:
     }
 
     static std::string Utf8Of(const std::u16string_view text) {
-        std::wstring wide;
-        for (std::size_t k = 0; k < text.size(); ++k) {
-            const char32_t unit = text[k];
-            if (unit >= 0xD800 && unit < 0xDC00 && k + 1 < text.size()) {
-                wide +=
-                    static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (text[++k] - 0xDC00));
-            } else {
-                wide += static_cast<wchar_t>(unit);
-            }
-        }
-        return platform::WideToMultiByte(platform::CodePage::Utf8, wide);
+        return platform::WideToMultiByte(platform::CodePage::Utf8, platform::Utf16ToWide(text));
     }
 
     void WriteBlock(Writer& w, const FunctionBlock& block, TextTable& comments) {
@@ -527,8 +518,7 @@ private:
             {101, "StatusParameter"},
             {102, "CheckUserSeqFileValidationParameter"},
             {103, "LastErrorParameter"}};
-        std::vector<FunctionBlock*> blocks;
-        file_.GetSpecAdvUserSeq(&blocks);
+        const FunctionBlockCopies blocks(file_);
         w.Key("AdvUserSeq");
         w.StartObject();
         const SpecialParamMap* special = file_.GetSpecialParameter();
@@ -546,7 +536,7 @@ private:
         Writer l(list);
         TextTable comments;
         l.StartArray();
-        for (const FunctionBlock* block : blocks) {
+        for (const FunctionBlock* block : blocks.Blocks()) {
             WriteBlock(l, *block, comments);
         }
         l.EndArray();
@@ -570,12 +560,6 @@ private:
         w.Key("FunctionList");
         SpliceValue(w, list);
         w.EndObject();
-        for (FunctionBlock* block : blocks) {
-            delete[] block->Expansion;
-            delete[] block->InputParameterIdList;
-            delete[] block->OutputParameterIdList;
-            delete block;
-        }
     }
 
     void WriteSimpleScope(Writer& w) {

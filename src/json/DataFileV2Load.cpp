@@ -110,10 +110,10 @@ bool CDataFileV2::ParseDocument(const std::wstring& path, rapidjson::Document& d
     }
     if (Observed()) {
         const auto [line, column] = LineAndColumn(path, document.GetErrorOffset());
-        observer_->OnFinding({FindingKind::ParseError, nullptr,
-                              Utf8(path) + ":" + std::to_string(line) + ":" +
-                                  std::to_string(column),
-                              rapidjson::GetParseError_En(document.GetParseError())});
+        observer_->OnFinding(
+            {FindingKind::ParseError, nullptr,
+             Utf8(path) + ":" + std::to_string(line) + ":" + std::to_string(column),
+             rapidjson::GetParseError_En(document.GetParseError())});
     }
     return false;
 }

@@ -18,7 +18,8 @@ std::wstring MultiByteToWide(CodePage codePage, std::string_view bytes);
 // Characters the code page cannot hold become its default character "?".
 std::string WideToMultiByte(CodePage codePage, std::wstring_view text);
 
-// UTF-16 for the wide fields of the function blocks.
+// UTF-16 for the wide fields of the function blocks, and back; a lone surrogate becomes U+FFFD.
 std::u16string WideToUtf16(std::wstring_view text);
+std::wstring Utf16ToWide(std::u16string_view text);
 
 }  // namespace vqdf::platform

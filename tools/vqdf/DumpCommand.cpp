@@ -4,6 +4,7 @@
 #include <rapidjson/stringbuffer.h>
 
 #include "Commands.h"
+#include "FunctionBlockCopies.h"
 #include "RecordText.h"
 
 namespace vqdf::cli {
@@ -224,8 +225,8 @@ void DumpParamIdEntries(DumpWriter& w, const char* key, const ParamIdEntry* entr
 }
 
 void DumpFunctionBlocks(DumpWriter& w, CDataFileBase& file) {
-    std::vector<FunctionBlock*> blocks;
-    file.GetSpecAdvUserSeq(&blocks);
+    const tools::FunctionBlockCopies copies(file);
+    const std::vector<FunctionBlock*>& blocks = copies.Blocks();
     w.Array("FunctionBlocks", blocks.data(), static_cast<int64_t>(blocks.size()),
             [&](const FunctionBlock* b) {
                 w.StartObject();
@@ -249,12 +250,6 @@ void DumpFunctionBlocks(DumpWriter& w, CDataFileBase& file) {
                 w.Text("Comment", Utf16Text(b->Comment));
                 w.EndObject();
             });
-    for (FunctionBlock* block : blocks) {
-        delete[] block->Expansion;
-        delete[] block->InputParameterIdList;
-        delete[] block->OutputParameterIdList;
-        delete block;
-    }
 }
 
 // The tables only a JSON data file has; a legacy file gives null for each.

@@ -20,19 +20,7 @@ std::string DecodeField(std::string_view bytes, FieldEncoding encoding) {
 }
 
 std::string DecodeUtf16(std::u16string_view text) {
-    std::wstring wide;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const char32_t unit = text[k];
-        if (unit >= 0xD800 && unit < 0xDC00 && k + 1 < text.size() && text[k + 1] >= 0xDC00 &&
-            text[k + 1] < 0xE000) {
-            wide +=
-                static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (text[k + 1] - 0xDC00));
-            ++k;
-        } else {
-            wide += static_cast<wchar_t>(unit);
-        }
-    }
-    return platform::WideToMultiByte(platform::CodePage::Utf8, wide);
+    return platform::WideToMultiByte(platform::CodePage::Utf8, platform::Utf16ToWide(text));
 }
 
 std::string Hex(int32_t value) { return fmt::format("0x{:04X}", static_cast<uint32_t>(value)); }

@@ -165,4 +165,21 @@ std::u16string WideToUtf16(std::wstring_view text) {
     return units;
 }
 
+std::wstring Utf16ToWide(std::u16string_view text) {
+    std::wstring wide;
+    wide.reserve(text.size());
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const uint32_t unit = text[k];
+        const bool high = unit >= 0xD800 && unit < 0xDC00;
+        if (high && k + 1 < text.size() && text[k + 1] >= 0xDC00 && text[k + 1] < 0xE000) {
+            wide +=
+                static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (text[k + 1] - 0xDC00));
+            ++k;
+        } else {
+            wide += static_cast<wchar_t>(unit >= 0xD800 && unit < 0xE000 ? kReplacement : unit);
+        }
+    }
+    return wide;
+}
+
 }  // namespace vqdf::platform
