@@ -2,7 +2,11 @@
 // a fixed order. It copies bytes and converts nothing.
 #include "compound/DataFileInfo.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "compound/LegacyStreams.h"
@@ -71,20 +75,23 @@ bool ReadTrips(CLegacyStreams& streams, TripSpec& trip) {
 }
 
 // Hands out the titles of one stream to the messages in order, each taking as many as its count
-// says; a message with no titles takes none and gets no array.
-void DealTitles(const MsgTitle* titles, MessageSpec& message) {
-    int64_t next = 0;
+// says; a message with no titles takes none and gets no array. Only the first `supplied` bytes
+// came from the stream: the titles after them are zero and are not copied.
+void DealTitles(const MsgTitle* titles, std::size_t supplied, MessageSpec& message) {
+    std::size_t next = 0;
     for (int32_t m = 0; m < message.MessageCount; ++m) {
         MessageInfo& entry = message.Messages[m];
         if (entry.TitleInfoCount <= 0) {
             continue;
         }
-        entry.TitleInfo = AllocateForFill<MsgTitle>(entry.TitleInfoCount);
-        if (entry.TitleInfo != nullptr) {
-            std::memcpy(entry.TitleInfo, titles + next,
-                        static_cast<std::size_t>(entry.TitleInfoCount) * sizeof(MsgTitle));
+        const std::size_t bytes = static_cast<std::size_t>(entry.TitleInfoCount) * sizeof(MsgTitle);
+        const std::size_t copied = std::min(bytes, supplied - std::min(supplied, next));
+        entry.TitleInfo = copied == bytes ? AllocateForFill<MsgTitle>(entry.TitleInfoCount)
+                                          : AllocateZeroed<MsgTitle>(entry.TitleInfoCount);
+        if (entry.TitleInfo != nullptr && copied > 0) {
+            std::memcpy(entry.TitleInfo, reinterpret_cast<const char*>(titles) + next, copied);
         }
-        next += entry.TitleInfoCount;
+        next += bytes;
     }
 }
 
@@ -114,7 +121,7 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message) {
                                       ? streams.ReadNewTable(L"Msg Title", titleSum, titles)
                                       : StreamRead::Skipped;
     if (titlesRead == StreamRead::Done) {
-        DealTitles(titles, message);
+        DealTitles(titles, streams.LastSupplied(), message);
     }
     FreeArray(titles);
     return Succeeded(titlesRead);
@@ -138,6 +145,29 @@ bool ReadGroup(CLegacyStreams& streams, int32_t index, GroupInfo& group) {
     });
 }
 
+// The index n of a "Group-<n>" name below the count, as the loader would spell it; names
+// compare without regard to case.
+std::optional<int32_t> GroupIndex(const std::wstring& name, int32_t count) {
+    const std::wstring prefix = L"group-";
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 10) {
+        return std::nullopt;
+    }
+    for (std::size_t k = 0; k < prefix.size(); ++k) {
+        if (std::towlower(static_cast<wint_t>(name[k])) != static_cast<wint_t>(prefix[k])) {
+            return std::nullopt;
+        }
+    }
+    const std::wstring digits = name.substr(prefix.size());
+    if (digits.find_first_not_of(L"0123456789") != std::wstring::npos ||
+        (digits.size() > 1 && digits[0] == L'0')) {
+        return std::nullopt;
+    }
+    const int64_t index = std::stoll(digits);
+    return index < count ? std::optional<int32_t>(static_cast<int32_t>(index)) : std::nullopt;
+}
+
+// A count far beyond the group storages a file holds must not cost a lookup for each missing
+// group: only the storages present are read, in index order; the other entries stay zero.
 bool ReadGroups(CLegacyStreams& streams, ParaSpec& para) {
     if (!Succeeded(streams.ReadImage(L"Total Group", &para.GroupCount, sizeof(int32_t)))) {
         return false;
@@ -146,10 +176,25 @@ bool ReadGroups(CLegacyStreams& streams, ParaSpec& para) {
         return true;
     }
     para.Groups = AllocateZeroed<GroupInfo>(para.GroupCount);
-    for (int32_t n = 0; para.Groups != nullptr && n < para.GroupCount; ++n) {
+    if (para.Groups == nullptr) {
+        return true;
+    }
+    std::set<int32_t> present;
+    for (const std::wstring& name : streams.ChildNames()) {
+        if (const auto index = GroupIndex(name, para.GroupCount)) {
+            present.insert(*index);
+        }
+    }
+    for (const int32_t n : present) {
         if (!ReadGroup(streams, n, para.Groups[n])) {
             return false;
         }
+    }
+    const int64_t missing = para.GroupCount - static_cast<int64_t>(present.size());
+    if (missing > 0) {
+        streams.Report(FindingKind::MissingStorage, L"Group-*",
+                       std::to_string(missing) + " of the " + std::to_string(para.GroupCount) +
+                           " group storages are missing: their groups stay zero");
     }
     return true;
 }

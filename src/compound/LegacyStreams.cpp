@@ -49,7 +49,7 @@ bool CLegacyStreams::CheckCount(const std::wstring& name, int64_t count, std::si
     return count > 0 || zeroAllowed;
 }
 
-void CLegacyStreams::Report(FindingKind kind, const std::wstring& stream,
+void CLegacyStreams::Report(FindingKind kind, const std::wstring& child,
                             std::string message) const {
     if (observer_ == nullptr) {
         return;
@@ -58,16 +58,20 @@ void CLegacyStreams::Report(FindingKind kind, const std::wstring& stream,
     for (const std::wstring& storage : storages_) {
         place += L"/" + storage;
     }
-    place += L"/" + stream;
+    place += L"/" + child;
     observer_->OnFinding({kind, nullptr, platform::WideToMultiByte(platform::CodePage::Utf8, place),
                           std::move(message)});
 }
 
-StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes) {
-    const std::optional<std::size_t> read = stream_.Read(target, bytes);
+StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes, std::size_t zeroFrom,
+                                    std::size_t capacity) {
+    const std::optional<std::size_t> read = stream_.Read(target, std::min(bytes, capacity));
     stream_.Close();
     const std::size_t supplied = std::min(read.value_or(0), bytes);
-    std::memset(static_cast<char*>(target) + supplied, 0, bytes - supplied);
+    supplied_ = supplied;
+    if (supplied < zeroFrom) {
+        std::memset(static_cast<char*>(target) + supplied, 0, zeroFrom - supplied);
+    }
     if (read && supplied < bytes) {
         Report(FindingKind::ShortStream, streamName_,
                "the stream holds " + std::to_string(supplied) + " of the " + std::to_string(bytes) +
@@ -80,7 +84,7 @@ StreamRead CLegacyStreams::ReadImage(const std::wstring& name, void* target, std
     if (!Open(name)) {
         return StreamRead::Skipped;
     }
-    return ReadOpen(target, bytes);
+    return ReadOpen(target, bytes, bytes);
 }
 
 }  // namespace vqdf

@@ -2,6 +2,7 @@
 // size its count gives, and a stream that holds two tables one after the other.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -37,25 +38,36 @@ public:
     // short, and of every count that cannot size a table.
     CLegacyStreams(CSSFile& file, ILoadObserver* observer) : file_(file), observer_(observer) {}
 
+    // How many bytes the stream of the last table read supplied.
+    std::size_t LastSupplied() const { return supplied_; }
+
     // Enters a child of the current storage, or reports it missing.
     bool EnterStorage(const std::wstring& name);
     void LeaveStorage();
+    std::vector<std::wstring> ChildNames() const { return file_.ChildNames(); }
+    // Reports a finding about a child of the current storage.
+    void Report(FindingKind kind, const std::wstring& child, std::string message) const;
 
     // Reads the first bytes of the stream into the place given.
     StreamRead ReadImage(const std::wstring& name, void* target, std::size_t bytes);
 
-    // A new table of count entries read from the stream; null when the stream is missing.
+    // A new table of count entries read from the stream; null when the stream is missing. A
+    // stream shorter than the table fills its start; only what it supplies is ever written, so a
+    // hostile count costs address space, not memory.
     template <typename T>
     StreamRead ReadNewTable(const std::wstring& name, int64_t count, T*& table,
                             int64_t limit = kMaxTableBytes) {
         if (!CheckCount(name, count, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
         }
-        table = AllocateForFill<T>(count);
+        const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(T);
+        const std::size_t available = std::min(bytes, stream_.Remaining());
+        table = available == bytes ? AllocateForFill<T>(count) : AllocateZeroed<T>(count);
         if (table == nullptr) {
+            stream_.Close();
             return StreamRead::Skipped;
         }
-        return ReadOpen(table, static_cast<std::size_t>(count) * sizeof(T));
+        return ReadOpen(table, bytes, available);
     }
 
     // A table allocated before its stream is opened: a missing stream leaves it all zero.
@@ -66,14 +78,14 @@ public:
             return StreamRead::Skipped;
         }
         table = AllocateZeroed<T>(count);
-        if (table == nullptr) {
+        if (table == nullptr || !Open(name)) {
             return StreamRead::Skipped;
         }
-        return ReadImage(name, table, static_cast<std::size_t>(count) * sizeof(T));
+        return ReadOpen(table, static_cast<std::size_t>(count) * sizeof(T), 0);
     }
 
-    // One stream holding the first table's entries and then the second's. The stream is read
-    // whole once and each table gets its own copy; an empty first table puts the second at 0.
+    // One stream holding the first table's entries and then the second's, each table getting
+    // its own copy of its part; an empty first table puts the second at 0.
     template <typename T>
     StreamRead ReadSplit(const std::wstring& name, int32_t firstCount, int32_t secondCount,
                          T*& first, T*& second, int64_t limit = kMaxTableBytes) {
@@ -84,17 +96,22 @@ public:
             !CheckCount(name, a + b, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
         }
-        const Scratch scratch(AllocateForFill<T>(a + b));
+        const std::size_t bytes = static_cast<std::size_t>(a + b) * sizeof(T);
+        const std::size_t available = std::min(bytes, stream_.Remaining());
+        const Scratch scratch(std::malloc(std::max<std::size_t>(available, 1)));
         if (scratch == nullptr) {
+            stream_.Close();
             return StreamRead::Skipped;
         }
-        T* entries = static_cast<T*>(scratch.get());
-        const StreamRead read = ReadOpen(entries, static_cast<std::size_t>(a + b) * sizeof(T));
+        const StreamRead read = ReadOpen(scratch.get(), bytes, available, available);
         if (read != StreamRead::Done) {
             return read;
         }
-        first = CopyOf(entries, a);
-        second = CopyOf(entries + a, b);
+        const auto* entries = static_cast<const char*>(scratch.get());
+        const std::size_t firstBytes = static_cast<std::size_t>(a) * sizeof(T);
+        first = CopyOf<T>(entries, a, std::min(available, firstBytes));
+        second = CopyOf<T>(entries + std::min(available, firstBytes), b,
+                           available - std::min(available, firstBytes));
         return StreamRead::Done;
     }
 
@@ -104,11 +121,13 @@ private:
     };
     using Scratch = std::unique_ptr<void, ScratchFree>;
 
+    // A table of count entries whose first bytes are copied from data; the rest are zero.
     template <typename T>
-    static T* CopyOf(const T* entries, int64_t count) {
-        T* copy = AllocateForFill<T>(count);
-        if (copy != nullptr) {
-            std::memcpy(copy, entries, static_cast<std::size_t>(count) * sizeof(T));
+    static T* CopyOf(const char* data, int64_t count, std::size_t bytes) {
+        const bool whole = bytes == static_cast<std::size_t>(count) * sizeof(T);
+        T* copy = whole ? AllocateForFill<T>(count) : AllocateZeroed<T>(count);
+        if (copy != nullptr && bytes > 0) {
+            std::memcpy(copy, data, bytes);
         }
         return copy;
     }
@@ -118,15 +137,17 @@ private:
     // limit. A negative count or one over the limit is reported.
     bool CheckCount(const std::wstring& name, int64_t count, std::size_t entrySize, int64_t limit,
                     bool zeroAllowed = false);
-    void Report(FindingKind kind, const std::wstring& stream, std::string message) const;
-    // Reads from the stream just opened, then closes it. The bytes that the stream does not
-    // supply are zeroed after the read, so the target need not be zero before it.
-    StreamRead ReadOpen(void* target, std::size_t bytes);
+    // Reads the table of `bytes` bytes from the stream just opened, then closes it. The target
+    // holds `capacity` bytes (all of the table when not given), of which those from `zeroFrom`
+    // on are zero already; the bytes between what the stream supplies and those are zeroed.
+    StreamRead ReadOpen(void* target, std::size_t bytes, std::size_t zeroFrom,
+                        std::size_t capacity = SIZE_MAX);
 
     CSSFile& file_;
     ILoadObserver* observer_;
     std::vector<std::wstring> storages_;
     std::wstring streamName_;
+    std::size_t supplied_ = 0;
     COleStreamFile stream_;
 };
 

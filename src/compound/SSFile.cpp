@@ -18,6 +18,10 @@ std::optional<std::size_t> COleStreamFile::Read(void* buffer, std::size_t size) 
     return platform::ReadStream(*stream_, buffer, size);
 }
 
+std::size_t COleStreamFile::Remaining() {
+    return stream_ ? platform::StreamRemaining(*stream_) : 0;
+}
+
 bool CSSFile::Open(const std::wstring& path, uint32_t mode) {
     Close();
     if (path.empty() || path.size() > kMaxStorageNameLength || !IsReadMode(mode)) {
@@ -51,6 +55,10 @@ bool CSSFile::OpenStorage(const std::wstring& name, uint32_t mode) {
     }
     stack_.push_back(std::move(child));
     return true;
+}
+
+std::vector<std::wstring> CSSFile::ChildNames() const {
+    return open_ ? platform::ChildNames(*stack_.back()) : std::vector<std::wstring>();
 }
 
 bool CSSFile::CloseStorage() {

@@ -27,6 +27,8 @@ public:
     // Up to size bytes into the buffer: the count read (short at the end of the stream), or
     // nothing when the stream is closed or the storage fails.
     std::optional<std::size_t> Read(void* buffer, std::size_t size);
+    // How many bytes a read can still supply; 0 when the stream is closed.
+    std::size_t Remaining();
     void Close() { stream_.reset(); }
     bool IsOpen() const { return stream_ != nullptr; }
 
@@ -53,6 +55,9 @@ public:
     bool IsOpen() const { return open_; }
     // Opens the stream of that name inside the current storage into the stream object.
     bool OpenStream(const std::wstring& name, COleStreamFile& stream, uint32_t mode);
+
+    // The names of the current storage's children; none when no file is open.
+    std::vector<std::wstring> ChildNames() const;
 
     const std::wstring& Path() const { return path_; }
     // How many storages are entered, the root included.

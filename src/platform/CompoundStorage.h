@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vqdf::platform {
 
@@ -29,6 +30,12 @@ StorageHandle OpenCompoundFile(const std::wstring& path, bool exclusive);
 // Opens a child of the storage by name; names compare without regard to case, as in the format.
 StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name);
 StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name);
+
+// The names of a storage's children, storages and streams alike.
+std::vector<std::wstring> ChildNames(CompoundStorage& storage);
+
+// How many bytes the stream holds after its current position.
+std::size_t StreamRemaining(CompoundStream& stream);
 
 // Reads up to size bytes from the stream's current position and moves past them. Returns how
 // many were read, fewer at the end of the stream, or nothing when the storage itself fails.

@@ -86,6 +86,20 @@ private:
     std::array<guint, kDomains.size()> handlers_{};
 };
 
+// libgsf's container code reports broken entries in the default log domain, which is also the
+// host's: it is silenced only while a lookup runs, so the host's own messages still reach it.
+class QuietDefaultDomain {
+public:
+    QuietDefaultDomain()
+        : handler_(g_log_set_handler(nullptr, G_LOG_LEVEL_MASK, DiscardMessage, nullptr)) {}
+    ~QuietDefaultDomain() { g_log_remove_handler(nullptr, handler_); }
+    QuietDefaultDomain(const QuietDefaultDomain&) = delete;
+    QuietDefaultDomain& operator=(const QuietDefaultDomain&) = delete;
+
+private:
+    guint handler_;
+};
+
 // Opens a regular file without blocking (a FIFO would wait for a writer) and, when asked, takes
 // the exclusive lock that every exclusive opener of the file tries for.
 std::FILE* OpenLockedFile(const std::string& nativePath, bool exclusive) {
@@ -158,6 +172,7 @@ StorageHandle OpenCompoundFile(const std::wstring& path, bool exclusive) {
 }
 
 StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name) {
+    const QuietDefaultDomain quiet;
     GsfInput* child = ChildByName(parent.Get(), name);
     if (child == nullptr) {
         return nullptr;
@@ -170,6 +185,7 @@ StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name
 }
 
 StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) {
+    const QuietDefaultDomain quiet;
     GsfInput* child = ChildByName(parent.Get(), name);
     if (child == nullptr) {
         return nullptr;
@@ -181,10 +197,24 @@ StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) 
     return StreamHandle(new CompoundStream(child));
 }
 
+std::vector<std::wstring> ChildNames(CompoundStorage& storage) {
+    std::vector<std::wstring> names;
+    const int count = std::max(gsf_infile_num_children(storage.Get()), 0);
+    for (int i = 0; i < count; ++i) {
+        if (const char* name = gsf_infile_name_by_index(storage.Get(), i)) {
+            names.push_back(MultiByteToWide(CodePage::Utf8, name));
+        }
+    }
+    return names;
+}
+
+std::size_t StreamRemaining(CompoundStream& stream) {
+    return static_cast<std::size_t>(std::max<gsf_off_t>(gsf_input_remaining(stream.Get()), 0));
+}
+
 std::optional<std::size_t> ReadStream(CompoundStream& stream, void* buffer, std::size_t size) {
     // The reader refuses a read past the end as a whole, so ask only for what is left.
-    const gsf_off_t remaining = std::max<gsf_off_t>(gsf_input_remaining(stream.Get()), 0);
-    const std::size_t wanted = std::min<std::size_t>(size, static_cast<std::size_t>(remaining));
+    const std::size_t wanted = std::min(size, StreamRemaining(stream));
     if (wanted == 0) {
         return 0;
     }

@@ -1,0 +1,174 @@
+// Reads every entry that the records' counts promise, as a host reads them, so that a sanitizer
+// sees any count that promises more than its array holds. A null array is skipped, as a careful
+// host skips it. The checksum keeps the reads from being optimized away.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "vqDataFileReader.h"
+
+namespace vqdf::testing {
+
+class HostWalk {
+public:
+    // Tables larger than wholeBytes are read at both ends only: the first and the last entry
+    // their count promises, which is where a wrong count shows. The fuzz targets walk that way,
+    // so that a file declaring a table of a hundred megabytes stays quick to walk.
+    explicit HostWalk(std::size_t wholeBytes = SIZE_MAX) : wholeBytes_(wholeBytes) {}
+
+    uint64_t Checksum() const { return sum_; }
+
+    template <typename T>
+    void Table(const T* entries, int64_t count) {
+        if (entries == nullptr || count <= 0) {
+            return;
+        }
+        const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(T);
+        if (bytes <= wholeBytes_) {
+            Bytes(entries, bytes);
+            return;
+        }
+        Bytes(entries, sizeof(T));
+        Bytes(entries + count - 1, sizeof(T));
+    }
+
+    void Device(const DeviceInfo& device) {
+        Bytes(&device, offsetof(DeviceInfo, DiagNumbers));
+        Table(device.DiagNumbers, device.DiagNumberCount);
+    }
+
+    void IO(const IOSpec* io) {
+        if (io == nullptr) {
+            return;
+        }
+        Table(io->InputTerminals, io->InputCount);
+        Table(io->OutputTerminals, io->OutputCount);
+        Table(io->InputFuncTitles, io->InputFuncTitleCount);
+        Table(io->OutputFuncTitles, io->OutputFuncTitleCount);
+    }
+
+    void Trip(const TripSpec* trip) {
+        if (trip == nullptr) {
+            return;
+        }
+        Table(trip->TripStatusInfoData, trip->TripStatusInfoCount);
+        Table(trip->WarnStatusInfoData, trip->WarnStatusInfoCount);
+        Table(trip->TripNames, trip->TripCount);
+        Table(trip->WarnNames, trip->WarnCount);
+        Table(trip->TripAddr, trip->TripAddrCount);
+        Table(trip->WarnAddr, trip->WarnAddrCount);
+    }
+
+    void Message(const MessageSpec* message) {
+        if (message == nullptr || message->Messages == nullptr) {
+            return;
+        }
+        for (int32_t m = 0; m < message->MessageCount; ++m) {
+            Table(message->Messages[m].TitleInfo, message->Messages[m].TitleInfoCount);
+        }
+    }
+
+    void Common(const CommonSpec* common) {
+        if (common != nullptr) {
+            Table(common->CommonParams, common->CommonCount);
+        }
+    }
+
+    void Para(const ParaSpec* para) {
+        if (para == nullptr || para->Groups == nullptr) {
+            return;
+        }
+        const auto group = [&](int32_t g) {
+            Bytes(&para->Groups[g], offsetof(GroupInfo, Parameters));
+            Table(para->Groups[g].Parameters, para->Groups[g].ParameterCount);
+        };
+        if (static_cast<std::size_t>(para->GroupCount) * sizeof(GroupInfo) > wholeBytes_) {
+            group(0);
+            group(para->GroupCount - 1);
+            return;
+        }
+        for (int32_t g = 0; g < para->GroupCount; ++g) {
+            group(g);
+        }
+    }
+
+    void Init(const InitOrder* order) {
+        if (order != nullptr) {
+            Table(order->InitOrderAddrs, order->InitOrderCount);
+        }
+    }
+
+    void Extend(const ExtendSpec* extend) {
+        if (extend != nullptr) {
+            Bytes(extend, sizeof *extend);
+        }
+    }
+
+    template <typename M>
+    void Map(const M* map) {
+        if (map == nullptr) {
+            return;
+        }
+        for (const auto& [key, value] : *map) {
+            Bytes(&key, sizeof key);
+            Bytes(&value, sizeof value);
+        }
+    }
+
+    // Reads the copies and frees them as their receiver must.
+    void Blocks(std::vector<FunctionBlock*>& blocks) {
+        for (FunctionBlock* block : blocks) {
+            Bytes(block->Name, sizeof block->Name);
+            Bytes(block->Comment, sizeof block->Comment);
+            Table(block->Expansion, block->ExpansionCount);
+            Table(block->InputParameterIdList, block->InputParamCount);
+            Table(block->OutputParameterIdList, block->OutputParamCount);
+            delete[] block->Expansion;
+            delete[] block->InputParameterIdList;
+            delete[] block->OutputParameterIdList;
+            delete block;
+        }
+        blocks.clear();
+    }
+
+private:
+    void Bytes(const void* data, std::size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (std::size_t k = 0; k < size; ++k) {
+            sum_ = sum_ * 31 + bytes[k];
+        }
+    }
+
+    std::size_t wholeBytes_;
+    uint64_t sum_ = 0;
+};
+
+// Every getter of a host, called on something that offers them as the exports do (the
+// application object, or the functions of a loaded library), and every table walked.
+template <typename Getters>
+uint64_t WalkEveryGetter(const Getters& get, std::size_t wholeBytes = SIZE_MAX) {
+    HostWalk walk(wholeBytes);
+    DeviceInfo device{};
+    if (get.Device(&device) == 0) {
+        walk.Device(device);
+    }
+    walk.IO(get.IO());
+    walk.Trip(get.Trip());
+    walk.Message(get.Messages());
+    walk.Common(get.Common());
+    walk.Para(get.Para());
+    walk.Init(get.Init());
+    walk.Extend(get.Extend());
+    walk.Map(get.Special());
+    ParamIdMap ids;
+    get.ParamIds(&ids);
+    walk.Map(&ids);
+    std::vector<FunctionBlock*> blocks;
+    get.Blocks(&blocks);
+    walk.Blocks(blocks);
+    return walk.Checksum();
+}
+
+}  // namespace vqdf::testing
