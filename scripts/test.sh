@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds and runs every test, then builds and
-# runs the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, checks the formatting, builds and runs every test, builds and runs
+# the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each
+# fuzz target for VQDF_FUZZ_SECONDS seconds (60 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +25,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVQDF_SANITIZE=address,undefi
     -DVQDF_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== fuzzing each target for ${VQDF_FUZZ_SECONDS:-60} s"
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVQDF_FUZZ=ON -DVQDF_BUILD_TESTS=OFF -DVQDF_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j "$jobs" --target JsonLoaderFuzzer LegacyLoaderFuzzer TitleFormatFuzzer
+scripts/fuzz.sh build-fuzz
