@@ -65,8 +65,16 @@ public:
         if (message == nullptr || message->Messages == nullptr) {
             return;
         }
-        for (int32_t m = 0; m < message->MessageCount; ++m) {
+        const auto entry = [&](int32_t m) {
             Table(message->Messages[m].TitleInfo, message->Messages[m].TitleInfoCount);
+        };
+        if (static_cast<std::size_t>(message->MessageCount) * sizeof(MessageInfo) > wholeBytes_) {
+            entry(0);
+            entry(message->MessageCount - 1);
+            return;
+        }
+        for (int32_t m = 0; m < message->MessageCount; ++m) {
+            entry(m);
         }
     }
 

@@ -77,9 +77,10 @@ bool ReadTrips(CLegacyStreams& streams, TripSpec& trip) {
 // Hands out the titles of one stream to the messages in order, each taking as many as its count
 // says; a message with no titles takes none and gets no array. Only the first `supplied` bytes
 // came from the stream: the titles after them are zero and are not copied.
-void DealTitles(const MsgTitle* titles, std::size_t supplied, MessageSpec& message) {
+void DealTitles(const MsgTitle* titles, std::size_t supplied, int32_t counted,
+                MessageSpec& message) {
     std::size_t next = 0;
-    for (int32_t m = 0; m < message.MessageCount; ++m) {
+    for (int32_t m = 0; m < counted; ++m) {
         MessageInfo& entry = message.Messages[m];
         if (entry.TitleInfoCount <= 0) {
             continue;
@@ -95,7 +96,11 @@ void DealTitles(const MsgTitle* titles, std::size_t supplied, MessageSpec& messa
     }
 }
 
-bool ReadMessages(CLegacyStreams& streams, MessageSpec& message) {
+// Only the messages whose title counts the stream supplied can have titles; the entries after
+// them are never touched, however many the count declares. Returns how many those are through
+// counted.
+bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counted) {
+    counted = 0;
     if (!Succeeded(streams.ReadImage(L"Total Message", &message.MessageCount, sizeof(int32_t)))) {
         return false;
     }
@@ -110,8 +115,10 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message) {
         return Succeeded(countsRead);
     }
     message.Messages = AllocateZeroed<MessageInfo>(message.MessageCount);
+    const auto supplied = static_cast<int32_t>(streams.LastSupplied() / sizeof(int32_t));
+    counted = message.Messages != nullptr ? supplied : 0;
     int64_t titleSum = 0;
-    for (int32_t m = 0; message.Messages != nullptr && m < message.MessageCount; ++m) {
+    for (int32_t m = 0; message.Messages != nullptr && m < supplied; ++m) {
         message.Messages[m].TitleInfoCount = titleCounts[m];
         titleSum += EntryCount(titleCounts[m]);
     }
@@ -121,7 +128,7 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message) {
                                       ? streams.ReadNewTable(L"Msg Title", titleSum, titles)
                                       : StreamRead::Skipped;
     if (titlesRead == StreamRead::Done) {
-        DealTitles(titles, streams.LastSupplied(), message);
+        DealTitles(titles, streams.LastSupplied(), supplied, message);
     }
     FreeArray(titles);
     return Succeeded(titlesRead);
@@ -168,7 +175,8 @@ std::optional<int32_t> GroupIndex(const std::wstring& name, int32_t count) {
 
 // A count far beyond the group storages a file holds must not cost a lookup for each missing
 // group: only the storages present are read, in index order; the other entries stay zero.
-bool ReadGroups(CLegacyStreams& streams, ParaSpec& para) {
+bool ReadGroups(CLegacyStreams& streams, ParaSpec& para, int64_t& groupArraysEnd) {
+    groupArraysEnd = 0;
     if (!Succeeded(streams.ReadImage(L"Total Group", &para.GroupCount, sizeof(int32_t)))) {
         return false;
     }
@@ -186,6 +194,7 @@ bool ReadGroups(CLegacyStreams& streams, ParaSpec& para) {
         }
     }
     for (const int32_t n : present) {
+        groupArraysEnd = int64_t{n} + 1;
         if (!ReadGroup(streams, n, para.Groups[n])) {
             return false;
         }
@@ -226,9 +235,11 @@ uint32_t CDataFileInfo::Load(const std::wstring& path) {
         ReadSection(streams, L"Device Spec", [&] { return ReadDevice(streams, device_); }) &&
         ReadSection(streams, L"IO Spec", [&] { return ReadIO(streams, io_); }) &&
         ReadSection(streams, L"Trip Spec", [&] { return ReadTrips(streams, trip_); }) &&
-        ReadSection(streams, L"Message Spec", [&] { return ReadMessages(streams, message_); }) &&
+        ReadSection(streams, L"Message Spec",
+                    [&] { return ReadMessages(streams, message_, messageArraysEnd_); }) &&
         ReadSection(streams, L"Common Spec", [&] { return ReadCommon(streams, common_); }) &&
-        ReadSection(streams, L"Parameter Spec", [&] { return ReadGroups(streams, para_); }) &&
+        ReadSection(streams, L"Parameter Spec",
+                    [&] { return ReadGroups(streams, para_, groupArraysEnd_); }) &&
         ReadSection(streams, L"Init Order", [&] { return ReadInitOrder(streams, initOrder_); });
     file.Close();
     if (!read) {

@@ -1,6 +1,8 @@
 // Operations shared by both data-file readers.
 #include "model/DataFile.h"
 
+#include <algorithm>
+
 #include "model/FixedText.h"
 #include "model/TableMemory.h"
 #include "platform/CodePage.h"
@@ -42,14 +44,14 @@ void CDataFileBase::FreeOwnedTables() {
     FreeArray(trip_.TripAddr);
     FreeArray(trip_.WarnAddr);
     if (message_.Messages != nullptr) {
-        for (int32_t m = 0; m < message_.MessageCount; ++m) {
+        for (int64_t m = 0; m < std::min<int64_t>(message_.MessageCount, messageArraysEnd_); ++m) {
             FreeArray(message_.Messages[m].TitleInfo);
         }
     }
     FreeArray(message_.Messages);
     FreeArray(common_.CommonParams);
     if (para_.Groups != nullptr) {
-        for (int32_t g = 0; g < para_.GroupCount; ++g) {
+        for (int64_t g = 0; g < std::min<int64_t>(para_.GroupCount, groupArraysEnd_); ++g) {
             FreeArray(para_.Groups[g].Parameters);
         }
     }

@@ -71,6 +71,10 @@ protected:
     ParaSpec para_{};
     InitOrder initOrder_{};
     ILoadObserver* observer_ = nullptr;
+    // One past the last group and message entry that may hold an array of its own; a reader
+    // that leaves the entries after it untouched says so, and releasing need not visit them.
+    int64_t groupArraysEnd_ = INT64_MAX;
+    int64_t messageArraysEnd_ = INT64_MAX;
 };
 
 }  // namespace vqdf
