@@ -190,6 +190,32 @@ TEST(LegacyLoad, GroupsLoadFromTheStoragesThatExistAndShortStreamsLeaveZeros) {
     EXPECT_EQ(Mark(para.Groups[2].Parameters[0]), 70);
 }
 
+// Group storages are found by their index whatever the case of their name, only as the loader
+// spells the index, and only below the count; a count far beyond them leaves the rest zero.
+TEST(LegacyLoad, GroupStoragesAreFoundByNameWithoutRegardToCase) {
+    CompoundNode root;
+    CompoundNode& storage = root.Storage("Parameter Spec");
+    storage.SetStream("Total Group", Int32Bytes({400000}));
+    const std::pair<const char*, int32_t> names[] = {{"Group-0", 10},      {"GROUP-1", 11},
+                                                     {"group-02", 12},     {"Group-3 ", 13},
+                                                     {"Group-399999", 14}, {"Group-400000", 15}};
+    for (const auto& [name, number] : names) {
+        GroupInfo group{};
+        group.GroupNum = number;
+        storage.Storage(name).SetStream("Group Info", ImageOf(group, 24));
+    }
+    LegacyFiles files;
+    LoadedLegacy loaded(files.Write(root));
+    ASSERT_EQ(loaded.result, 1u);
+    const ParaSpec& para = *loaded.reader->GetParaSpec();
+    ASSERT_EQ(para.GroupCount, 400000);
+    EXPECT_EQ(para.Groups[0].GroupNum, 10);
+    EXPECT_EQ(para.Groups[1].GroupNum, 11);
+    EXPECT_EQ(para.Groups[2].GroupNum, 0);  // "02" is not how the loader spells 2
+    EXPECT_EQ(para.Groups[3].GroupNum, 0);
+    EXPECT_EQ(para.Groups[399999].GroupNum, 14);
+}
+
 TEST(LegacyLoad, CountsWithoutTheirStreams) {
     DeviceInfo device{};
     device.DiagNumberCount = 0;
