@@ -65,17 +65,8 @@ public:
         if (message == nullptr || message->Messages == nullptr) {
             return;
         }
-        const auto entry = [&](int32_t m) {
-            Table(message->Messages[m].TitleInfo, message->Messages[m].TitleInfoCount);
-        };
-        if (static_cast<std::size_t>(message->MessageCount) * sizeof(MessageInfo) > wholeBytes_) {
-            entry(0);
-            entry(message->MessageCount - 1);
-            return;
-        }
-        for (int32_t m = 0; m < message->MessageCount; ++m) {
-            entry(m);
-        }
+        Entries(message->Messages, message->MessageCount,
+                [&](const MessageInfo& entry) { Table(entry.TitleInfo, entry.TitleInfoCount); });
     }
 
     void Common(const CommonSpec* common) {
@@ -88,18 +79,10 @@ public:
         if (para == nullptr || para->Groups == nullptr) {
             return;
         }
-        const auto group = [&](int32_t g) {
-            Bytes(&para->Groups[g], offsetof(GroupInfo, Parameters));
-            Table(para->Groups[g].Parameters, para->Groups[g].ParameterCount);
-        };
-        if (static_cast<std::size_t>(para->GroupCount) * sizeof(GroupInfo) > wholeBytes_) {
-            group(0);
-            group(para->GroupCount - 1);
-            return;
-        }
-        for (int32_t g = 0; g < para->GroupCount; ++g) {
-            group(g);
-        }
+        Entries(para->Groups, para->GroupCount, [&](const GroupInfo& group) {
+            Bytes(&group, offsetof(GroupInfo, Parameters));
+            Table(group.Parameters, group.ParameterCount);
+        });
     }
 
     void Init(const InitOrder* order) {
@@ -142,6 +125,22 @@ public:
     }
 
 private:
+    // Visits the entries of a table whose entries own arrays, under the same rule as Table.
+    template <typename T, typename Visit>
+    void Entries(const T* entries, int32_t count, Visit visit) {
+        if (entries == nullptr || count <= 0) {
+            return;
+        }
+        if (static_cast<std::size_t>(count) * sizeof(T) > wholeBytes_) {
+            visit(entries[0]);
+            visit(entries[count - 1]);
+            return;
+        }
+        for (int32_t k = 0; k < count; ++k) {
+            visit(entries[k]);
+        }
+    }
+
     void Bytes(const void* data, std::size_t size) {
         const auto* bytes = static_cast<const unsigned char*>(data);
         for (std::size_t k = 0; k < size; ++k) {
