@@ -1,0 +1,52 @@
+// File access on Windows: wide paths throughout, the file-status query for existence, and the
+// runtime's path splitting and the shell's path append for the file beside another.
+#include <share.h>
+#include <shlwapi.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+
+namespace vqdf::platform {
+
+std::string NativePath(const std::wstring& path) {
+    return WideToMultiByte(CodePage::SystemAnsi, path);
+}
+
+bool FileExists(const std::wstring& path) {
+    struct _stat64 status {};
+    return _wstat64(path.c_str(), &status) == 0;
+}
+
+// Other readers and writers may keep the file open meanwhile.
+FileHandle OpenForReading(const std::wstring& path) {
+    return FileHandle(_wfsopen(path.c_str(), L"rb", _SH_DENYNO));
+}
+
+// Each part of the split holds at most 255 characters; the joined path stays within MAX_PATH.
+std::optional<std::wstring> SiblingPath(const std::wstring& path, const std::wstring& suffix) {
+    wchar_t drive[_MAX_DRIVE];
+    wchar_t directory[256];
+    wchar_t name[256];
+    wchar_t extension[256];
+    if (_wsplitpath_s(path.c_str(), drive, _MAX_DRIVE, directory, 256, name, 256, extension, 256) !=
+        0) {
+        return std::nullopt;
+    }
+    const std::wstring folder = std::wstring(drive) + directory;
+    const std::wstring file = std::wstring(name) + suffix;
+    if (folder.size() >= MAX_PATH || file.size() >= MAX_PATH) {
+        return std::nullopt;
+    }
+    wchar_t joined[MAX_PATH] = {};
+    folder.copy(joined, folder.size());
+    if (!PathAppendW(joined, file.c_str())) {
+        return std::nullopt;
+    }
+    return std::wstring(joined);
+}
+
+}  // namespace vqdf::platform
