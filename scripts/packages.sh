@@ -3,7 +3,7 @@
 vqdf_install_packages() {
     local packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libgtest-dev
                     libgmock-dev libbenchmark-dev libcli11-dev libfmt-dev clang-format locales
-                    python3 python3-olefile clang libclang-rt-dev)
+                    python3 python3-olefile clang libclang-rt-dev mingw-w64)
     local missing=()
     local package
     for package in "${packages[@]}"; do
@@ -14,5 +14,16 @@ vqdf_install_packages() {
         echo "Installing: ${missing[*]}" >&2
         apt-get update -qq >&2
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
+    fi
+}
+
+# Wine runs the Windows tests; where it cannot be installed they are left out, and said so.
+vqdf_install_wine() {
+    command -v wine >/dev/null && return 0
+    apt-get update -qq >&2 || true
+    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine64 >&2 ||
+        ! command -v wine >/dev/null; then
+        echo "Wine cannot be installed here: the Windows tests are left out." >&2
+        return 1
     fi
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds and runs every test, builds and runs
 # the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each
-# fuzz target for VQDF_FUZZ_SECONDS seconds (60 by default).
+# fuzz target for VQDF_FUZZ_SECONDS seconds (60 by default), and cross-builds the Windows library
+# for x86_64 and i686 and runs its Windows tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,3 +32,8 @@ cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWith
     -DVQDF_FUZZ=ON -DVQDF_BUILD_TESTS=OFF -DVQDF_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j "$jobs" --target JsonLoaderFuzzer LegacyLoaderFuzzer TitleFormatFuzzer
 scripts/fuzz.sh build-fuzz
+
+echo "== Windows builds, and the Windows tests under Wine"
+if vqdf_install_wine; then
+    scripts/windows.sh build
+fi

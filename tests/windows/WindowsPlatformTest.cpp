@@ -1,0 +1,142 @@
+// The rules that belong to Windows, run on Windows itself (or under Wine): code page 1252, only
+// the backslash separating directories, the DataFile folder beside the DLL that a host loads
+// from anywhere, the platform refusing a second share-exclusive opener, and legacy files that
+// the platform's own structured storage and libgsf write being read alike.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "CompoundWriter.h"
+#include "LegacyWriter.h"
+#include "compound/DataFileInfo.h"
+#include "compound/SSFile.h"
+#include "json/DataFileV2.h"
+#include "platform/CodePage.h"
+#include "registry/DataFileRegistry.h"
+
+namespace vqdf {
+namespace {
+
+const std::filesystem::path kExamples = VQDF_EXAMPLES_DIR;
+
+// Every stream of a file's records as the legacy layout holds them.
+std::map<std::string, std::string> RecordImages(IDataFile& file) {
+    std::map<std::string, std::string> images;
+    std::vector<std::pair<std::string, const tools::CompoundNode*>> pending;
+    const tools::CompoundNode root = tools::LegacyTree(file);
+    pending.emplace_back("", &root);
+    while (!pending.empty()) {
+        const auto [prefix, node] = pending.back();
+        pending.pop_back();
+        for (const auto& [name, bytes] : node->streams) {
+            images[prefix + "/" + name] = bytes;
+        }
+        for (const tools::CompoundNode& child : node->storages) {
+            pending.emplace_back(prefix + "/" + child.name, &child);
+        }
+    }
+    return images;
+}
+
+std::map<std::string, std::string> LegacyImages(const std::filesystem::path& path) {
+    CDataFileInfo reader(path.wstring());
+    EXPECT_EQ(reader.Load(path.wstring()), 1u) << path;
+    auto images = RecordImages(reader);
+    reader.ReleaseTables();
+    return images;
+}
+
+std::map<std::string, std::string> JsonImages() {
+    CDataFileV2 reader;
+    EXPECT_EQ(reader.Load((kExamples / "M1_1_05.json").wstring()), 1u);
+    auto images = RecordImages(reader);
+    reader.ReleaseTables();
+    return images;
+}
+
+TEST(WindowsPlatform, CodePage1252IsTheSystemAnsiCodePage) {
+    ASSERT_EQ(GetACP(), 1252u) << "these cases assume the Western European code page";
+    using platform::CodePage;
+    EXPECT_EQ(platform::MultiByteToWide(CodePage::SystemAnsi, "\x80\xE9\x9F"),
+              L"\u20AC\u00E9\u0178");
+    EXPECT_EQ(platform::WideToMultiByte(CodePage::SystemAnsi, L"\u00B0C \u20AC\u4E00"),
+              "\xB0"
+              "C \x80?");
+    EXPECT_EQ(platform::WideToMultiByte(CodePage::Utf8, L"\u00B0C"),
+              "\xC2\xB0"
+              "C");
+    EXPECT_EQ(platform::MultiByteToWide(CodePage::Utf8, "\xE2\x82\xAC"), L"\u20AC");
+    EXPECT_EQ(platform::Utf16ToWide(u"A\xD83D\xDE00"), L"A\xD83D\xDE00");
+    EXPECT_EQ(platform::Utf16ToWide(u"A\xDE00"), L"A\xFFFD");
+}
+
+TEST(WindowsPlatform, OnlyTheBackslashSeparatesDirectories) {
+    EXPECT_EQ(CDataFileRegistry::KeyOfPath(L"C:\\data\\M1_1_05.json"), L"M1_1_05");
+    EXPECT_EQ(CDataFileRegistry::KeyOfPath(L"C:\\data.v2\\M1_1_05.json"), L"M1_1_05");
+    // A slash is part of the name: the stem runs from the start of the path.
+    EXPECT_EQ(CDataFileRegistry::KeyOfPath(L"data/M1_1_05.json"), L"data/M1_1_05");
+}
+
+// A host in one folder loads the library from another: the DataFile folder beside the library
+// is found, not the one beside the host.
+TEST(WindowsPlatform, DataFileBesideTheLibraryIsFoundFromAnyHost) {
+    const auto dir = std::filesystem::temp_directory_path() / "vqdf-windows-host";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "lib" / "DataFile" / "M1");
+    std::filesystem::copy_file(VQDF_LIBRARY_FILE, dir / "lib" / "vqDataFileReader.dll");
+    std::filesystem::copy_file(kExamples / "DataFile" / "M1" / "M1_1_05.inv",
+                               dir / "lib" / "DataFile" / "M1" / "M1_1_05.inv");
+    HMODULE library = LoadLibraryW((dir / "lib" / "vqDataFileReader.dll").wstring().c_str());
+    ASSERT_NE(library, nullptr);
+    using SetVer = int32_t (*)(const wchar_t*, const wchar_t*, const wchar_t*);
+    using GetPara = ParaSpec* (*)(const wchar_t*, const wchar_t*, const wchar_t*);
+    // Through void*, as an export's address has no type of its own.
+    const auto setVer = reinterpret_cast<SetVer>(
+        reinterpret_cast<void*>(GetProcAddress(library, "SetDataFile_Ver")));
+    const auto getPara =
+        reinterpret_cast<GetPara>(reinterpret_cast<void*>(GetProcAddress(library, "GetParaSpec")));
+    ASSERT_NE(setVer, nullptr);
+    ASSERT_NE(getPara, nullptr);
+    EXPECT_EQ(setVer(L"M1", L"", L"1.05"), 0);
+    ASSERT_NE(getPara(L"M1", L"", L"1.05"), nullptr);
+    EXPECT_EQ(getPara(L"M1", L"", L"1.05")->GroupCount, 10);
+    EXPECT_EQ(setVer(L"M2", L"", L"1.05"), 1);
+    FreeLibrary(library);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(WindowsPlatform, SecondShareExclusiveOpenerIsRefused) {
+    const std::wstring path = (kExamples / "DataFile" / "M1" / "M1_1_05.inv").wstring();
+    CSSFile first;
+    ASSERT_TRUE(first.Open(path, kReadShareExclusive));
+    CSSFile second;
+    EXPECT_FALSE(second.Open(path, kReadShareExclusive));
+    first.Close();
+    EXPECT_TRUE(second.Open(path, kReadShareExclusive));
+}
+
+// The committed example was written by libgsf on Linux; the file written here by the platform's
+// own writer is left in the folder given by VQDF_INTEROP_DIR for the Linux side to read.
+TEST(WindowsPlatform, LegacyFilesOfBothWritersServeTheSameRecords) {
+    const auto json = JsonImages();
+    ASSERT_FALSE(json.empty());
+    EXPECT_EQ(LegacyImages(kExamples / "DataFile" / "M1" / "M1_1_05.inv"), json);
+
+    CDataFileV2 reader;
+    ASSERT_EQ(reader.Load((kExamples / "M1_1_05.json").wstring()), 1u);
+    const tools::CompoundNode tree = tools::LegacyTree(reader);
+    reader.ReleaseTables();
+    const char* folder = std::getenv("VQDF_INTEROP_DIR");
+    const std::filesystem::path out = (folder != nullptr ? std::filesystem::path(folder)
+                                                         : std::filesystem::temp_directory_path()) /
+                                      "M1_1_05.inv";
+    std::string error;
+    ASSERT_TRUE(tools::WriteCompoundFile(out.string(), tree, error)) << error;
+    EXPECT_EQ(LegacyImages(out), json);
+}
+
+}  // namespace
+}  // namespace vqdf
