@@ -12,12 +12,14 @@
 
 #include "JsonFixture.h"
 #include "LegacyWriter.h"
+#include "RecordImages.h"
 #include "compound/DataFileInfo.h"
 
 namespace vqdf {
 namespace {
 
 using testing::JsonFiles;
+using testing::RecordImages;
 
 const std::filesystem::path kExamples = VQDF_EXAMPLES_DIR;
 const std::filesystem::path kGolden = VQDF_GOLDEN_DIR;
@@ -278,34 +280,6 @@ TEST_F(Cli, CheckReportsMissingAndShortLegacyStreams) {
               "count needs: the rest stays zero [short-stream]\n"
               "/Init Order: the storage is missing: its records stay zero [missing-storage]\n"
               "B_1.inv: 3 findings (1 missing-storage, 1 missing-stream, 1 short-stream)\n");
-}
-
-// The shared record images, as the legacy writer lays them out, stream by stream.
-std::map<std::string, std::string> RecordImages(const std::filesystem::path& path) {
-    std::unique_ptr<IDataFile> file;
-    if (path.extension() == ".json") {
-        file = std::make_unique<CDataFileV2>();
-    } else {
-        file = std::make_unique<CDataFileInfo>(path.wstring());
-    }
-    std::map<std::string, std::string> images;
-    if (file->Load(path.wstring()) == 0) {
-        return images;
-    }
-    const tools::CompoundNode root = tools::LegacyTree(*file);
-    file->ReleaseTables();
-    std::vector<std::pair<std::string, const tools::CompoundNode*>> pending{{"", &root}};
-    while (!pending.empty()) {
-        const auto [prefix, node] = pending.back();
-        pending.pop_back();
-        for (const auto& [name, bytes] : node->streams) {
-            images[prefix + "/" + name] = bytes;
-        }
-        for (const tools::CompoundNode& child : node->storages) {
-            pending.emplace_back(prefix + "/" + child.name, &child);
-        }
-    }
-    return images;
 }
 
 TEST_F(Cli, ConvertKeepsEveryRecordBothWays) {

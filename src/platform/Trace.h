@@ -15,6 +15,9 @@ void WriteTrace(const std::wstring& line);
 // Replaces the debugger channel (tests, the command-line tool); an empty sink restores it.
 void SetTraceSink(TraceSink sink);
 
+// The platform's debugger channel itself.
+void WriteDebuggerOutput(const std::wstring& line);
+
 uint64_t ReadPerformanceCounter();
 uint64_t PerformanceFrequency();
 

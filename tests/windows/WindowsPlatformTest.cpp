@@ -11,6 +11,7 @@
 
 #include "CompoundWriter.h"
 #include "LegacyWriter.h"
+#include "RecordImages.h"
 #include "compound/DataFileInfo.h"
 #include "compound/SSFile.h"
 #include "json/DataFileV2.h"
@@ -22,38 +23,9 @@ namespace {
 
 const std::filesystem::path kExamples = VQDF_EXAMPLES_DIR;
 
-// Every stream of a file's records as the legacy layout holds them.
-std::map<std::string, std::string> RecordImages(IDataFile& file) {
-    std::map<std::string, std::string> images;
-    std::vector<std::pair<std::string, const tools::CompoundNode*>> pending;
-    const tools::CompoundNode root = tools::LegacyTree(file);
-    pending.emplace_back("", &root);
-    while (!pending.empty()) {
-        const auto [prefix, node] = pending.back();
-        pending.pop_back();
-        for (const auto& [name, bytes] : node->streams) {
-            images[prefix + "/" + name] = bytes;
-        }
-        for (const tools::CompoundNode& child : node->storages) {
-            pending.emplace_back(prefix + "/" + child.name, &child);
-        }
-    }
-    return images;
-}
-
 std::map<std::string, std::string> LegacyImages(const std::filesystem::path& path) {
-    CDataFileInfo reader(path.wstring());
-    EXPECT_EQ(reader.Load(path.wstring()), 1u) << path;
-    auto images = RecordImages(reader);
-    reader.ReleaseTables();
-    return images;
-}
-
-std::map<std::string, std::string> JsonImages() {
-    CDataFileV2 reader;
-    EXPECT_EQ(reader.Load((kExamples / "M1_1_05.json").wstring()), 1u);
-    auto images = RecordImages(reader);
-    reader.ReleaseTables();
+    auto images = testing::RecordImages(path);
+    EXPECT_FALSE(images.empty()) << path;
     return images;
 }
 
@@ -121,7 +93,7 @@ TEST(WindowsPlatform, SecondShareExclusiveOpenerIsRefused) {
 // The committed example was written by libgsf on Linux; the file written here by the platform's
 // own writer is left in the folder given by VQDF_INTEROP_DIR for the Linux side to read.
 TEST(WindowsPlatform, LegacyFilesOfBothWritersServeTheSameRecords) {
-    const auto json = JsonImages();
+    const auto json = testing::RecordImages(kExamples / "M1_1_05.json");
     ASSERT_FALSE(json.empty());
     EXPECT_EQ(LegacyImages(kExamples / "DataFile" / "M1" / "M1_1_05.inv"), json);
 

@@ -2,30 +2,15 @@
 #include <syslog.h>
 
 #include <chrono>
-#include <utility>
 
 #include "platform/CodePage.h"
 #include "platform/Trace.h"
 
 namespace vqdf::platform {
-namespace {
 
-TraceSink& Sink() {
-    static TraceSink sink;
-    return sink;
-}
-
-}  // namespace
-
-void WriteTrace(const std::wstring& line) {
-    if (Sink()) {
-        Sink()(line);
-        return;
-    }
+void WriteDebuggerOutput(const std::wstring& line) {
     syslog(LOG_DEBUG, "%s", WideToMultiByte(CodePage::Utf8, line).c_str());
 }
-
-void SetTraceSink(TraceSink sink) { Sink() = std::move(sink); }
 
 // A steady clock counted in ticks of 100 ns.
 uint64_t ReadPerformanceCounter() {

@@ -12,28 +12,30 @@
 
 namespace vqdf::platform {
 
-class CompoundStorage {
+namespace {
+
+// One reference to a storage or stream, released with the holder.
+template <typename T>
+class ComReference {
 public:
-    explicit CompoundStorage(IStorage* storage) : storage_(storage) {}
-    ~CompoundStorage() { storage_->Release(); }
-    CompoundStorage(const CompoundStorage&) = delete;
-    CompoundStorage& operator=(const CompoundStorage&) = delete;
-    IStorage* Get() const { return storage_; }
+    explicit ComReference(T* object) : object_(object) {}
+    ~ComReference() { object_->Release(); }
+    ComReference(const ComReference&) = delete;
+    ComReference& operator=(const ComReference&) = delete;
+    T* Get() const { return object_; }
 
 private:
-    IStorage* storage_;
+    T* object_;
 };
 
-class CompoundStream {
-public:
-    explicit CompoundStream(IStream* stream) : stream_(stream) {}
-    ~CompoundStream() { stream_->Release(); }
-    CompoundStream(const CompoundStream&) = delete;
-    CompoundStream& operator=(const CompoundStream&) = delete;
-    IStream* Get() const { return stream_; }
+}  // namespace
 
-private:
-    IStream* stream_;
+class CompoundStorage : public ComReference<IStorage> {
+    using ComReference::ComReference;
+};
+
+class CompoundStream : public ComReference<IStream> {
+    using ComReference::ComReference;
 };
 
 void CompoundStorageCloser::operator()(CompoundStorage* storage) const { delete storage; }

@@ -1,29 +1,11 @@
 // The trace channel on Windows is the debugger output; the timer is the performance counter.
 #include <windows.h>
 
-#include <utility>
-
 #include "platform/Trace.h"
 
 namespace vqdf::platform {
-namespace {
 
-TraceSink& Sink() {
-    static TraceSink sink;
-    return sink;
-}
-
-}  // namespace
-
-void WriteTrace(const std::wstring& line) {
-    if (Sink()) {
-        Sink()(line);
-        return;
-    }
-    OutputDebugStringW(line.c_str());
-}
-
-void SetTraceSink(TraceSink sink) { Sink() = std::move(sink); }
+void WriteDebuggerOutput(const std::wstring& line) { OutputDebugStringW(line.c_str()); }
 
 uint64_t ReadPerformanceCounter() {
     LARGE_INTEGER counter{};
