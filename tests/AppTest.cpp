@@ -10,6 +10,7 @@
 #include "boundary/DataFileReaderApp.h"
 #include "compound/DataFileInfo.h"
 #include "model/TableMemory.h"
+#include "platform/LibraryFile.h"
 
 namespace vqdf {
 namespace {
@@ -21,7 +22,9 @@ using testing::ReaderLog;
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(app.SetDataFilePath(L"/d/M1_1_05.json"), 0);
+        const std::wstring path =
+            std::wstring(L"d") + platform::kDirectorySeparator + L"M1_1_05.json";
+        ASSERT_EQ(app.SetDataFilePath(path.c_str()), 0);
         file = static_cast<FakeDataFile*>(app.Registry().FindDataFile(L"M1", L"1.05"));
         ASSERT_NE(file, nullptr);
     }

@@ -119,9 +119,18 @@ TEST(JsonLoad, EveryLoadWritesOneTraceLine) {
     CDataFileV2 reader;
     EXPECT_EQ(reader.Load(L""), 0u);
     ASSERT_EQ(trace.lines.size(), 2u);
+    // ": Duration = " then seconds with six decimals, then a line feed.
+    const std::wstring prefix = L": Duration = ";
     for (const std::wstring& line : trace.lines) {
-        const std::string narrow(line.begin(), line.end());
-        EXPECT_THAT(narrow, ::testing::MatchesRegex(": Duration = [0-9]+\\.[0-9]{6}\n"));
+        ASSERT_EQ(line.rfind(prefix, 0), 0u) << std::string(line.begin(), line.end());
+        const std::wstring seconds = line.substr(prefix.size());
+        const std::size_t point = seconds.find(L'.');
+        ASSERT_NE(point, std::wstring::npos);
+        EXPECT_GT(point, 0u);
+        EXPECT_EQ(seconds.size(), point + 8);
+        EXPECT_EQ(seconds.back(), L'\n');
+        EXPECT_EQ(seconds.find_first_not_of(L"0123456789.\n"), std::wstring::npos);
+        EXPECT_EQ(seconds.find(L'.', point + 1), std::wstring::npos);
     }
 }
 

@@ -166,7 +166,13 @@ TEST(StorageAccess, ReadOfAStreamWhoseSectorsAreGoneFails) {
     CSSFile file;
     ASSERT_TRUE(file.Open(path, kReadShareExclusive));
     ASSERT_TRUE(file.OpenStorage(L"Big", kReadShareExclusive));
-    std::filesystem::resize_file(std::filesystem::path(path), 4096);
+    // Another writer cuts the file while it is held. Windows does not let anyone cut a file that
+    // is open share-exclusive, so there the case cannot arise.
+    std::error_code cut;
+    std::filesystem::resize_file(std::filesystem::path(path), 4096, cut);
+    if (cut) {
+        GTEST_SKIP() << "the platform does not let a held file be cut: " << cut.message();
+    }
 
     COleStreamFile stream;
     ASSERT_TRUE(file.OpenStream(L"Data", stream, kReadShareExclusive));
