@@ -130,6 +130,26 @@ TEST(LegacyLoad, MessagesTakeTheirTitlesInTurn) {
     EXPECT_EQ(Mark(message.Messages[3].TitleInfo[1]), 54);
 }
 
+// A count stream cut inside its last entry keeps that entry's bytes, the rest zero.
+TEST(LegacyLoad, TitleCountCutShortKeepsTheBytesItHas) {
+    CompoundNode root;
+    CompoundNode& storage = root.Storage("Message Spec");
+    storage.SetStream("Total Message", Int32Bytes({4}));
+    storage.SetStream("Msg Title Num", Int32Bytes({1, 2}) + std::string(1, '\x01'));
+    storage.SetStream("Msg Title", NumberedEntries<MsgTitle>(4, 50));
+    LegacyFiles files;
+    LoadedLegacy loaded(files.Write(root));
+    ASSERT_EQ(loaded.result, 1u);
+
+    const MessageSpec& message = *loaded.reader->GetMessageSpec();
+    ASSERT_EQ(message.MessageCount, 4);
+    EXPECT_EQ(message.Messages[2].TitleInfoCount, 1);
+    ASSERT_NE(message.Messages[2].TitleInfo, nullptr);
+    EXPECT_EQ(Mark(message.Messages[2].TitleInfo[0]), 53);
+    EXPECT_EQ(message.Messages[3].TitleInfoCount, 0);
+    EXPECT_EQ(message.Messages[3].TitleInfo, nullptr);
+}
+
 TEST(LegacyLoad, MissingMessageStreamsLeaveCountsWithoutArrays) {
     const struct {
         const char* removed;

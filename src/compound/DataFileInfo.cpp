@@ -115,7 +115,9 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counte
         return Succeeded(countsRead);
     }
     message.Messages = AllocateZeroed<MessageInfo>(message.MessageCount);
-    const auto supplied = static_cast<int32_t>(streams.LastSupplied() / sizeof(int32_t));
+    // A count the stream cuts short keeps the bytes it has, the rest zero.
+    const auto supplied =
+        static_cast<int32_t>((streams.LastSupplied() + sizeof(int32_t) - 1) / sizeof(int32_t));
     counted = message.Messages != nullptr ? supplied : 0;
     int64_t titleSum = 0;
     for (int32_t m = 0; message.Messages != nullptr && m < supplied; ++m) {
