@@ -7,10 +7,12 @@
 namespace vqdf::json {
 namespace {
 
-const Value& NullValue() {
-    static const Value kNull;
-    return kNull;
-}
+// At namespace scope rather than in a function: a guarded local static would take the C++
+// runtime's lock for statics, which on Windows is allocated on first use and never freed, so
+// each load and unload of the DLL would lose it.
+const Value kNull;
+
+const Value& NullValue() { return kNull; }
 
 // White space as the trimming of table texts sees it.
 bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }

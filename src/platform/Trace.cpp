@@ -6,10 +6,11 @@
 namespace vqdf::platform {
 namespace {
 
-TraceSink& Sink() {
-    static TraceSink sink;
-    return sink;
-}
+// At namespace scope: a guarded local static would take the runtime's lock for statics, which
+// on Windows outlives the DLL. Nothing writes a trace line before the library is initialised.
+TraceSink sink;
+
+TraceSink& Sink() { return sink; }
 
 }  // namespace
 
