@@ -27,7 +27,7 @@ done
 prefix="$(mktemp -d)"
 interop="$(mktemp -d)"
 trap 'rm -rf "$prefix" "$interop"' EXIT
-for suite in vqdf_windows_core_tests vqdf_windows_tests; do
+for suite in vqdf_tests vqdf_export_tests vqdf_host_tests vqdf_windows_tests; do
     WINEPREFIX="$prefix" WINEDEBUG=-all VQDF_INTEROP_DIR="Z:$interop" \
         wine "$root/build-win-x86_64/$suite.exe" 2>&1 | grep -v '^wine: '
 done

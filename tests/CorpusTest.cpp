@@ -18,7 +18,14 @@ const std::filesystem::path kCorpus = VQDF_CORPUS_DIR;
 struct Outcome {
     std::string name;
     int32_t status;
+    bool skipped = false;  // not loaded on this platform
 };
+
+#ifdef _WIN32
+constexpr bool kOnWindows = true;
+#else
+constexpr bool kOnWindows = false;
+#endif
 
 std::vector<Outcome> Outcomes() {
     std::vector<Outcome> outcomes;
@@ -30,6 +37,13 @@ std::vector<Outcome> Outcomes() {
         std::istringstream fields(line);
         Outcome outcome;
         fields >> outcome.name >> outcome.status;
+        // "windows:N" or "windows:skip" where the platform's own compound-file reader differs.
+        std::string windows;
+        if (fields >> windows && windows.rfind("windows:", 0) == 0 && kOnWindows) {
+            const std::string value = windows.substr(8);
+            outcome.skipped = value == "skip";
+            outcome.status = outcome.skipped ? outcome.status : std::stoi(value);
+        }
         outcomes.push_back(outcome);
     }
     return outcomes;
@@ -39,6 +53,9 @@ TEST(MalformedCorpus, EveryFileLoadsOrFailsAsListed) {
     const std::vector<Outcome> outcomes = Outcomes();
     ASSERT_GE(outcomes.size(), 50u);
     for (const Outcome& outcome : outcomes) {
+        if (outcome.skipped) {
+            continue;
+        }
         EXPECT_EQ(LoadAndWalk((kCorpus / outcome.name).wstring()), outcome.status) << outcome.name;
     }
 }
@@ -71,6 +88,7 @@ TEST_F(LargeMalformedFiles, LoadOrFailAsTheySay) {
 }  // namespace
 }  // namespace vqdf::testing
 
+#ifndef _WIN32
 // The compound-file reader loses the directory entries it drops from a malformed directory
 // (see fuzz/lsan.supp); the leak checks of this test binary leave that one out. The host tests,
 // a binary of their own, check the library's own releases without it.
@@ -78,3 +96,4 @@ TEST_F(LargeMalformedFiles, LoadOrFailAsTheySay) {
 extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
     return "leak:g_malloc\nleak:g_malloc0\nleak:g_utf16_to_utf8\n";
 }
+#endif

@@ -3,15 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "vqDataFileReader.h"
 
 namespace {
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-const std::wstring kExample = Wide(VQDF_EXAMPLES_DIR "/M1_1_05.json");
+// In the platform's own separators, as a host passes it.
+const std::wstring kExample =
+    (std::filesystem::path(VQDF_EXAMPLES_DIR) / "M1_1_05.json").make_preferred().wstring();
 
 class Exports : public ::testing::Test {
 protected:

@@ -115,6 +115,10 @@ TEST(LegacyEquivalence, ExampleServesTheSameRecordsInBothFormats) {
 }
 
 TEST(LegacyEquivalence, CommittedLegacyExampleIsWhatTheWriterMakesFromTheJsonExample) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the example holds the bytes of the Linux writer; the platform's writer lays "
+                    "out its sectors otherwise (the Windows tests compare their records instead)";
+#endif
     LoadedJson json;
     ASSERT_EQ(json.result, 1u);
     LegacyFiles files;

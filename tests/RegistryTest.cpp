@@ -2,19 +2,37 @@
 // and the release at unload.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <string>
 
 #include "FakeDataFile.h"
+#include "platform/LibraryFile.h"
 #include "registry/DataFileRegistry.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace vqdf {
 namespace {
 
+using platform::kDirectorySeparator;
 using ::testing::ElementsAre;
 using testing::FakeFactory;
 using testing::ReaderLog;
+
+// A path or logged event written with '/' for directories, in the platform's own separator.
+std::wstring Native(std::wstring text) {
+    std::replace(text.begin(), text.end(), L'/', kDirectorySeparator);
+    return text;
+}
+
+// The other system's separator, an ordinary character in a name here.
+const wchar_t kForeignSeparator = kDirectorySeparator == L'/' ? L'\\' : L'/';
 
 struct KeyCase {
     std::wstring model;
@@ -40,16 +58,17 @@ TEST(Registry, MakeKey_JoinsModelAndVersionWithDotsTurnedToUnderscores) {
 
 TEST(Registry, KeyOfPath_TakesTheStemSplitAtItsFirstUnderscore) {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"/data/M1_1_05.json", L"M1_1_05"},
+        {Native(L"/data/M1_1_05.json"), L"M1_1_05"},
         {L"M1_1_05.json", L"M1_1_05"},
-        {L"/a.b/c_d/M2_2_10.inv", L"M2_2_10"},
-        {L"/data/M1_1.05.json", L"M1_1"},
-        {L"/data/model.json", L""},
-        {L"/data/_1_05.json", L""},
-        {L"/data/M1_.json", L""},
-        {L"/data/M1_1_05", L""},
-        // Only the platform's separator splits directories; a backslash stays in the name here.
-        {L"dir\\M1_1_05.json", L"dir\\M1_1_05"},
+        {Native(L"/a.b/c_d/M2_2_10.inv"), L"M2_2_10"},
+        {Native(L"/data/M1_1.05.json"), L"M1_1"},
+        {Native(L"/data/model.json"), L""},
+        {Native(L"/data/_1_05.json"), L""},
+        {Native(L"/data/M1_.json"), L""},
+        {Native(L"/data/M1_1_05"), L""},
+        // Only the platform's separator splits directories; the other stays in the name.
+        {L"dir" + std::wstring(1, kForeignSeparator) + L"M1_1_05.json",
+         L"dir" + std::wstring(1, kForeignSeparator) + L"M1_1_05"},
     };
     for (const auto& [path, key] : cases) {
         EXPECT_EQ(CDataFileRegistry::KeyOfPath(path), key) << path;
@@ -58,10 +77,10 @@ TEST(Registry, KeyOfPath_TakesTheStemSplitAtItsFirstUnderscore) {
 
 TEST(Registry, LoadDataFile_ChoosesTheReaderByCaseSensitiveJsonSubstring) {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"/d/M1_1_05.json", L"make json /d/M1_1_05.json"},
-        {L"/d/x.json.old/M1_1_05.inv", L"make json /d/x.json.old/M1_1_05.inv"},
-        {L"/d/M1_1_05.JSON", L"make inv /d/M1_1_05.JSON"},
-        {L"/d/M1_1_05.inv", L"make inv /d/M1_1_05.inv"},
+        {Native(L"/d/M1_1_05.json"), Native(L"make json /d/M1_1_05.json")},
+        {Native(L"/d/x.json.old/M1_1_05.inv"), Native(L"make json /d/x.json.old/M1_1_05.inv")},
+        {Native(L"/d/M1_1_05.JSON"), Native(L"make inv /d/M1_1_05.JSON")},
+        {Native(L"/d/M1_1_05.inv"), Native(L"make inv /d/M1_1_05.inv")},
     };
     for (const auto& [path, made] : cases) {
         auto log = std::make_shared<ReaderLog>();
@@ -75,9 +94,10 @@ TEST(Registry, LoadDataFile_ChoosesTheReaderByCaseSensitiveJsonSubstring) {
 TEST(Registry, LoadDataFile_ReadsAKeyOnceEvenFromAnotherPath) {
     auto log = std::make_shared<ReaderLog>();
     CDataFileRegistry registry(FakeFactory(log));
-    EXPECT_EQ(registry.SetDataFilePath(L"/a/M1_1_05.json"), 0);
-    EXPECT_EQ(registry.SetDataFilePath(L"/b/M1_1_05.inv"), 0);
-    EXPECT_THAT(log->events, ElementsAre(L"make json /a/M1_1_05.json", L"load /a/M1_1_05.json"));
+    EXPECT_EQ(registry.SetDataFilePath(Native(L"/a/M1_1_05.json")), 0);
+    EXPECT_EQ(registry.SetDataFilePath(Native(L"/b/M1_1_05.inv")), 0);
+    EXPECT_THAT(log->events,
+                ElementsAre(Native(L"make json /a/M1_1_05.json"), Native(L"load /a/M1_1_05.json")));
     EXPECT_EQ(registry.Size(), 1u);
     EXPECT_NE(registry.FindDataFile(L"M1", L"1.05"), nullptr);
     EXPECT_EQ(registry.FindDataFile(L"M1", L"1_05"), registry.FindDataFile(L"M1", L"1.05"));
@@ -88,24 +108,25 @@ TEST(Registry, LoadDataFile_FailureReleasesDestroysAndLeavesTheMapAsItWas) {
     auto log = std::make_shared<ReaderLog>();
     CDataFileRegistry registry(FakeFactory(log));
     log->loadSucceeds = false;
-    EXPECT_EQ(registry.SetDataFilePath(L"/a/M1_1_05.json"), 1);
-    EXPECT_THAT(log->events, ElementsAre(L"make json /a/M1_1_05.json", L"load /a/M1_1_05.json",
-                                         L"release", L"destroy"));
+    EXPECT_EQ(registry.SetDataFilePath(Native(L"/a/M1_1_05.json")), 1);
+    EXPECT_THAT(log->events, ElementsAre(Native(L"make json /a/M1_1_05.json"),
+                                         Native(L"load /a/M1_1_05.json"), L"release", L"destroy"));
     EXPECT_EQ(registry.Size(), 0u);
     EXPECT_EQ(registry.FindDataFile(L"M1", L"1.05"), nullptr);
 
     log->loadSucceeds = true;
-    EXPECT_EQ(registry.SetDataFilePath(L"/a/M1_1_05.json"), 0);
+    EXPECT_EQ(registry.SetDataFilePath(Native(L"/a/M1_1_05.json")), 0);
     EXPECT_NE(registry.FindDataFile(L"M1", L"1.05"), nullptr);
 }
 
 TEST(Registry, SetDataFilePath_StemWithoutUnderscoreRegistersUnderTheEmptyKeyOnce) {
     auto log = std::make_shared<ReaderLog>();
     CDataFileRegistry registry(FakeFactory(log));
-    EXPECT_EQ(registry.SetDataFilePath(L"/a/first.json"), 0);
-    EXPECT_EQ(registry.SetDataFilePath(L"/a/second.json"), 0);
+    EXPECT_EQ(registry.SetDataFilePath(Native(L"/a/first.json")), 0);
+    EXPECT_EQ(registry.SetDataFilePath(Native(L"/a/second.json")), 0);
     EXPECT_EQ(registry.Size(), 1u);
-    EXPECT_THAT(log->events, ElementsAre(L"make json /a/first.json", L"load /a/first.json"));
+    EXPECT_THAT(log->events,
+                ElementsAre(Native(L"make json /a/first.json"), Native(L"load /a/first.json")));
     EXPECT_EQ(registry.FindDataFile(L"", L""), nullptr);
 }
 
@@ -118,12 +139,19 @@ TEST(Registry, EmptyArgumentsFailWithoutMakingAReader) {
     EXPECT_TRUE(log->events.empty());
 }
 
+// The folder of this test program, which holds the library's code, with a separator at its end.
 std::wstring ExecutableDirectory() {
+#ifdef _WIN32
+    wchar_t path[MAX_PATH] = {};
+    std::wstring text(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+#else
     char path[PATH_MAX] = {};
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string text(path, length > 0 ? static_cast<std::size_t>(length) : 0);
-    text.erase(text.rfind('/') + 1);
-    return std::wstring(text.begin(), text.end());
+    const std::string narrow(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+    std::wstring text(narrow.begin(), narrow.end());
+#endif
+    text.erase(text.rfind(kDirectorySeparator) + 1);
+    return text;
 }
 
 TEST(Registry, SetDataFileVer_LooksBesideTheLibraryInDataFileModelKey) {
@@ -132,10 +160,11 @@ TEST(Registry, SetDataFileVer_LooksBesideTheLibraryInDataFileModelKey) {
     EXPECT_EQ(registry.SetDataFileVer(L"M1", L"1.05"), 0);
     EXPECT_EQ(registry.SetDataFileVer(L"A.B", L"1.05"), 0);
     const std::wstring directory = ExecutableDirectory();
-    EXPECT_THAT(log->events, ElementsAre(L"make inv " + directory + L"DataFile/M1/M1_1_05.inv",
-                                         L"load " + directory + L"DataFile/M1/M1_1_05.inv",
-                                         L"make inv " + directory + L"DataFile/A.B/A.B_1_05.inv",
-                                         L"load " + directory + L"DataFile/A.B/A.B_1_05.inv"));
+    EXPECT_THAT(log->events,
+                ElementsAre(L"make inv " + directory + Native(L"DataFile/M1/M1_1_05.inv"),
+                            L"load " + directory + Native(L"DataFile/M1/M1_1_05.inv"),
+                            L"make inv " + directory + Native(L"DataFile/A.B/A.B_1_05.inv"),
+                            L"load " + directory + Native(L"DataFile/A.B/A.B_1_05.inv")));
     EXPECT_NE(registry.FindDataFile(L"A.B", L"1.05"), nullptr);
 }
 
@@ -163,7 +192,7 @@ TEST(Registry, GetRecentDataFileVer_FindsTheNewestMinorStrictlyBelowInTheSameMaj
         auto log = std::make_shared<ReaderLog>();
         CDataFileRegistry registry(FakeFactory(log));
         for (const std::wstring& stem : c.loaded) {
-            ASSERT_EQ(registry.SetDataFilePath(L"/d/" + stem + L".json"), 0);
+            ASSERT_EQ(registry.SetDataFilePath(Native(L"/d/") + stem + L".json"), 0);
         }
         EXPECT_EQ(registry.GetRecentDataFileVer(L"M1", c.version), c.expected) << c.version;
     }
@@ -173,8 +202,8 @@ TEST(Registry, RemoveAllDataFiles_ReleasesEachReaderBeforeDestroyingIt) {
     auto log = std::make_shared<ReaderLog>();
     {
         CDataFileRegistry registry(FakeFactory(log));
-        registry.SetDataFilePath(L"/d/M1_1_05.json");
-        registry.SetDataFilePath(L"/d/M2_1_05.json");
+        registry.SetDataFilePath(Native(L"/d/M1_1_05.json"));
+        registry.SetDataFilePath(Native(L"/d/M2_1_05.json"));
         log->events.clear();
         registry.RemoveAllDataFiles();
         EXPECT_EQ(registry.Size(), 0u);

@@ -29,10 +29,12 @@ int main(int argc, char** argv) {
             std::ofstream(out / vqdf::testing::TitlesNameOf(file.name), std::ios::binary)
                 << file.titles;
         }
-        lines[file.name] = file.name + " " + std::to_string(file.status) + " " + file.why;
+        const std::string windows = file.onWindows.empty() ? "" : " windows:" + file.onWindows;
+        lines[file.name] = file.name + " " + std::to_string(file.status) + windows + " " + file.why;
     }
     std::ofstream list(out / "outcomes.txt");
-    list << "# file, the status SetDataFile_Path gives for it, and why\n";
+    list << "# file, the status SetDataFile_Path gives for it, the status on Windows where that\n"
+            "# differs (\"skip\": not loaded there), and why\n";
     for (const auto& [name, line] : lines) {
         list << line << "\n";
     }

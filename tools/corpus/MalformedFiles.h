@@ -16,6 +16,9 @@ struct MalformedFile {
     std::string titles;  // the titles document beside a JSON file; none when empty
     int32_t status;      // what SetDataFile_Path answers: 0 loaded, 1 failed
     std::string why;
+    // Where compound files are read by the platform's own structured storage (Windows): the
+    // status there when it differs, or "skip" for a file that platform takes minutes over.
+    std::string onWindows;
 };
 
 // Files of at most a few tens of kilobytes, for the committed corpus.
