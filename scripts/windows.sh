@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds the library and its Windows tests for x86_64 and i686 with mingw-w64, checks that
-# each DLL exports exactly the fifteen functions under their plain names, runs the x86_64 tests
-# (the core's suite and the Windows rules) under Wine in a prefix of their own, and checks that a legacy file written there by the
+# Cross-builds the library and its tests for x86_64 and i686 with mingw-w64, checks that each DLL
+# exports exactly the fifteen functions under their plain names, runs the x86_64 test programs
+# (the library's suite, the exports, the host that loads and unloads the DLL, and the Windows
+# rules) under Wine in a prefix of their own, and checks that a legacy file written there by the
 # platform's structured storage serves on Linux the records of the libgsf-written example.
 # Usage: scripts/windows.sh LINUX_BUILD_DIR (where build/vqdf is)
 set -euo pipefail
