@@ -18,14 +18,13 @@
 
 #include "FunctionBlockCopies.h"
 #include "model/FixedText.h"
+#include "model/ParameterTypes.h"
 #include "platform/CodePage.h"
 
 namespace vqdf::tools {
 namespace {
 
 using Writer = rapidjson::PrettyWriter<rapidjson::StringBuffer>;
-
-constexpr int32_t kMessageDataType = 255;
 
 std::string FromCodePage(std::string_view bytes) {
     return platform::WideToMultiByte(

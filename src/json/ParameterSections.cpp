@@ -2,6 +2,7 @@
 // every parameter address is computed.
 #include "json/DataFileV2.h"
 #include "json/JsonValue.h"
+#include "model/ParameterTypes.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
@@ -9,7 +10,6 @@ namespace {
 
 using json::Member;
 
-constexpr int32_t kMessageDataType = 255;
 // A code number beyond this one gives an address inside the next group's range.
 constexpr int32_t kMaxCodeNum = 255;
 

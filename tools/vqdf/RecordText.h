@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "model/FixedText.h"
+#include "model/ParameterTypes.h"
 #include "vqDataFileReader.h"
 
 namespace vqdf::cli {
@@ -43,9 +44,6 @@ const MessageInfo* MessageOf(const MessageSpec& messages, int32_t index);
 
 // The name of value v in a message list, or empty when it has none.
 std::string ValueName(const MessageInfo* message, int32_t value);
-
-// The data type of a parameter whose decimal point names a message.
-constexpr int32_t kMessageDataType = 255;
 
 // The 16-bit address of group g, code c: KeypadCommOffset16 + 256 g + c, kept to 16 bits.
 uint32_t Address16(const DeviceInfo& device, int32_t groupNum, int32_t codeNum);
