@@ -9,10 +9,10 @@
 #include <string>
 
 #include "HostWalk.h"
+#include "TestDirectory.h"
 #include "vqDataFileReader.h"
 
 #ifdef _WIN32
-#include <process.h>
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -32,7 +32,6 @@ void* FindExport(LibraryHandle handle, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(handle, name));
 }
 std::string LoadError() { return "error " + std::to_string(GetLastError()); }
-int ProcessId() { return _getpid(); }
 
 // Memory in use: the bytes of every block allocated in the process's heaps. Counted block by
 // block, it shows a loss of a few hundred bytes per round.
@@ -83,7 +82,6 @@ std::string LoadError() {
     const char* error = dlerror();
     return error != nullptr ? error : "";
 }
-int ProcessId() { return getpid(); }
 
 // Memory in use: resident bytes, from the kernel's count of pages; they come and go a page at
 // a time and with the allocator's caches.
@@ -189,10 +187,8 @@ TEST(HostLoad, LegacyExampleIsFoundBesideTheLibraryAndHasNoJsonOnlyTables) {
 }
 
 TEST(HostLoad, LegacyFileHeldByAnotherOpenerFailsAndLeavesNothingRegistered) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("vqdf_host_held_" + std::to_string(ProcessId()));
-    std::filesystem::create_directories(dir);
-    const auto path = dir / "M5_2_00.inv";
+    const vqdf::testing::TestDirectory folder;
+    const auto path = folder.Dir() / "M5_2_00.inv";
     std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv", path,
                                std::filesystem::copy_options::overwrite_existing);
     Library library;
@@ -207,7 +203,6 @@ TEST(HostLoad, LegacyFileHeldByAnotherOpenerFailsAndLeavesNothingRegistered) {
     holder.Release();
     EXPECT_EQ(setPath(path.wstring().c_str()), 0);
     EXPECT_NE(getPara(L"M5", L"", L"2.00"), nullptr);
-    std::filesystem::remove_all(dir);
 }
 
 // The exports of a loaded library, as the table walk calls them for one model and version.
@@ -255,9 +250,8 @@ constexpr bool kSanitized = false;
 // run checks for leaks; here the memory in use after the last round must stay within the slack
 // above of the memory after the first. The compound-file reader must survive being loaded again.
 TEST(HostLoad, LoadingReadingAndUnloadingAHundredTimesKeepsMemoryFlat) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("vqdf_host_rounds_" + std::to_string(ProcessId()));
-    std::filesystem::create_directories(dir);
+    const vqdf::testing::TestDirectory folder;
+    const auto& dir = folder.Dir();
     std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/M1_1_05.json", dir / "M2_1_05.json");
     std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/M1_1_05_Title.json", dir / "M2_1_05_Title.json");
     const std::wstring json = (dir / "M2_1_05.json").wstring();
@@ -281,7 +275,6 @@ TEST(HostLoad, LoadingReadingAndUnloadingAHundredTimesKeepsMemoryFlat) {
     if (!kSanitized) {
         EXPECT_LE(MemoryInUse(), afterFirst + kMemorySlack);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -2,12 +2,25 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace vqdf::testing {
+
+inline int ProcessId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return getpid();
+#endif
+}
 
 class TestDirectory {
 public:
@@ -15,7 +28,7 @@ public:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = std::filesystem::temp_directory_path() /
                ("vqdf_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-                std::to_string(::getpid()));
+                std::to_string(ProcessId()));
         std::filesystem::create_directories(dir_);
     }
     ~TestDirectory() {
