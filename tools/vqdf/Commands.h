@@ -1,6 +1,7 @@
 // The commands of vqdf. Each writes its report to out and returns the exit status.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -13,7 +14,7 @@ struct ShowOptions {
 };
 int Show(const LoadedFile& file, const ShowOptions& options, std::string& out);
 
-int Dump(const LoadedFile& file, std::string& out);
+int Dump(const LoadedFile& file, std::FILE* out);
 
 // Findings of a load that succeeded or failed, one per line, and a summary.
 int Check(const std::string& path, const LoadResult& result, std::string& out);

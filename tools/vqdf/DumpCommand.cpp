@@ -1,7 +1,9 @@
 // vqdf dump: every record and table of a loaded file as one JSON document, members in a fixed
 // order (the order of the record fields), so that two dumps compare line by line.
+#include <rapidjson/filewritestream.h>
 #include <rapidjson/prettywriter.h>
-#include <rapidjson/stringbuffer.h>
+
+#include <array>
 
 #include "Commands.h"
 #include "FunctionBlockCopies.h"
@@ -12,7 +14,7 @@ namespace {
 
 class DumpWriter {
 public:
-    explicit DumpWriter(rapidjson::PrettyWriter<rapidjson::StringBuffer>& writer)
+    explicit DumpWriter(rapidjson::PrettyWriter<rapidjson::FileWriteStream>& writer)
         : writer_(writer) {
         writer_.SetIndent(' ', 2);
     }
@@ -58,7 +60,7 @@ public:
     }
 
 private:
-    rapidjson::PrettyWriter<rapidjson::StringBuffer>& writer_;
+    rapidjson::PrettyWriter<rapidjson::FileWriteStream>& writer_;
 };
 
 void DumpDevice(DumpWriter& w, const DeviceInfo& d) {
@@ -294,10 +296,13 @@ void DumpJsonOnly(DumpWriter& w, CDataFileBase& file) {
 
 }  // namespace
 
-int Dump(const LoadedFile& loaded, std::string& out) {
+// Written as it goes: a file that declares millions of records gives a dump of gigabytes, which
+// need not be held in memory.
+int Dump(const LoadedFile& loaded, std::FILE* out) {
     CDataFileBase& file = loaded.File();
-    rapidjson::StringBuffer buffer;
-    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+    std::array<char, 65536> buffer;
+    rapidjson::FileWriteStream stream(out, buffer.data(), buffer.size());
+    rapidjson::PrettyWriter<rapidjson::FileWriteStream> writer(stream);
     DumpWriter w(writer);
     w.StartObject();
     w.Int("DumpVersion", 1);
@@ -314,8 +319,8 @@ int Dump(const LoadedFile& loaded, std::string& out) {
     w.Int("ParaControlNum", file.GetParaControlNum());
     w.Int("ReservedCount", file.GetReservedCount());
     w.EndObject();
-    out.append(buffer.GetString(), buffer.GetSize());
-    out += '\n';
+    stream.Put('\n');
+    stream.Flush();
     return 0;
 }
 

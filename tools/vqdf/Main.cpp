@@ -157,7 +157,7 @@ int Run(int argc, char** argv) {
             return Fail(loaded.error, kFailed);
         }
         if (*dump) {
-            return Emit(Dump(AsHostReadsIt(*loaded.file), text), text);
+            return Dump(AsHostReadsIt(*loaded.file), stdout);
         }
         if (Show(AsHostReadsIt(*loaded.file), showOptions, text) != 0) {
             return Fail(fmt::format("{}: no group {}", path, *showOptions.group), kFailed);
