@@ -12,7 +12,7 @@ namespace vqdf::cli {
 struct ShowOptions {
     std::optional<int> group;  // only the group of this number
 };
-int Show(const LoadedFile& file, const ShowOptions& options, std::string& out);
+int Show(const LoadedFile& file, const ShowOptions& options, std::FILE* out);
 
 int Dump(const LoadedFile& file, std::FILE* out);
 

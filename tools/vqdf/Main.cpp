@@ -159,10 +159,10 @@ int Run(int argc, char** argv) {
         if (*dump) {
             return Dump(AsHostReadsIt(*loaded.file), stdout);
         }
-        if (Show(AsHostReadsIt(*loaded.file), showOptions, text) != 0) {
+        if (Show(AsHostReadsIt(*loaded.file), showOptions, stdout) != 0) {
             return Fail(fmt::format("{}: no group {}", path, *showOptions.group), kFailed);
         }
-        return Emit(0, text);
+        return 0;
     }
     if (*check) {
         const std::string path = checkSource.Resolve();

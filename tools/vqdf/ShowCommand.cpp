@@ -1,21 +1,21 @@
 // vqdf show: the drive as a person reads it, from identity and addresses to every parameter.
 #include <fmt/format.h>
 
-#include <iterator>
-
 #include "Commands.h"
 #include "RecordText.h"
 
 namespace vqdf::cli {
 namespace {
 
-using Out = std::back_insert_iterator<std::string>;
+// The report is written as it goes: a file that declares millions of groups gives one of
+// gigabytes, which need not be held in memory.
+using Out = std::FILE*;
 
 void ShowDevice(CDataFileBase& file, Out out) {
     const DeviceInfo& device = *file.GetDeviceInfo();
-    fmt::format_to(out, "Device\n");
+    fmt::print(out, "Device\n");
     const auto line = [&](std::string_view label, const std::string& value) {
-        fmt::format_to(out, "  {:<26}{}\n", label, value);
+        fmt::print(out, "  {:<26}{}\n", label, value);
     };
     line("Model", Utf8Text(device.Model));
     line("Model number", std::to_string(device.ModelNo));
@@ -36,21 +36,21 @@ void ShowNames(std::string_view label, const MsgTitle* names, int32_t count, Out
     if (names == nullptr || count <= 0) {
         return;
     }
-    fmt::format_to(out, "  {}:", label);
+    fmt::print(out, "  {}:", label);
     for (int32_t k = 0; k < count; ++k) {
-        fmt::format_to(out, "{} {}", k == 0 ? "" : ",", Utf8Text(names[k].Title));
+        fmt::print(out, "{} {}", k == 0 ? "" : ",", Utf8Text(names[k].Title));
     }
-    fmt::format_to(out, "\n");
+    fmt::print(out, "\n");
 }
 
 void ShowTerminals(std::string_view label, const TerminalInfo* terminals, int32_t count,
                    int32_t basic, int32_t statusAddr, const MsgTitle* functions,
                    int32_t functionCount, Out out) {
-    fmt::format_to(out, "\n{} terminals: {} ({} basic), status at {}\n", label, std::max(count, 0),
-                   basic, Hex(statusAddr));
+    fmt::print(out, "\n{} terminals: {} ({} basic), status at {}\n", label, std::max(count, 0),
+               basic, Hex(statusAddr));
     for (int32_t k = 0; terminals != nullptr && k < count; ++k) {
-        fmt::format_to(out, "  {:>3}  {:<32} {}\n", k, CodePageText(terminals[k].Title),
-                       Hex(terminals[k].CommAddr));
+        fmt::print(out, "  {:>3}  {:<32} {}\n", k, CodePageText(terminals[k].Title),
+                   Hex(terminals[k].CommAddr));
     }
     ShowNames("Functions", functions, functionCount, out);
 }
@@ -58,27 +58,27 @@ void ShowTerminals(std::string_view label, const TerminalInfo* terminals, int32_
 void ShowStatus(const StatusInfoData* data, int32_t count, Out out) {
     for (int32_t k = 0; data != nullptr && k < count; ++k) {
         const StatusInfoData& status = data[k];
-        fmt::format_to(out, "  {:<30} {}  type {}, point {}{}\n", CodePageText(status.Title),
-                       Hex(status.CommAddr), status.DataType, status.Point16,
-                       FieldText(status.Unit).empty() ? "" : ", " + Utf8Text(status.Unit));
+        fmt::print(out, "  {:<30} {}  type {}, point {}{}\n", CodePageText(status.Title),
+                   Hex(status.CommAddr), status.DataType, status.Point16,
+                   FieldText(status.Unit).empty() ? "" : ", " + Utf8Text(status.Unit));
     }
 }
 
 void ShowAddresses(std::string_view label, int32_t first, const int32_t* addrs, int32_t count,
                    Out out) {
-    fmt::format_to(out, "  {} at {}", label, Hex(first));
+    fmt::print(out, "  {} at {}", label, Hex(first));
     for (int32_t k = 0; addrs != nullptr && k < count; ++k) {
-        fmt::format_to(out, "{} {}", k == 0 ? ", then" : ",", Hex(addrs[k]));
+        fmt::print(out, "{} {}", k == 0 ? ", then" : ",", Hex(addrs[k]));
     }
-    fmt::format_to(out, "\n");
+    fmt::print(out, "\n");
 }
 
 void ShowTrips(const TripSpec& trip, Out out) {
-    fmt::format_to(out, "\nTrips: {}\n", std::max(trip.TripCount, 0));
+    fmt::print(out, "\nTrips: {}\n", std::max(trip.TripCount, 0));
     ShowAddresses("Current trip", trip.FirstTripAddr, trip.TripAddr, trip.TripAddrCount, out);
     ShowNames("Names", trip.TripNames, trip.TripCount, out);
     ShowStatus(trip.TripStatusInfoData, trip.TripStatusInfoCount, out);
-    fmt::format_to(out, "\nWarnings: {}\n", std::max(trip.WarnCount, 0));
+    fmt::print(out, "\nWarnings: {}\n", std::max(trip.WarnCount, 0));
     ShowAddresses("Current warning", trip.FirstWarnAddr, trip.WarnAddr, trip.WarnAddrCount, out);
     ShowNames("Names", trip.WarnNames, trip.WarnCount, out);
     ShowStatus(trip.WarnStatusInfoData, trip.WarnStatusInfoCount, out);
@@ -93,41 +93,41 @@ std::string Bound(const ParamInfo& param, const MessageInfo* message, int32_t va
     return name.empty() ? std::to_string(value) : name;
 }
 
+// A report of groups only starts with the first group's line; otherwise a blank line leads.
 void ShowGroup(const DeviceInfo& device, const MessageSpec& messages, const GroupInfo& group,
-               Out out) {
-    fmt::format_to(out, "\nGroup {} {} (attribute {}): {} parameters\n", group.GroupNum,
-                   CodePageText(group.Title), Hex(group.GroupAttr),
-                   std::max(group.ParameterCount, 0));
-    fmt::format_to(out, "  {:>4}  {:<30} {:>14} {:>14} {:>14}  {:<6} {:<6} {}\n", "Code", "Title",
-                   "Default", "Minimum", "Maximum", "Unit", "Attr", "Addr");
+               bool leadingBlank, Out out) {
+    fmt::print(out, "{}Group {} {} (attribute {}): {} parameters\n", leadingBlank ? "\n" : "",
+               group.GroupNum, CodePageText(group.Title), Hex(group.GroupAttr),
+               std::max(group.ParameterCount, 0));
+    fmt::print(out, "  {:>4}  {:<30} {:>14} {:>14} {:>14}  {:<6} {:<6} {}\n", "Code", "Title",
+               "Default", "Minimum", "Maximum", "Unit", "Attr", "Addr");
     for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
         const ParamInfo& param = group.Parameters[p];
         const MessageInfo* message =
             param.DataType == kMessageDataType ? MessageOf(messages, param.Point32) : nullptr;
-        fmt::format_to(out, "  {:>4}  {:<30} {:>14} {:>14} {:>14}  {:<6} {:<6} {}\n", param.CodeNum,
-                       CodePageText(param.Title), Bound(param, message, param.Def),
-                       Bound(param, message, param.Min), Bound(param, message, param.Max),
-                       Utf8Text(param.Unit), Hex(param.Attr),
-                       Hex(static_cast<int32_t>(Address16(device, group.GroupNum, param.CodeNum))));
+        fmt::print(out, "  {:>4}  {:<30} {:>14} {:>14} {:>14}  {:<6} {:<6} {}\n", param.CodeNum,
+                   CodePageText(param.Title), Bound(param, message, param.Def),
+                   Bound(param, message, param.Min), Bound(param, message, param.Max),
+                   Utf8Text(param.Unit), Hex(param.Attr),
+                   Hex(static_cast<int32_t>(Address16(device, group.GroupNum, param.CodeNum))));
         if (message != nullptr && message->TitleInfo != nullptr) {
-            fmt::format_to(out, "        values:");
+            fmt::print(out, "        values:");
             for (int32_t v = 0; v < message->TitleInfoCount; ++v) {
-                fmt::format_to(out, "{} {} {}", v == 0 ? "" : ",", v, ValueName(message, v));
+                fmt::print(out, "{} {} {}", v == 0 ? "" : ",", v, ValueName(message, v));
             }
-            fmt::format_to(out, "\n");
+            fmt::print(out, "\n");
         }
     }
 }
 
 }  // namespace
 
-int Show(const LoadedFile& loaded, const ShowOptions& options, std::string& text) {
+int Show(const LoadedFile& loaded, const ShowOptions& options, std::FILE* out) {
     CDataFileBase& file = loaded.File();
-    Out out(text);
     const DeviceInfo& device = *file.GetDeviceInfo();
     if (!options.group) {
-        fmt::format_to(out, "{} ({})\n\n", loaded.Path(),
-                       loaded.GetFormat() == Format::Json ? "JSON data file" : "legacy data file");
+        fmt::print(out, "{} ({})\n\n", loaded.Path(),
+                   loaded.GetFormat() == Format::Json ? "JSON data file" : "legacy data file");
         ShowDevice(file, out);
         const IOSpec& io = *file.GetIOSpec();
         ShowTerminals("Input", io.InputTerminals, io.InputCount, io.InputBasicCount,
@@ -140,12 +140,9 @@ int Show(const LoadedFile& loaded, const ShowOptions& options, std::string& text
     bool shown = false;
     for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
         if (!options.group || para.Groups[g].GroupNum == *options.group) {
-            ShowGroup(device, *file.GetMessageSpec(), para.Groups[g], out);
+            ShowGroup(device, *file.GetMessageSpec(), para.Groups[g], shown || !options.group, out);
             shown = true;
         }
-    }
-    if (!text.empty() && text.front() == '\n') {
-        text.erase(0, 1);  // a report of groups only starts with a group
     }
     return shown || !options.group ? 0 : 1;
 }
