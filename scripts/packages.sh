@@ -27,3 +27,14 @@ vqdf_install_wine() {
         return 1
     fi
 }
+
+# The 32-bit Windows tests need Wine's 32-bit half, from Debian's i386 architecture; where it
+# cannot be installed they are left out, and said so.
+vqdf_install_wine32() {
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" && return 0
+    if ! { dpkg --add-architecture i386 && apt-get update -qq >&2 &&
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386 >&2; }; then
+        echo "Wine's 32-bit half cannot be installed here: the i686 Windows tests are left out." >&2
+        return 1
+    fi
+}

@@ -2,7 +2,7 @@
 # Installs what is missing, checks the formatting, builds and runs every test, builds and runs
 # the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each
 # fuzz target for VQDF_FUZZ_SECONDS seconds (60 by default), and cross-builds the Windows library
-# for x86_64 and i686 and runs its Windows tests under Wine.
+# for x86_64 and i686 and runs the Windows tests of both under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,5 +35,9 @@ scripts/fuzz.sh build-fuzz
 
 echo "== Windows builds, and the Windows tests under Wine"
 if vqdf_install_wine; then
-    scripts/windows.sh build
+    run=(x86_64)
+    if vqdf_install_wine32; then
+        run+=(i686)
+    fi
+    scripts/windows.sh build "${run[@]}"
 fi

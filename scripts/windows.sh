@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # Cross-builds the library and its tests for x86_64 and i686 with mingw-w64, checks that each DLL
-# exports exactly the fifteen functions under their plain names, runs the x86_64 test programs
-# (the library's suite, the exports, the host that loads and unloads the DLL, and the Windows
-# rules) under Wine in a prefix of their own, and checks that a legacy file written there by the
-# platform's structured storage serves on Linux the records of the libgsf-written example.
-# Usage: scripts/windows.sh LINUX_BUILD_DIR (where build/vqdf is)
+# exports exactly the fifteen functions under their plain names, runs the test programs of each
+# architecture named (the library's suite, the exports, the host that loads and unloads the DLL,
+# and the Windows rules) under Wine in a prefix of their own, and checks that a legacy file
+# written there by the platform's structured storage serves on Linux the records of the
+# libgsf-written example.
+# Usage: scripts/windows.sh LINUX_BUILD_DIR [ARCH...]
+#   LINUX_BUILD_DIR: where vqdf is; ARCH: x86_64 or i686, the builds to run (x86_64 by default;
+#   i686 needs Wine's 32-bit half).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 linux_build="$(cd "$1" && pwd)"
+shift
+run=("${@:-x86_64}")
 jobs=$(nproc)
 
 for arch in x86_64 i686; do
@@ -28,11 +33,16 @@ done
 prefix="$(mktemp -d)"
 interop="$(mktemp -d)"
 trap 'rm -rf "$prefix" "$interop"' EXIT
-for suite in vqdf_tests vqdf_export_tests vqdf_host_tests vqdf_windows_tests; do
-    WINEPREFIX="$prefix" WINEDEBUG=-all VQDF_INTEROP_DIR="Z:$interop" \
-        wine "$root/build-win-x86_64/$suite.exe" 2>&1 | grep -v '^wine: '
+for arch in "${run[@]}"; do
+    echo "== the $arch test programs under Wine"
+    mkdir -p "$interop/$arch"
+    for suite in vqdf_tests vqdf_export_tests vqdf_host_tests vqdf_windows_tests; do
+        WINEPREFIX="$prefix" WINEDEBUG=-all VQDF_INTEROP_DIR="Z:$interop/$arch" \
+            wine "$root/build-win-$arch/$suite.exe" 2>&1 | grep -v '^wine: '
+    done
+    # The file the platform's writer made under Wine, read on Linux: the same records, field by
+    # field.
+    cmp <("$linux_build/vqdf" dump "$interop/$arch/M1_1_05.inv") \
+        <("$linux_build/vqdf" dump "$root/examples/DataFile/M1/M1_1_05.inv")
+    echo "a legacy file written under Wine ($arch) serves on Linux the records of the libgsf-written example"
 done
-# The file the platform's writer made under Wine, read on Linux: the same records, field by field.
-cmp <("$linux_build/vqdf" dump "$interop/M1_1_05.inv") \
-    <("$linux_build/vqdf" dump "$root/examples/DataFile/M1/M1_1_05.inv")
-echo "a legacy file written under Wine serves on Linux the records of the libgsf-written example"

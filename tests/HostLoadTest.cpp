@@ -52,6 +52,14 @@ std::size_t MemoryInUse() {
     return bytes;
 }
 constexpr std::size_t kMemorySlack = 16u << 10;
+#if defined(__MINGW32__) && !defined(_WIN64)
+// The 32-bit MinGW runtime registers the library's unwind tables when it loads, and its thread
+// library, linked into the DLL, keeps 352 bytes for that (a record for the loading thread and a
+// lock) that unloading does not give back. Nothing of the library's own is allowed to add to it.
+constexpr std::size_t kRuntimeLossPerRound = 352;
+#else
+constexpr std::size_t kRuntimeLossPerRound = 0;
+#endif
 
 // Another program's hold on a file that lets no one else open it.
 class Holder {
@@ -93,6 +101,7 @@ std::size_t MemoryInUse() {
     return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 constexpr std::size_t kMemorySlack = 1u << 20;
+constexpr std::size_t kRuntimeLossPerRound = 0;
 
 // Another program's exclusive lock on a file, as the library's own open takes it.
 class Holder {
@@ -255,9 +264,10 @@ TEST(HostLoad, LoadingReadingAndUnloadingAHundredTimesKeepsMemoryFlat) {
     std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/M1_1_05.json", dir / "M2_1_05.json");
     std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/M1_1_05_Title.json", dir / "M2_1_05_Title.json");
     const std::wstring json = (dir / "M2_1_05.json").wstring();
+    constexpr int kRounds = 100;
     std::size_t afterFirst = 0;
     uint64_t firstSums = 0;
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; round < kRounds; ++round) {
         Library library;
         ASSERT_TRUE(library.Loaded()) << LoadError();
         ASSERT_EQ(library.Get<SetVerFunction>("SetDataFile_Ver")(L"M1", L"", L"1.05"), 0);
@@ -273,7 +283,7 @@ TEST(HostLoad, LoadingReadingAndUnloadingAHundredTimesKeepsMemoryFlat) {
         ASSERT_EQ(sums, firstSums) << round;
     }
     if (!kSanitized) {
-        EXPECT_LE(MemoryInUse(), afterFirst + kMemorySlack);
+        EXPECT_LE(MemoryInUse(), afterFirst + kMemorySlack + (kRounds - 1) * kRuntimeLossPerRound);
     }
 }
 
