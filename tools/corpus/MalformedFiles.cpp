@@ -275,6 +275,14 @@ void AddStructureCases(std::vector<MalformedFile>& files, const std::string& bas
                     static_cast<uint32_t>(device));
     add("inv_sibling_loop", sibling.bytes, 0,
         "a directory entry that is its own sibling: the loop is not followed");
+    // Found by replaying the legacy fuzzer's corpus on Windows.
+    CompoundImage beyond(base);
+    const auto top = static_cast<int>(beyond.Read32(beyond.EntryOffset(0) + CompoundImage::kChild));
+    beyond.Write32(beyond.EntryOffset(top) + CompoundImage::kLeftSibling, 0x10000);
+    beyond.Write32(beyond.EntryOffset(top) + CompoundImage::kRightSibling, 0x10000);
+    add("inv_siblings_beyond_directory", beyond.bytes, 0,
+        "the top storages' siblings lie beyond the directory: those storages are missing");
+    files.back().onWindows = "skip";  // Wine's reader goes round the missing entry for ever
 }
 
 }  // namespace
