@@ -1,5 +1,10 @@
 # Installs the Debian packages that building and testing need, those that are missing only.
 # Sourced by the scripts beside it.
+
+vqdf_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
 vqdf_install_packages() {
     local packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libgtest-dev
                     libgmock-dev libbenchmark-dev libcli11-dev libfmt-dev clang-format locales
@@ -7,8 +12,7 @@ vqdf_install_packages() {
     local missing=()
     local package
     for package in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-            missing+=("$package")
+        vqdf_installed "$package" || missing+=("$package")
     done
     if [ ${#missing[@]} -gt 0 ]; then
         echo "Installing: ${missing[*]}" >&2
@@ -31,7 +35,7 @@ vqdf_install_wine() {
 # The 32-bit Windows tests need Wine's 32-bit half, from Debian's i386 architecture; where it
 # cannot be installed they are left out, and said so.
 vqdf_install_wine32() {
-    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" && return 0
+    vqdf_installed wine32:i386 && return 0
     if ! { dpkg --add-architecture i386 && apt-get update -qq >&2 &&
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386 >&2; }; then
         echo "Wine's 32-bit half cannot be installed here: the i686 Windows tests are left out." >&2

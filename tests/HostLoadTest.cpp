@@ -52,14 +52,6 @@ std::size_t MemoryInUse() {
     return bytes;
 }
 constexpr std::size_t kMemorySlack = 16u << 10;
-#if defined(__MINGW32__) && !defined(_WIN64)
-// The 32-bit MinGW runtime registers the library's unwind tables when it loads, and its thread
-// library, linked into the DLL, keeps 352 bytes for that (a record for the loading thread and a
-// lock) that unloading does not give back. Nothing of the library's own is allowed to add to it.
-constexpr std::size_t kRuntimeLossPerRound = 352;
-#else
-constexpr std::size_t kRuntimeLossPerRound = 0;
-#endif
 
 // Another program's hold on a file that lets no one else open it.
 class Holder {
@@ -101,7 +93,6 @@ std::size_t MemoryInUse() {
     return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 constexpr std::size_t kMemorySlack = 1u << 20;
-constexpr std::size_t kRuntimeLossPerRound = 0;
 
 // Another program's exclusive lock on a file, as the library's own open takes it.
 class Holder {
@@ -125,6 +116,15 @@ public:
 private:
     int fd_;
 };
+#endif
+
+#if defined(__MINGW32__) && !defined(_WIN64)
+// The 32-bit MinGW runtime registers the library's unwind tables when it loads, and its thread
+// library, linked into the DLL, keeps 352 bytes for that (a record for the loading thread and a
+// lock) that unloading does not give back. Nothing of the library's own is allowed to add to it.
+constexpr std::size_t kRuntimeLossPerRound = 352;
+#else
+constexpr std::size_t kRuntimeLossPerRound = 0;
 #endif
 
 using SetPathFunction = int32_t (*)(const wchar_t*);
