@@ -179,8 +179,8 @@ TEST(StorageAccess, ReadOfAStreamWhoseSectorsAreGoneFails) {
     std::string bytes(64 * 1024, '\0');
     EXPECT_EQ(stream.Read(bytes.data(), bytes.size()), std::nullopt);
     CLegacyStreams streams(file, nullptr);
-    EXPECT_EQ(streams.ReadImage(L"Data", bytes.data(), bytes.size()), StreamRead::Failed);
-    EXPECT_EQ(streams.ReadImage(L"Missing", bytes.data(), bytes.size()), StreamRead::Skipped);
+    EXPECT_EQ(streams.ReadImage("Data", bytes.data(), bytes.size()), StreamRead::Failed);
+    EXPECT_EQ(streams.ReadImage("Missing", bytes.data(), bytes.size()), StreamRead::Skipped);
 }
 
 }  // namespace

@@ -4,45 +4,41 @@
 #include <algorithm>
 #include <array>
 
+#include "json/JsonFormat.h"
 #include "json/JsonValue.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
+
+namespace key = json::key;
 namespace {
 
 using json::Member;
 using json::ReadInt;
 using rapidjson::Value;
 
-void Report(ILoadObserver* observer, FindingKind kind, const Value& element, const char* key,
+void Report(ILoadObserver* observer, FindingKind kind, const Value& element, std::string_view key,
             std::string message) {
     if (observer != nullptr) {
-        observer->OnFinding({kind, &element, key, std::move(message)});
+        observer->OnFinding({kind, &element, std::string(key), std::move(message)});
     }
 }
 
-constexpr std::array<std::pair<uint32_t, const char*>, 4> kRoleKeys = {{
-    {100, "ControlParameter"},
-    {101, "StatusParameter"},
-    {102, "CheckUserSeqFileValidationParameter"},
-    {103, "LastErrorParameter"},
-}};
-
 // "id" and a text member into the table; the text is read by toText. A later id replaces.
 template <typename ToText>
-bool ReadTable(const Value& list, const char* textKey, std::map<uint32_t, std::wstring>& table,
+bool ReadTable(const Value& list, std::string_view textKey, std::map<uint32_t, std::wstring>& table,
                ILoadObserver* observer, ToText toText) {
     if (!list.IsArray()) {
         return false;
     }
     for (const Value& element : list.GetArray()) {
-        const auto id = ReadInt(element, "id");
+        const auto id = ReadInt(element, key::kId);
         const Value& text = Member(element, textKey);
         if (!id || !text.IsString()) {
             continue;
         }
         if (observer != nullptr && table.count(static_cast<uint32_t>(*id)) != 0) {
-            Report(observer, FindingKind::DuplicateId, element, "id",
+            Report(observer, FindingKind::DuplicateId, element, key::kId,
                    "id " + std::to_string(*id) + " is given again");
         }
         table[static_cast<uint32_t>(*id)] = toText(text);
@@ -53,7 +49,7 @@ bool ReadTable(const Value& list, const char* textKey, std::map<uint32_t, std::w
 // Names are read in the thread's 8-bit code page, not decoded as UTF-8.
 bool ReadNameTable(const Value& list, std::map<uint32_t, std::wstring>& table,
                    ILoadObserver* observer) {
-    return ReadTable(list, "Name", table, observer, [](const Value& text) {
+    return ReadTable(list, key::kName, table, observer, [](const Value& text) {
         return json::CodePageText(text, platform::CodePage::ThreadAnsi);
     });
 }
@@ -61,16 +57,17 @@ bool ReadNameTable(const Value& list, std::map<uint32_t, std::wstring>& table,
 // Comments are decoded from UTF-8 whole; the block's field keeps what fits.
 bool ReadCommentTable(const Value& list, std::map<uint32_t, std::wstring>& table,
                       ILoadObserver* observer) {
-    return ReadTable(list, "contents", table, observer, [](const Value& text) {
+    return ReadTable(list, key::kContents, table, observer, [](const Value& text) {
         return platform::MultiByteToWide(platform::CodePage::Utf8, json::StringBytes(text));
     });
 }
 
-uint32_t ExpansionTypeOf(const std::wstring& text) {
-    if (text == L"input") {
-        return 1;
+// Compared case-sensitively; the UTF-8 bytes equal the word exactly when their text does.
+uint32_t ExpansionTypeOf(std::string_view text) {
+    if (text == json::kExpansionInput) {
+        return json::kExpansionTypeInput;
     }
-    return text == L"output" ? 2 : 0;
+    return text == json::kExpansionOutput ? json::kExpansionTypeOutput : 0;
 }
 
 }  // namespace
@@ -83,16 +80,13 @@ void CAdvUserSeqDB::ReadExpansion(const Value& list, FunctionBlock& block) const
     block.Expansion = AllocateZeroed<ExpansionEntry>(list.Size());
     uint32_t k = 0;
     for (const Value& element : list.GetArray()) {
-        const Value& type = Member(element, "ExpansionType");
+        const Value& type = Member(element, key::kExpansionType);
         if (!type.IsString()) {
             continue;
         }
-        const std::wstring text = platform::MultiByteToWide(
-            platform::CodePage::Utf8,
-            json::CutUtf8(json::StringBytes(type), json::kTextBufferBytes));
         ExpansionEntry& entry = block.Expansion[k++];
-        entry.ExpansionType = ExpansionTypeOf(text);
-        if (const auto ioType = ReadId(element, "IOTypes::id", &ioTypes_, "IO type")) {
+        entry.ExpansionType = ExpansionTypeOf(json::StringBytes(type));
+        if (const auto ioType = ReadId(element, key::kIOTypesId, &ioTypes_, "IO type")) {
             entry.IOTypeId = static_cast<uint32_t>(*ioType);
         }
     }
@@ -108,13 +102,13 @@ void CAdvUserSeqDB::ReadParamIdList(const Value& list, uint32_t& count,
     entries = AllocateZeroed<ParamIdEntry>(list.Size());
     ParamIdEntry* entry = entries;
     for (const Value& element : list.GetArray()) {
-        if (const auto id = ReadId(element, "Parameters::id", nullptr, "parameter")) {
+        if (const auto id = ReadId(element, key::kParametersId, nullptr, "parameter")) {
             entry->ParamId = static_cast<uint32_t>(*id);
         }
-        if (const auto ioType = ReadId(element, "IOTypes::id", &ioTypes_, "IO type")) {
+        if (const auto ioType = ReadId(element, key::kIOTypesId, &ioTypes_, "IO type")) {
             entry->IOTypeId = static_cast<uint32_t>(*ioType);
         }
-        if (const auto value = ReadInt(element, "Value")) {
+        if (const auto value = ReadInt(element, key::kValue)) {
             entry->Value = *value;
         }
         ++entry;
@@ -123,7 +117,7 @@ void CAdvUserSeqDB::ReadParamIdList(const Value& list, uint32_t& count,
 
 // An id of the table given, or of a parameter when there is none; one that names nothing is
 // still used as it is.
-std::optional<int32_t> CAdvUserSeqDB::ReadId(const Value& element, const char* key,
+std::optional<int32_t> CAdvUserSeqDB::ReadId(const Value& element, std::string_view key,
                                              const NameTable* table, const char* what) const {
     const auto id = ReadInt(element, key);
     if (!id || observer_ == nullptr) {
@@ -139,7 +133,7 @@ std::optional<int32_t> CAdvUserSeqDB::ReadId(const Value& element, const char* k
     return id;
 }
 
-void CAdvUserSeqDB::Report(FindingKind kind, const Value& element, const char* key,
+void CAdvUserSeqDB::Report(FindingKind kind, const Value& element, std::string_view key,
                            std::string message) const {
     vqdf::Report(observer_, kind, element, key, std::move(message));
 }
@@ -178,25 +172,25 @@ int32_t CAdvUserSeqDB::LoadAdvUserSeq(const Value& section) {
     if (section.IsNull()) {
         return 0;
     }
-    for (const auto& [role, key] : kRoleKeys) {
-        if (const auto id = ReadId(Member(section, key), "Parameters::id", nullptr, "parameter")) {
+    for (const auto& [role, key] : json::kAdvUserSeqRoles) {
+        if (const auto id = ReadId(Member(section, key), key::kParametersId, nullptr, "parameter")) {
             roles_[role] = *id;
         }
     }
     const bool read =
         ReadRequiredTable(
-            section, "BitPinTypes",
+            section, key::kBitPinTypes,
             [&](const Value& list) { return ReadNameTable(list, bitPinTypes_, observer_); }) &&
         ReadRequiredTable(
-            section, "IOTypes",
+            section, key::kIOTypes,
             [&](const Value& list) { return ReadNameTable(list, ioTypes_, observer_); }) &&
         ReadRequiredTable(
-            section, "Comments",
+            section, key::kComments,
             [&](const Value& list) { return ReadCommentTable(list, comments_, observer_); }) &&
         ReadRequiredTable(
-            section, "Groups",
+            section, key::kGroups,
             [&](const Value& list) { return ReadNameTable(list, groups_, observer_); }) &&
-        ReadRequiredTable(section, "FunctionList",
+        ReadRequiredTable(section, key::kFunctionList,
                           [&](const Value& list) { return ReadFunctionList(list); });
     return read ? 1 : 0;
 }
@@ -208,7 +202,7 @@ bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
         return false;
     }
     for (const Value& element : list.GetArray()) {
-        if (Member(element, "Name").IsString()) {
+        if (Member(element, key::kName).IsString()) {
             blocks_.push_back(ReadFunctionBlock(element));
         }
     }
@@ -217,7 +211,7 @@ bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
 
 // The five tables must all be arrays; the first that is not ends the load.
 template <typename Read>
-bool CAdvUserSeqDB::ReadRequiredTable(const Value& section, const char* key, Read read) const {
+bool CAdvUserSeqDB::ReadRequiredTable(const Value& section, std::string_view key, Read read) const {
     if (read(Member(section, key))) {
         return true;
     }
@@ -230,39 +224,39 @@ bool CAdvUserSeqDB::ReadRequiredTable(const Value& section, const char* key, Rea
 FunctionBlock CAdvUserSeqDB::ReadFunctionBlock(const Value& element) const {
     FunctionBlock block{};
     CheckFit(json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
-                                                        json::StringBytes(Member(element, "Name"))),
+                                                        json::StringBytes(Member(element, key::kName))),
                               block.Name),
-             element, "Name");
-    const auto group = ReadId(element, "Groups::id", &groups_, "group");
+             element, key::kName);
+    const auto group = ReadId(element, key::kGroupsId, &groups_, "group");
     if (group) {
         CheckFit(json::StoreUtf16(TextOf(groups_, static_cast<uint32_t>(*group)), block.GroupName),
-                 element, "Groups::id");
+                 element, key::kGroupsId);
     }
-    if (const auto blockId = ReadInt(element, "Blockid")) {
+    if (const auto blockId = ReadInt(element, key::kBlockid)) {
         block.BlockId =
             static_cast<uint32_t>(group.value_or(0)) * 100u + static_cast<uint32_t>(*blockId);
     }
-    ReadExpansion(Member(element, "Expansion"), block);
-    if (const auto type = json::ParseHexText(Member(element, "BlockType"))) {
+    ReadExpansion(Member(element, key::kExpansion), block);
+    if (const auto type = json::ParseHexText(Member(element, key::kBlockType))) {
         if (*type > 0xFFFFu) {
-            Report(FindingKind::OutOfRange, element, "BlockType",
+            Report(FindingKind::OutOfRange, element, key::kBlockType,
                    "block type " + std::to_string(*type) + " does not fit 16 bits");
         }
         block.BlockType = static_cast<uint16_t>(*type & 0xFFFFu);
     }
-    ReadParamIdList(Member(element, "InputParameterIdList"), block.InputParamCount,
+    ReadParamIdList(Member(element, key::kInputParameterIdList), block.InputParamCount,
                     block.InputParameterIdList);
-    ReadParamIdList(Member(element, "OutputParameterIdList"), block.OutputParamCount,
+    ReadParamIdList(Member(element, key::kOutputParameterIdList), block.OutputParamCount,
                     block.OutputParameterIdList);
-    if (const auto comment = ReadId(element, "Comments::id", &comments_, "comment")) {
+    if (const auto comment = ReadId(element, key::kCommentsId, &comments_, "comment")) {
         CheckFit(
             json::StoreUtf16(TextOf(comments_, static_cast<uint32_t>(*comment)), block.Comment),
-            element, "Comments::id");
+            element, key::kCommentsId);
     }
     return block;
 }
 
-void CAdvUserSeqDB::CheckFit(bool fitted, const Value& element, const char* key) const {
+void CAdvUserSeqDB::CheckFit(bool fitted, const Value& element, std::string_view key) const {
     if (!fitted) {
         Report(FindingKind::TextCut, element, key, "the text is cut to fit its field");
     }

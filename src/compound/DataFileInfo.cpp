@@ -9,34 +9,20 @@
 #include <set>
 #include <string>
 
+#include "compound/LegacyFormat.h"
 #include "compound/LegacyStreams.h"
+#include "model/RecordLayout.h"
 #include "model/TableMemory.h"
 #include "platform/CodePage.h"
 
 namespace vqdf {
 namespace {
 
-// Byte sizes of the images that a stream holds ahead of a record's pointers.
-constexpr std::size_t kDeviceImageBytes = 100;
-constexpr std::size_t kIOImageBytes = 32;
-constexpr std::size_t kTripImageBytes = 32;
-constexpr std::size_t kGroupImageBytes = 24;
-
-// Limits of the tables whose size the format caps below the general limit.
-constexpr int64_t kMaxMessagesBytes = 59'652'323;
-constexpr int64_t kMaxCommonBytes = 59'652'323;
-constexpr int64_t kMaxGroupsBytes = 153'391'689;
-constexpr int64_t kMaxParametersBytes = 42'949'672;
-
-// The entry sizes of the file, which are those of the 32-bit records: pointers are not stored.
-constexpr std::size_t kMessageEntryBytes = 8;
-constexpr std::size_t kGroupEntryBytes = 28;
-
 bool Succeeded(StreamRead read) { return read != StreamRead::Failed; }
 
 // Enters the section's storage, reads it, and climbs back to the root. A missing storage skips
 // the section; only a failing read ends the load.
-bool ReadSection(CLegacyStreams& streams, const std::wstring& storage,
+bool ReadSection(CLegacyStreams& streams, std::string_view storage,
                  const std::function<bool()>& read) {
     if (!streams.EnterStorage(storage)) {
         return true;
@@ -47,29 +33,29 @@ bool ReadSection(CLegacyStreams& streams, const std::wstring& storage,
 }
 
 bool ReadDevice(CLegacyStreams& streams, DeviceInfo& device) {
-    if (!Succeeded(streams.ReadImage(L"Device Info", &device, kDeviceImageBytes))) {
+    if (!Succeeded(streams.ReadImage(legacy::kDeviceInfo, &device, layout::kDeviceImageBytes))) {
         return false;
     }
     return Succeeded(
-        streams.ReadNewTable(L"Diag Number", device.DiagNumberCount, device.DiagNumbers));
+        streams.ReadNewTable(legacy::kDiagNumber, device.DiagNumberCount, device.DiagNumbers));
 }
 
 bool ReadIO(CLegacyStreams& streams, IOSpec& io) {
-    return Succeeded(streams.ReadImage(L"IO Info", &io, kIOImageBytes)) &&
-           Succeeded(streams.ReadSplit(L"Terminal Info", io.InputCount, io.OutputCount,
+    return Succeeded(streams.ReadImage(legacy::kIOInfo, &io, layout::kIOImageBytes)) &&
+           Succeeded(streams.ReadSplit(legacy::kTerminalInfo, io.InputCount, io.OutputCount,
                                        io.InputTerminals, io.OutputTerminals)) &&
-           Succeeded(streams.ReadSplit(L"IO Func Msg Title", io.InputFuncTitleCount,
+           Succeeded(streams.ReadSplit(legacy::kIOFuncMsgTitle, io.InputFuncTitleCount,
                                        io.OutputFuncTitleCount, io.InputFuncTitles,
                                        io.OutputFuncTitles));
 }
 
 bool ReadTrips(CLegacyStreams& streams, TripSpec& trip) {
-    return Succeeded(streams.ReadImage(L"Trip Info", &trip, kTripImageBytes)) &&
-           Succeeded(streams.ReadSplit(L"Trip Name", trip.TripCount, trip.WarnCount, trip.TripNames,
+    return Succeeded(streams.ReadImage(legacy::kTripInfo, &trip, layout::kTripImageBytes)) &&
+           Succeeded(streams.ReadSplit(legacy::kTripName, trip.TripCount, trip.WarnCount, trip.TripNames,
                                        trip.WarnNames)) &&
-           Succeeded(streams.ReadSplit(L"Comm Addr", trip.TripAddrCount, trip.WarnAddrCount,
+           Succeeded(streams.ReadSplit(legacy::kCommAddr, trip.TripAddrCount, trip.WarnAddrCount,
                                        trip.TripAddr, trip.WarnAddr)) &&
-           Succeeded(streams.ReadSplit(L"Trip Info Data", trip.TripStatusInfoCount,
+           Succeeded(streams.ReadSplit(legacy::kTripInfoData, trip.TripStatusInfoCount,
                                        trip.WarnStatusInfoCount, trip.TripStatusInfoData,
                                        trip.WarnStatusInfoData));
 }
@@ -101,14 +87,14 @@ void DealTitles(const MsgTitle* titles, std::size_t supplied, int32_t counted,
 // counted.
 bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counted) {
     counted = 0;
-    if (!Succeeded(streams.ReadImage(L"Total Message", &message.MessageCount, sizeof(int32_t)))) {
+    if (!Succeeded(streams.ReadImage(legacy::kTotalMessage, &message.MessageCount, sizeof(int32_t)))) {
         return false;
     }
     int32_t* titleCounts = nullptr;
     const StreamRead countsRead =
         message.MessageCount > 0 &&
-                WithinLimit(message.MessageCount, kMessageEntryBytes, kMaxMessagesBytes)
-            ? streams.ReadNewTable(L"Msg Title Num", message.MessageCount, titleCounts)
+                WithinLimit(message.MessageCount, legacy::kMessageEntryBytes, legacy::kMaxMessagesBytes)
+            ? streams.ReadNewTable(legacy::kMsgTitleNum, message.MessageCount, titleCounts)
             : StreamRead::Skipped;
     if (countsRead != StreamRead::Done) {
         FreeArray(titleCounts);
@@ -127,7 +113,7 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counte
     FreeArray(titleCounts);
     MsgTitle* titles = nullptr;
     const StreamRead titlesRead = message.Messages != nullptr
-                                      ? streams.ReadNewTable(L"Msg Title", titleSum, titles)
+                                      ? streams.ReadNewTable(legacy::kMsgTitle, titleSum, titles)
                                       : StreamRead::Skipped;
     if (titlesRead == StreamRead::Done) {
         DealTitles(titles, streams.LastSupplied(), supplied, message);
@@ -137,32 +123,33 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counte
 }
 
 bool ReadCommon(CLegacyStreams& streams, CommonSpec& common) {
-    return Succeeded(streams.ReadImage(L"Total Common", &common.CommonCount, sizeof(int32_t))) &&
-           Succeeded(streams.ReadAllocatedTable(L"Common Info", common.CommonCount,
-                                                common.CommonParams, kMaxCommonBytes));
+    return Succeeded(streams.ReadImage(legacy::kTotalCommon, &common.CommonCount, sizeof(int32_t))) &&
+           Succeeded(streams.ReadAllocatedTable(legacy::kCommonInfo, common.CommonCount,
+                                                common.CommonParams, legacy::kMaxCommonBytes));
 }
 
 // One group storage, "Group-<index>"; a missing storage or "Group Info" leaves the entry zero.
 bool ReadGroup(CLegacyStreams& streams, int32_t index, GroupInfo& group) {
-    return ReadSection(streams, L"Group-" + std::to_wstring(index), [&] {
-        const StreamRead info = streams.ReadImage(L"Group Info", &group, kGroupImageBytes);
+    return ReadSection(streams, legacy::GroupStorageName(index), [&] {
+        const StreamRead info = streams.ReadImage(legacy::kGroupInfo, &group, layout::kGroupImageBytes);
         if (info != StreamRead::Done) {
             return Succeeded(info);
         }
-        return Succeeded(streams.ReadNewTable(L"Parameter", group.ParameterCount, group.Parameters,
-                                              kMaxParametersBytes));
+        return Succeeded(streams.ReadNewTable(legacy::kParameter, group.ParameterCount, group.Parameters,
+                                              legacy::kMaxParametersBytes));
     });
 }
 
 // The index n of a "Group-<n>" name below the count, as the loader would spell it; names
 // compare without regard to case.
 std::optional<int32_t> GroupIndex(const std::wstring& name, int32_t count) {
-    const std::wstring prefix = L"group-";
+    const std::string_view prefix = legacy::kGroupStoragePrefix;
     if (name.size() <= prefix.size() || name.size() > prefix.size() + 10) {
         return std::nullopt;
     }
     for (std::size_t k = 0; k < prefix.size(); ++k) {
-        if (std::towlower(static_cast<wint_t>(name[k])) != static_cast<wint_t>(prefix[k])) {
+        if (std::towlower(static_cast<wint_t>(name[k])) !=
+            std::towlower(static_cast<wint_t>(prefix[k]))) {
             return std::nullopt;
         }
     }
@@ -179,10 +166,10 @@ std::optional<int32_t> GroupIndex(const std::wstring& name, int32_t count) {
 // group: only the storages present are read, in index order; the other entries stay zero.
 bool ReadGroups(CLegacyStreams& streams, ParaSpec& para, int64_t& groupArraysEnd) {
     groupArraysEnd = 0;
-    if (!Succeeded(streams.ReadImage(L"Total Group", &para.GroupCount, sizeof(int32_t)))) {
+    if (!Succeeded(streams.ReadImage(legacy::kTotalGroup, &para.GroupCount, sizeof(int32_t)))) {
         return false;
     }
-    if (para.GroupCount <= 0 || !WithinLimit(para.GroupCount, kGroupEntryBytes, kMaxGroupsBytes)) {
+    if (para.GroupCount <= 0 || !WithinLimit(para.GroupCount, legacy::kGroupEntryBytes, legacy::kMaxGroupsBytes)) {
         return true;
     }
     para.Groups = AllocateZeroed<GroupInfo>(para.GroupCount);
@@ -203,7 +190,7 @@ bool ReadGroups(CLegacyStreams& streams, ParaSpec& para, int64_t& groupArraysEnd
     }
     const int64_t missing = para.GroupCount - static_cast<int64_t>(present.size());
     if (missing > 0) {
-        streams.Report(FindingKind::MissingStorage, L"Group-*",
+        streams.Report(FindingKind::MissingStorage, std::string(legacy::kGroupStoragePrefix) + "*",
                        std::to_string(missing) + " of the " + std::to_string(para.GroupCount) +
                            " group storages are missing: their groups stay zero");
     }
@@ -211,9 +198,9 @@ bool ReadGroups(CLegacyStreams& streams, ParaSpec& para, int64_t& groupArraysEnd
 }
 
 bool ReadInitOrder(CLegacyStreams& streams, InitOrder& initOrder) {
-    return Succeeded(streams.ReadImage(L"Total Init Order", &initOrder.InitOrderCount,
+    return Succeeded(streams.ReadImage(legacy::kTotalInitOrder, &initOrder.InitOrderCount,
                                        sizeof(int32_t))) &&
-           Succeeded(streams.ReadAllocatedTable(L"Init Order Para Addr", initOrder.InitOrderCount,
+           Succeeded(streams.ReadAllocatedTable(legacy::kInitOrderParaAddr, initOrder.InitOrderCount,
                                                 initOrder.InitOrderAddrs));
 }
 
@@ -234,15 +221,15 @@ uint32_t CDataFileInfo::Load(const std::wstring& path) {
     }
     CLegacyStreams streams(file, observer_);
     const bool read =
-        ReadSection(streams, L"Device Spec", [&] { return ReadDevice(streams, device_); }) &&
-        ReadSection(streams, L"IO Spec", [&] { return ReadIO(streams, io_); }) &&
-        ReadSection(streams, L"Trip Spec", [&] { return ReadTrips(streams, trip_); }) &&
-        ReadSection(streams, L"Message Spec",
+        ReadSection(streams, legacy::kDeviceSpec, [&] { return ReadDevice(streams, device_); }) &&
+        ReadSection(streams, legacy::kIOSpec, [&] { return ReadIO(streams, io_); }) &&
+        ReadSection(streams, legacy::kTripSpec, [&] { return ReadTrips(streams, trip_); }) &&
+        ReadSection(streams, legacy::kMessageSpec,
                     [&] { return ReadMessages(streams, message_, messageArraysEnd_); }) &&
-        ReadSection(streams, L"Common Spec", [&] { return ReadCommon(streams, common_); }) &&
-        ReadSection(streams, L"Parameter Spec",
+        ReadSection(streams, legacy::kCommonSpec, [&] { return ReadCommon(streams, common_); }) &&
+        ReadSection(streams, legacy::kParameterSpec,
                     [&] { return ReadGroups(streams, para_, groupArraysEnd_); }) &&
-        ReadSection(streams, L"Init Order", [&] { return ReadInitOrder(streams, initOrder_); });
+        ReadSection(streams, legacy::kInitOrder, [&] { return ReadInitOrder(streams, initOrder_); });
     file.Close();
     if (!read) {
         return 0;

@@ -4,16 +4,21 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/CodePage.h"
 
 namespace vqdf {
+namespace {
 
-bool CLegacyStreams::EnterStorage(const std::wstring& name) {
-    if (!file_.OpenStorage(name, kReadShareExclusive)) {
+// Storage and stream names are ASCII; the platform takes them as wide text.
+std::wstring Widen(std::string_view name) { return std::wstring(name.begin(), name.end()); }
+
+}  // namespace
+
+bool CLegacyStreams::EnterStorage(std::string_view name) {
+    if (!file_.OpenStorage(Widen(name), kReadShareExclusive)) {
         Report(FindingKind::MissingStorage, name, "the storage is missing: its records stay zero");
         return false;
     }
-    storages_.push_back(name);
+    storages_.emplace_back(name);
     return true;
 }
 
@@ -23,16 +28,16 @@ void CLegacyStreams::LeaveStorage() {
     }
 }
 
-bool CLegacyStreams::Open(const std::wstring& name) {
-    streamName_ = name;
-    if (file_.OpenStream(name, stream_, kReadShareExclusive)) {
+bool CLegacyStreams::Open(std::string_view name) {
+    streamName_ = std::string(name);
+    if (file_.OpenStream(Widen(name), stream_, kReadShareExclusive)) {
         return true;
     }
     Report(FindingKind::MissingStream, name, "the stream is missing");
     return false;
 }
 
-bool CLegacyStreams::CheckCount(const std::wstring& name, int64_t count, std::size_t entrySize,
+bool CLegacyStreams::CheckCount(std::string_view name, int64_t count, std::size_t entrySize,
                                 int64_t limit, bool zeroAllowed) {
     if (count < 0) {
         Report(FindingKind::OutOfRange, name,
@@ -49,18 +54,18 @@ bool CLegacyStreams::CheckCount(const std::wstring& name, int64_t count, std::si
     return count > 0 || zeroAllowed;
 }
 
-void CLegacyStreams::Report(FindingKind kind, const std::wstring& child,
+void CLegacyStreams::Report(FindingKind kind, std::string_view child,
                             std::string message) const {
     if (observer_ == nullptr) {
         return;
     }
-    std::wstring place;
-    for (const std::wstring& storage : storages_) {
-        place += L"/" + storage;
+    std::string place;
+    for (const std::string& storage : storages_) {
+        place += "/" + storage;
     }
-    place += L"/" + child;
-    observer_->OnFinding({kind, nullptr, platform::WideToMultiByte(platform::CodePage::Utf8, place),
-                          std::move(message)});
+    place += "/";
+    place += child;
+    observer_->OnFinding({kind, nullptr, std::move(place), std::move(message)});
 }
 
 StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes, std::size_t zeroFrom,
@@ -80,7 +85,7 @@ StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes, std::size_t
     return read ? StreamRead::Done : StreamRead::Failed;
 }
 
-StreamRead CLegacyStreams::ReadImage(const std::wstring& name, void* target, std::size_t bytes) {
+StreamRead CLegacyStreams::ReadImage(std::string_view name, void* target, std::size_t bytes) {
     if (!Open(name)) {
         return StreamRead::Skipped;
     }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compound/SSFile.h"
@@ -42,20 +43,20 @@ public:
     std::size_t LastSupplied() const { return supplied_; }
 
     // Enters a child of the current storage, or reports it missing.
-    bool EnterStorage(const std::wstring& name);
+    bool EnterStorage(std::string_view name);
     void LeaveStorage();
     std::vector<std::wstring> ChildNames() const { return file_.ChildNames(); }
     // Reports a finding about a child of the current storage.
-    void Report(FindingKind kind, const std::wstring& child, std::string message) const;
+    void Report(FindingKind kind, std::string_view child, std::string message) const;
 
     // Reads the first bytes of the stream into the place given.
-    StreamRead ReadImage(const std::wstring& name, void* target, std::size_t bytes);
+    StreamRead ReadImage(std::string_view name, void* target, std::size_t bytes);
 
     // A new table of count entries read from the stream; null when the stream is missing. A
     // stream shorter than the table fills its start; only what it supplies is ever written, so a
     // hostile count costs address space, not memory.
     template <typename T>
-    StreamRead ReadNewTable(const std::wstring& name, int64_t count, T*& table,
+    StreamRead ReadNewTable(std::string_view name, int64_t count, T*& table,
                             int64_t limit = kMaxTableBytes) {
         if (!CheckCount(name, count, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
@@ -72,7 +73,7 @@ public:
 
     // A table allocated before its stream is opened: a missing stream leaves it all zero.
     template <typename T>
-    StreamRead ReadAllocatedTable(const std::wstring& name, int64_t count, T*& table,
+    StreamRead ReadAllocatedTable(std::string_view name, int64_t count, T*& table,
                                   int64_t limit = kMaxTableBytes) {
         if (!CheckCount(name, count, sizeof(T), limit)) {
             return StreamRead::Skipped;
@@ -87,7 +88,7 @@ public:
     // One stream holding the first table's entries and then the second's, each table getting
     // its own copy of its part; an empty first table puts the second at 0.
     template <typename T>
-    StreamRead ReadSplit(const std::wstring& name, int32_t firstCount, int32_t secondCount,
+    StreamRead ReadSplit(std::string_view name, int32_t firstCount, int32_t secondCount,
                          T*& first, T*& second, int64_t limit = kMaxTableBytes) {
         const int64_t a = EntryCount(firstCount);
         const int64_t b = EntryCount(secondCount);
@@ -132,10 +133,10 @@ private:
         return copy;
     }
 
-    bool Open(const std::wstring& name);
+    bool Open(std::string_view name);
     // Whether a count can size a table: more than zero (or zero, where allowed) and within the
     // limit. A negative count or one over the limit is reported.
-    bool CheckCount(const std::wstring& name, int64_t count, std::size_t entrySize, int64_t limit,
+    bool CheckCount(std::string_view name, int64_t count, std::size_t entrySize, int64_t limit,
                     bool zeroAllowed = false);
     // Reads the table of `bytes` bytes from the stream just opened, then closes it. The target
     // holds `capacity` bytes (all of the table when not given), of which those from `zeroFrom`
@@ -145,8 +146,8 @@ private:
 
     CSSFile& file_;
     ILoadObserver* observer_;
-    std::vector<std::wstring> storages_;
-    std::wstring streamName_;
+    std::vector<std::string> storages_;
+    std::string streamName_;
     std::size_t supplied_ = 0;
     COleStreamFile stream_;
 };

@@ -2,6 +2,7 @@
 #include "json/DataFileV2.h"
 
 #include "json/TitleFormat.h"
+#include "model/ParameterAddress.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
@@ -72,27 +73,20 @@ std::wstring CDataFileV2::BuildUnit(uint32_t unitId) {
     return found == units_.end() ? std::wstring() : found->second;
 }
 
-// Group g, code c: KeypadCommOffset16 + 256 g + c, kept to 16 bits.
 uint32_t CDataFileV2::CommAddress16(uint32_t paramId) const {
     const auto found = paramIds_.find(paramId);
-    if (found == paramIds_.end()) {
-        return 0;
-    }
-    const ParamLocation& at = found->second;
-    return (at.GroupNum * 256u + static_cast<uint32_t>(device_.KeypadCommOffset16) + at.CodeNum) &
-           0xFFFFu;
+    return found == paramIds_.end() ? 0
+                                    : vqdf::CommAddress16(device_.KeypadCommOffset16,
+                                                          found->second.GroupNum,
+                                                          found->second.CodeNum);
 }
 
-// Each code takes two registers: KeypadCommOffset32 + 2 (128 g + c), kept to 16 bits.
 uint32_t CDataFileV2::CommAddress32(uint32_t paramId) const {
     const auto found = paramIds_.find(paramId);
-    if (found == paramIds_.end()) {
-        return 0;
-    }
-    const ParamLocation& at = found->second;
-    return ((at.GroupNum * 128u + at.CodeNum) * 2u +
-            static_cast<uint32_t>(extend_.KeypadCommOffset32)) &
-           0xFFFFu;
+    return found == paramIds_.end() ? 0
+                                    : vqdf::CommAddress32(extend_.KeypadCommOffset32,
+                                                          found->second.GroupNum,
+                                                          found->second.CodeNum);
 }
 
 }  // namespace vqdf

@@ -59,23 +59,23 @@ private:
     // Member reads that tell the observer what they skip or cut; without one they are the plain
     // conversions of JsonValue.h.
     bool Observed() const { return observer_ != nullptr; }
-    void Report(FindingKind kind, const Value& element, const char* key, std::string message) const;
-    std::optional<int32_t> ReadNumber(const Value& object, const char* key) const;
-    void ReadIntField(const Value& object, const char* key, int32_t& field) const;
-    void ReadHexField(const Value& object, const char* key, int32_t& field) const;
+    void Report(FindingKind kind, const Value& element, std::string_view key, std::string message) const;
+    std::optional<int32_t> ReadNumber(const Value& object, std::string_view key) const;
+    void ReadIntField(const Value& object, std::string_view key, int32_t& field) const;
+    void ReadHexField(const Value& object, std::string_view key, int32_t& field) const;
     std::wstring AtValueOf(const Value& element, platform::CodePage codePage) const;
     // The title that "Title::id" names, its placeholders filled from the value text; nothing
     // without an id.
     std::optional<std::wstring> TitleOf(const Value& element, const std::wstring& atValue);
     std::optional<std::wstring> UnitOf(const Value& element);
     // Reports a text that a store had to cut; fitted is what the store returned.
-    void CheckFit(bool fitted, const Value& element, const char* key, std::size_t width) const;
-    void CheckKnownParam(const Value& element, const char* key) const;
-    void CheckKnownMessage(const Value& element, const char* key) const;
+    void CheckFit(bool fitted, const Value& element, std::string_view key, std::size_t width) const;
+    void CheckKnownParam(const Value& element, std::string_view key) const;
+    void CheckKnownMessage(const Value& element, std::string_view key) const;
 
     bool ParseDocument(const std::wstring& path, rapidjson::Document& document) const;
     void ReportFile(FindingKind kind, const std::wstring& path, std::string message) const;
-    bool RequireSection(const Value& parent, const char* key, bool read) const;
+    bool RequireSection(const Value& parent, std::string_view key, bool read) const;
     bool ReadSections(const Value& root);
     bool LoadTitleDocument(const std::wstring& path);
     bool ReadTextTable(const Value& value, const char* what, TextTable& table) const;
@@ -87,7 +87,7 @@ private:
     bool ReadTerminalHalf(const Value& half, int32_t& total, int32_t& basic, int32_t& statusAddr,
                           TerminalInfo*& terminals, int32_t& funcCount, MsgTitle*& funcTitles);
     void ReadTerminal(const Value& element, TerminalInfo& terminal);
-    void CheckTerminalList(const Value& half, const char* key, int64_t entries) const;
+    void CheckTerminalList(const Value& half, std::string_view key, int64_t entries) const;
 
     bool ReadParameterGroups(const Value& section);
     bool ReadParameterGroup(const Value& element, GroupInfo& group);
@@ -96,7 +96,7 @@ private:
     bool ReadInitOrder(const Value& section);
 
     bool ReadStatusInfo(const Value& section);
-    void ReadTripHalf(const Value& half, const char* firstAddrKey, const char* addrKey,
+    void ReadTripHalf(const Value& half, std::string_view firstAddrKey, std::string_view addrKey,
                       int32_t& firstAddr, int32_t& addrCount, int32_t*& addrs, int32_t& statusCount,
                       StatusInfoData*& statusData, int32_t& nameCount, MsgTitle*& names);
     void ReadStatusInfoData(const Value& list, StatusInfoData* slots) const;

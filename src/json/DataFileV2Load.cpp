@@ -7,11 +7,14 @@
 #include <charconv>
 
 #include "json/DataFileV2.h"
+#include "json/JsonFormat.h"
 #include "json/JsonValue.h"
 #include "platform/FileSystem.h"
 #include "platform/Trace.h"
 
 namespace vqdf {
+
+namespace key = json::key;
 namespace {
 
 using json::Member;
@@ -130,8 +133,8 @@ bool CDataFileV2::LoadTitleDocument(const std::wstring& path) {
     if (!ParseDocument(*titlePath, titles)) {
         return false;
     }
-    return RequireSection(titles, "Titles",
-                          ReadTextTable(Member(titles, "Titles"), "title", titles_));
+    return RequireSection(titles, key::kTitles,
+                          ReadTextTable(Member(titles, key::kTitles), "title", titles_));
 }
 
 // "id" and "Text"; the text is read as at most 29 bytes of UTF-8 and trimmed. A later id
@@ -141,18 +144,18 @@ bool CDataFileV2::ReadTextTable(const Value& value, const char* what, TextTable&
         return false;
     }
     for (const Value& element : value.GetArray()) {
-        const auto id = ReadNumber(element, "id");
-        const Value& text = Member(element, "Text");
+        const auto id = ReadNumber(element, key::kId);
+        const Value& text = Member(element, key::kText);
         if (!id || !text.IsString()) {
             continue;
         }
         const auto key = static_cast<uint32_t>(*id);
         if (Observed()) {
             if (table.count(key) != 0) {
-                Report(FindingKind::DuplicateId, element, "id",
+                Report(FindingKind::DuplicateId, element, key::kId,
                        std::string(what) + " " + std::to_string(*id) + " is given again");
             }
-            CheckFit(text.GetStringLength() <= json::kTextBufferBytes, element, "Text",
+            CheckFit(text.GetStringLength() <= json::kTextBufferBytes, element, key::kText,
                      json::kTextBufferBytes);
         }
         table[key] = json::ToWideText(json::StringBytes(text));
@@ -161,7 +164,7 @@ bool CDataFileV2::ReadTextTable(const Value& value, const char* what, TextTable&
 }
 
 // A required member that is absent or of the wrong kind ends the load.
-bool CDataFileV2::RequireSection(const Value& parent, const char* key, bool read) const {
+bool CDataFileV2::RequireSection(const Value& parent, std::string_view key, bool read) const {
     if (!read && Observed()) {
         const Value& value = Member(parent, key);
         Report(FindingKind::MissingSection, parent, key,
@@ -174,43 +177,43 @@ bool CDataFileV2::RequireSection(const Value& parent, const char* key, bool read
 // The order is a dependency order: titles and units first, messages before every section that
 // names one, parameters before every section that computes an address.
 bool CDataFileV2::ReadSections(const Value& root) {
-    if (!RequireSection(root, "Units", ReadTextTable(Member(root, "Units"), "unit", units_)) ||
-        !RequireSection(root, "Messages", ReadMessages(Member(root, "Messages")))) {
+    if (!RequireSection(root, key::kUnits, ReadTextTable(Member(root, key::kUnits), "unit", units_)) ||
+        !RequireSection(root, key::kMessages, ReadMessages(Member(root, key::kMessages)))) {
         return false;
     }
-    ReadDevice(Member(root, "Device"));
-    const Value& io = Member(root, "IO");
-    if (!RequireSection(root, "IO", io.IsObject())) {
+    ReadDevice(Member(root, key::kDevice));
+    const Value& io = Member(root, key::kIO);
+    if (!RequireSection(root, key::kIO, io.IsObject())) {
         return false;
     }
-    ReadTerminalHalf(Member(io, "Input"), io_.InputCount, io_.InputBasicCount,
+    ReadTerminalHalf(Member(io, key::kInput), io_.InputCount, io_.InputBasicCount,
                      io_.InputStatusCommAddr, io_.InputTerminals, io_.InputFuncTitleCount,
                      io_.InputFuncTitles);
-    ReadTerminalHalf(Member(io, "Output"), io_.OutputCount, io_.OutputBasicCount,
+    ReadTerminalHalf(Member(io, key::kOutput), io_.OutputCount, io_.OutputBasicCount,
                      io_.OutputStatusCommAddr, io_.OutputTerminals, io_.OutputFuncTitleCount,
                      io_.OutputFuncTitles);
-    if (!RequireSection(root, "ParameterGroups",
-                        ReadParameterGroups(Member(root, "ParameterGroups"))) ||
-        !RequireSection(root, "CommonParameters",
-                        ReadCommonParameters(Member(root, "CommonParameters")))) {
+    if (!RequireSection(root, key::kParameterGroups,
+                        ReadParameterGroups(Member(root, key::kParameterGroups))) ||
+        !RequireSection(root, key::kCommonParameters,
+                        ReadCommonParameters(Member(root, key::kCommonParameters)))) {
         return false;
     }
-    const Value& trips = Member(root, "Trips");
-    if (!RequireSection(root, "Trips", trips.IsObject())) {
+    const Value& trips = Member(root, key::kTrips);
+    if (!RequireSection(root, key::kTrips, trips.IsObject())) {
         return false;
     }
-    ReadStatusInfo(Member(trips, "StatusInfo"));
-    ReadTripHalf(Member(trips, "CurrentTrip"), "FirstTripAddr", "TripAddr", trip_.FirstTripAddr,
+    ReadStatusInfo(Member(trips, key::kStatusInfo));
+    ReadTripHalf(Member(trips, key::kCurrentTrip), key::kFirstTripAddr, key::kTripAddr, trip_.FirstTripAddr,
                  trip_.TripAddrCount, trip_.TripAddr, trip_.TripStatusInfoCount,
                  trip_.TripStatusInfoData, trip_.TripCount, trip_.TripNames);
-    ReadTripHalf(Member(trips, "CurrentWarning"), "FirstWarnAddr", "WarnAddr", trip_.FirstWarnAddr,
+    ReadTripHalf(Member(trips, key::kCurrentWarning), key::kFirstWarnAddr, key::kWarnAddr, trip_.FirstWarnAddr,
                  trip_.WarnAddrCount, trip_.WarnAddr, trip_.WarnStatusInfoCount,
                  trip_.WarnStatusInfoData, trip_.WarnCount, trip_.WarnNames);
-    if (!RequireSection(root, "InitOrder", ReadInitOrder(Member(root, "InitOrder"))) ||
-        !RequireSection(root, "AdvUserSeq", ReadAdvUserSeq(Member(root, "AdvUserSeq")))) {
+    if (!RequireSection(root, key::kInitOrder, ReadInitOrder(Member(root, key::kInitOrder))) ||
+        !RequireSection(root, key::kAdvUserSeq, ReadAdvUserSeq(Member(root, key::kAdvUserSeq)))) {
         return false;
     }
-    ReadSimpleScope(Member(root, "SimpleScope"));
+    ReadSimpleScope(Member(root, key::kSimpleScope));
     return true;
 }
 

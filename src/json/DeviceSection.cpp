@@ -2,10 +2,13 @@
 #include <algorithm>
 
 #include "json/DataFileV2.h"
+#include "json/JsonFormat.h"
 #include "json/JsonValue.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
+
+namespace key = json::key;
 namespace {
 
 using json::Member;
@@ -17,22 +20,22 @@ constexpr int32_t kMaxTerminalCount = 65535;
 }  // namespace
 
 void CDataFileV2::ReadDevice(const Value& section) {
-    CheckFit(json::CopyFixedText(Member(section, "DataFileVersion"), device_.DataFileVersion),
-             section, "DataFileVersion", sizeof device_.DataFileVersion - 1);
-    ReadIntField(section, "ModelNo", device_.ModelNo);
-    CheckFit(json::CopyFixedText(Member(section, "Model"), device_.Model), section, "Model",
+    CheckFit(json::CopyFixedText(Member(section, key::kDataFileVersion), device_.DataFileVersion),
+             section, key::kDataFileVersion, sizeof device_.DataFileVersion - 1);
+    ReadIntField(section, key::kModelNo, device_.ModelNo);
+    CheckFit(json::CopyFixedText(Member(section, key::kModel), device_.Model), section, key::kModel,
              json::kTextBufferBytes);
-    CheckFit(json::CopyFixedText(Member(section, "InvSwVersion"), device_.InvSwVersion), section,
-             "InvSwVersion", sizeof device_.InvSwVersion - 1);
-    ReadHexField(section, "KeypadCommOffset16", device_.KeypadCommOffset16);
-    ReadHexField(section, "KeypadCommOffset32", extend_.KeypadCommOffset32);
-    ReadHexField(section, "ModelNoCommAddr", device_.ModelNoCommAddr);
-    ReadHexField(section, "MotorStatusCommAddr", device_.MotorStatusCommAddr);
-    ReadHexField(section, "InvStatusCommAddr", device_.InvStatusCommAddr);
-    ReadHexField(section, "InvControlCommAddr", device_.InvControlCommAddr);
-    ReadHexField(section, "ParaSaveCommAddr", device_.ParaSaveCommAddr);
-    ReadIntField(section, "ParaStatusNum", paraStatusNum_);
-    ReadIntField(section, "ParaControlNum", paraControlNum_);
+    CheckFit(json::CopyFixedText(Member(section, key::kInvSwVersion), device_.InvSwVersion), section,
+             key::kInvSwVersion, sizeof device_.InvSwVersion - 1);
+    ReadHexField(section, key::kKeypadCommOffset16, device_.KeypadCommOffset16);
+    ReadHexField(section, key::kKeypadCommOffset32, extend_.KeypadCommOffset32);
+    ReadHexField(section, key::kModelNoCommAddr, device_.ModelNoCommAddr);
+    ReadHexField(section, key::kMotorStatusCommAddr, device_.MotorStatusCommAddr);
+    ReadHexField(section, key::kInvStatusCommAddr, device_.InvStatusCommAddr);
+    ReadHexField(section, key::kInvControlCommAddr, device_.InvControlCommAddr);
+    ReadHexField(section, key::kParaSaveCommAddr, device_.ParaSaveCommAddr);
+    ReadIntField(section, key::kParaStatusNum, paraStatusNum_);
+    ReadIntField(section, key::kParaControlNum, paraControlNum_);
 }
 
 // One half of IOSpec from "Input" or "Output". Extension terminals always start at the basic
@@ -43,14 +46,14 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
     if (!half.IsObject()) {
         return false;
     }
-    ReadIntField(half, "TotalNumOfBasic", basic);
-    if (const auto extension = ReadNumber(half, "TotalNumOfExt")) {
+    ReadIntField(half, key::kTotalNumOfBasic, basic);
+    if (const auto extension = ReadNumber(half, key::kTotalNumOfExt)) {
         total = static_cast<int32_t>(static_cast<int64_t>(basic) + *extension);
     }
-    ReadHexField(half, "StatusCommAddr", statusAddr);
+    ReadHexField(half, key::kStatusCommAddr, statusAddr);
     if (total > kMaxTerminalCount) {
         if (Observed()) {
-            Report(FindingKind::OutOfRange, half, "TotalNumOfExt",
+            Report(FindingKind::OutOfRange, half, key::kTotalNumOfExt,
                    std::to_string(total) + " terminals are more than " +
                        std::to_string(kMaxTerminalCount) + ": the half keeps none");
         }
@@ -59,18 +62,18 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
     }
     if (total > 0) {
         terminals = AllocateZeroed<TerminalInfo>(total);
-        const Value& basicList = Member(half, "BasicTerminalInfo");
+        const Value& basicList = Member(half, key::kBasicTerminalInfo);
         const int64_t basicEntries = std::clamp<int64_t>(basic, 0, total);
-        CheckTerminalList(half, "BasicTerminalInfo", basicEntries);
+        CheckTerminalList(half, key::kBasicTerminalInfo, basicEntries);
         if (!basicList.IsArray()) {
             return false;
         }
         for (int64_t k = 0; k < std::min<int64_t>(basicList.Size(), basicEntries); ++k) {
             ReadTerminal(basicList[static_cast<rapidjson::SizeType>(k)], terminals[k]);
         }
-        const Value& extList = Member(half, "ExtTerminalInfo");
+        const Value& extList = Member(half, key::kExtTerminalInfo);
         const int64_t extEntries = total - basicEntries;
-        CheckTerminalList(half, "ExtTerminalInfo", extEntries);
+        CheckTerminalList(half, key::kExtTerminalInfo, extEntries);
         if (!extList.IsArray()) {
             return false;
         }
@@ -85,14 +88,14 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
 void CDataFileV2::ReadTerminal(const Value& element, TerminalInfo& terminal) {
     const std::wstring atValue = AtValueOf(element, platform::CodePage::SystemAnsi);
     if (const auto title = TitleOf(element, atValue)) {
-        CheckFit(json::StoreCodePage(*title, terminal.Title), element, "Title::id",
+        CheckFit(json::StoreCodePage(*title, terminal.Title), element, key::kTitleId,
                  sizeof terminal.Title);
     }
-    ReadHexField(element, "CommAddr", terminal.CommAddr);
+    ReadHexField(element, key::kCommAddr, terminal.CommAddr);
 }
 
 // The counts size the terminal table; the lists only fill it.
-void CDataFileV2::CheckTerminalList(const Value& half, const char* key, int64_t entries) const {
+void CDataFileV2::CheckTerminalList(const Value& half, std::string_view key, int64_t entries) const {
     if (!Observed()) {
         return;
     }

@@ -19,11 +19,12 @@ bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
 }  // namespace
 
-const Value& Member(const Value& object, const char* name) {
+const Value& Member(const Value& object, std::string_view name) {
     if (!object.IsObject()) {
         return NullValue();
     }
-    const auto found = object.FindMember(name);
+    const Value wanted(rapidjson::StringRef(name.data(), static_cast<rapidjson::SizeType>(name.size())));
+    const auto found = object.FindMember(wanted);
     return found == object.MemberEnd() ? NullValue() : found->value;
 }
 

@@ -22,11 +22,11 @@ using Value = rapidjson::Value;
 constexpr std::size_t kTextBufferBytes = 29;
 
 // The member of that name, or null when it is absent or the value is no object.
-const Value& Member(const Value& object, const char* name);
+const Value& Member(const Value& object, std::string_view name);
 
 // An integer that fits 32 signed bits, or true (1) and false (0); anything else has no value.
 std::optional<int32_t> ReadInt(const Value& value);
-inline std::optional<int32_t> ReadInt(const Value& object, const char* name) {
+inline std::optional<int32_t> ReadInt(const Value& object, std::string_view name) {
     return ReadInt(Member(object, name));
 }
 
@@ -36,12 +36,12 @@ std::optional<uint32_t> ParseHexText(const Value& value);
 
 // A member read by ReadInt or ParseHexText into a field; without a value the field keeps what
 // it held.
-inline void ReadIntInto(const Value& object, const char* key, int32_t& field) {
+inline void ReadIntInto(const Value& object, std::string_view key, int32_t& field) {
     if (const auto value = ReadInt(object, key)) {
         field = *value;
     }
 }
-inline void ReadHexInto(const Value& object, const char* key, int32_t& field) {
+inline void ReadHexInto(const Value& object, std::string_view key, int32_t& field) {
     if (const auto value = ParseHexText(Member(object, key))) {
         field = static_cast<int32_t>(*value);
     }

@@ -1,9 +1,12 @@
 // "Messages": numbered lists of titles that parameters, terminals and trips name by index.
 #include "json/DataFileV2.h"
+#include "json/JsonFormat.h"
 #include "json/JsonValue.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
+
+namespace key = json::key;
 
 using json::Member;
 
@@ -15,7 +18,7 @@ bool CDataFileV2::ReadMessages(const Value& section) {
     message_.Messages = AllocateZeroed<MessageInfo>(section.Size());
     MessageInfo* entry = message_.Messages;
     for (const Value& element : section.GetArray()) {
-        const Value& titleInfo = Member(element, "TitleInfo");
+        const Value& titleInfo = Member(element, key::kTitleInfo);
         if (titleInfo.IsArray()) {
             entry->TitleInfoCount = static_cast<int32_t>(titleInfo.Size());
             entry->TitleInfo = AllocateZeroed<MsgTitle>(titleInfo.Size());
@@ -23,7 +26,7 @@ bool CDataFileV2::ReadMessages(const Value& section) {
             for (const Value& item : titleInfo.GetArray()) {
                 const std::wstring atValue = AtValueOf(item, platform::CodePage::SystemAnsi);
                 if (const auto title = TitleOf(item, atValue)) {
-                    CheckFit(json::StoreUtf8(*title, slot->Title), item, "Title::id",
+                    CheckFit(json::StoreUtf8(*title, slot->Title), item, key::kTitleId,
                              sizeof slot->Title);
                 }
                 ++slot;
@@ -37,7 +40,7 @@ bool CDataFileV2::ReadMessages(const Value& section) {
 // The record shares the message's title storage; ids compare as unsigned 32-bit numbers, so a
 // negative id is out of range and gives a count of 0.
 void CDataFileV2::MessageReference(const Value& object, int32_t& count, MsgTitle*& titles) const {
-    const auto id = ReadNumber(object, "Message::id");
+    const auto id = ReadNumber(object, key::kMessageId);
     if (!id) {
         return;
     }
@@ -47,12 +50,12 @@ void CDataFileV2::MessageReference(const Value& object, int32_t& count, MsgTitle
         titles = message_.Messages[index].TitleInfo;
         return;
     }
-    CheckKnownMessage(object, "Message::id");
+    CheckKnownMessage(object, key::kMessageId);
     count = 0;
 }
 
 // Messages are named by their position in "Messages".
-void CDataFileV2::CheckKnownMessage(const Value& element, const char* key) const {
+void CDataFileV2::CheckKnownMessage(const Value& element, std::string_view key) const {
     const auto id = json::ReadInt(element, key);
     if (Observed() && id &&
         static_cast<uint32_t>(*id) >= static_cast<uint32_t>(message_.MessageCount)) {

@@ -4,9 +4,12 @@
 #include <string_view>
 
 #include "json/DataFileV2.h"
+#include "json/JsonFormat.h"
 #include "json/JsonValue.h"
 
 namespace vqdf {
+
+namespace key = json::key;
 namespace {
 
 using json::Member;
@@ -52,14 +55,14 @@ std::string HexProblem(std::string_view text) {
 
 }  // namespace
 
-void CDataFileV2::Report(FindingKind kind, const Value& element, const char* key,
+void CDataFileV2::Report(FindingKind kind, const Value& element, std::string_view key,
                          std::string message) const {
     if (observer_ != nullptr) {
-        observer_->OnFinding({kind, &element, key, std::move(message)});
+        observer_->OnFinding({kind, &element, std::string(key), std::move(message)});
     }
 }
 
-std::optional<int32_t> CDataFileV2::ReadNumber(const Value& object, const char* key) const {
+std::optional<int32_t> CDataFileV2::ReadNumber(const Value& object, std::string_view key) const {
     const Value& value = Member(object, key);
     const auto number = json::ReadInt(value);
     if (!number && !value.IsNull() && Observed()) {
@@ -70,13 +73,13 @@ std::optional<int32_t> CDataFileV2::ReadNumber(const Value& object, const char* 
     return number;
 }
 
-void CDataFileV2::ReadIntField(const Value& object, const char* key, int32_t& field) const {
+void CDataFileV2::ReadIntField(const Value& object, std::string_view key, int32_t& field) const {
     if (const auto value = ReadNumber(object, key)) {
         field = *value;
     }
 }
 
-void CDataFileV2::ReadHexField(const Value& object, const char* key, int32_t& field) const {
+void CDataFileV2::ReadHexField(const Value& object, std::string_view key, int32_t& field) const {
     json::ReadHexInto(object, key, field);
     if (!Observed()) {
         return;
@@ -93,9 +96,9 @@ void CDataFileV2::ReadHexField(const Value& object, const char* key, int32_t& fi
 }
 
 std::wstring CDataFileV2::AtValueOf(const Value& element, platform::CodePage codePage) const {
-    const Value& value = Member(element, "AtValue");
+    const Value& value = Member(element, key::kAtValue);
     if (Observed() && value.IsString() && value.GetStringLength() > json::kTextBufferBytes) {
-        Report(FindingKind::TextCut, element, "AtValue",
+        Report(FindingKind::TextCut, element, key::kAtValue,
                Describe(value) + " is read as its first " + std::to_string(json::kTextBufferBytes) +
                    " bytes");
     }
@@ -104,30 +107,30 @@ std::wstring CDataFileV2::AtValueOf(const Value& element, platform::CodePage cod
 
 std::optional<std::wstring> CDataFileV2::TitleOf(const Value& element,
                                                  const std::wstring& atValue) {
-    const auto id = ReadNumber(element, "Title::id");
+    const auto id = ReadNumber(element, key::kTitleId);
     if (!id) {
         return std::nullopt;
     }
     const auto titleId = static_cast<uint32_t>(*id);
     if (Observed() && titles_.count(titleId) == 0) {
-        Report(FindingKind::UnknownId, element, "Title::id", "no title " + std::to_string(*id));
+        Report(FindingKind::UnknownId, element, key::kTitleId, "no title " + std::to_string(*id));
     }
     return BuildTitle(titleId, atValue);
 }
 
 std::optional<std::wstring> CDataFileV2::UnitOf(const Value& element) {
-    const auto id = ReadNumber(element, "Unit::id");
+    const auto id = ReadNumber(element, key::kUnitId);
     if (!id) {
         return std::nullopt;
     }
     const auto unitId = static_cast<uint32_t>(*id);
     if (Observed() && units_.count(unitId) == 0) {
-        Report(FindingKind::UnknownId, element, "Unit::id", "no unit " + std::to_string(*id));
+        Report(FindingKind::UnknownId, element, key::kUnitId, "no unit " + std::to_string(*id));
     }
     return BuildUnit(unitId);
 }
 
-void CDataFileV2::CheckFit(bool fitted, const Value& element, const char* key,
+void CDataFileV2::CheckFit(bool fitted, const Value& element, std::string_view key,
                            std::size_t width) const {
     if (!fitted && Observed()) {
         Report(FindingKind::TextCut, element, key,
@@ -135,7 +138,7 @@ void CDataFileV2::CheckFit(bool fitted, const Value& element, const char* key,
     }
 }
 
-void CDataFileV2::CheckKnownParam(const Value& element, const char* key) const {
+void CDataFileV2::CheckKnownParam(const Value& element, std::string_view key) const {
     if (!Observed()) {
         return;
     }

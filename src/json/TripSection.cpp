@@ -4,11 +4,14 @@
 #include <cstring>
 
 #include "json/DataFileV2.h"
+#include "json/JsonFormat.h"
 #include "json/JsonValue.h"
 #include "model/FixedText.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
+
+namespace key = json::key;
 namespace {
 
 using json::Member;
@@ -32,22 +35,22 @@ bool CDataFileV2::ReadStatusInfo(const Value& section) {
     }
     for (const Value& element : section.GetArray()) {
         StatusRecord record;
-        const uint32_t id = static_cast<uint32_t>(ReadNumber(element, "id").value_or(0));
+        const uint32_t id = static_cast<uint32_t>(ReadNumber(element, key::kId).value_or(0));
         const std::wstring atValue = AtValueOf(element, platform::CodePage::SystemAnsi);
         if (const auto title = TitleOf(element, atValue)) {
             // The slots keep the title terminated, one byte short of this field.
             const bool fitted = json::StoreCodePage(*title, record.Title) &&
                                 record.Title[sizeof record.Title - 1] == 0;
-            CheckFit(fitted, element, "Title::id", sizeof record.Title - 1);
+            CheckFit(fitted, element, key::kTitleId, sizeof record.Title - 1);
         }
-        ReadIntField(element, "DataType", record.DataType);
-        ReadIntField(element, "Point16", record.Point16);
+        ReadIntField(element, key::kDataType, record.DataType);
+        ReadIntField(element, key::kPoint16, record.Point16);
         if (const auto unit = UnitOf(element)) {
-            CheckFit(json::StoreUtf8(*unit, record.Unit), element, "Unit::id",
+            CheckFit(json::StoreUtf8(*unit, record.Unit), element, key::kUnitId,
                      sizeof record.Unit - 1);
         }
         if (Observed() && statusTable_.count(id) != 0) {
-            Report(FindingKind::DuplicateId, element, "id",
+            Report(FindingKind::DuplicateId, element, key::kId,
                    "status information " + std::to_string(id) + " is given again");
         }
         statusTable_[id] = record;
@@ -57,7 +60,7 @@ bool CDataFileV2::ReadStatusInfo(const Value& section) {
 
 // One half of TripSpec. Address elements that are not strings take no entry, so the entries at
 // the end stay 0 while the count stays the array's length.
-void CDataFileV2::ReadTripHalf(const Value& half, const char* firstAddrKey, const char* addrKey,
+void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey, std::string_view addrKey,
                                int32_t& firstAddr, int32_t& addrCount, int32_t*& addrs,
                                int32_t& statusCount, StatusInfoData*& statusData,
                                int32_t& nameCount, MsgTitle*& names) {
@@ -76,7 +79,7 @@ void CDataFileV2::ReadTripHalf(const Value& half, const char* firstAddrKey, cons
             }
         }
     }
-    const Value& statusList = Member(half, "StatusInfoData");
+    const Value& statusList = Member(half, key::kStatusInfoData);
     if (statusList.IsArray()) {
         statusCount = static_cast<int32_t>(statusList.Size());
         statusData = AllocateZeroed<StatusInfoData>(statusList.Size());
@@ -88,19 +91,19 @@ void CDataFileV2::ReadTripHalf(const Value& half, const char* firstAddrKey, cons
 void CDataFileV2::ReadStatusInfoData(const Value& list, StatusInfoData* slots) const {
     for (const Value& element : list.GetArray()) {
         StatusInfoData& slot = *slots++;
-        const auto statusId = ReadNumber(element, "StatusInfo::id");
+        const auto statusId = ReadNumber(element, key::kStatusInfoId);
         if (!statusId || *statusId == -1) {
             continue;
         }
         const auto found = statusTable_.find(static_cast<uint32_t>(*statusId));
         if (found == statusTable_.end()) {
             if (Observed()) {
-                Report(FindingKind::UnknownId, element, "StatusInfo::id",
+                Report(FindingKind::UnknownId, element, key::kStatusInfoId,
                        "no status information " + std::to_string(*statusId));
             }
             continue;
         }
-        ReadHexField(element, "CommAddr", slot.CommAddr);
+        ReadHexField(element, key::kCommAddr, slot.CommAddr);
         const StatusRecord& record = found->second;
         CopyTerminated(record.Title, slot.Title);
         slot.DataType = record.DataType;

@@ -9,6 +9,13 @@ namespace vqdf::layout {
 
 constexpr std::size_t kPointerSize = sizeof(void*);
 
+// The fixed images that legacy streams store and hosts copy: the part of each record before its
+// first pointer.
+inline constexpr std::size_t kDeviceImageBytes = 100;
+inline constexpr std::size_t kIOImageBytes = 32;
+inline constexpr std::size_t kTripImageBytes = 32;
+inline constexpr std::size_t kGroupImageBytes = 24;
+
 // Offset of the first pointer that follows a fixed image of imageSize bytes.
 constexpr std::size_t PointerAfter(std::size_t imageSize) {
     return (imageSize + alignof(void*) - 1) / alignof(void*) * alignof(void*);
@@ -66,8 +73,8 @@ static_assert(offsetof(DeviceInfo, MotorStatusCommAddr) == 84);
 static_assert(offsetof(DeviceInfo, InvStatusCommAddr) == 88);
 static_assert(offsetof(DeviceInfo, InvControlCommAddr) == 92);
 static_assert(offsetof(DeviceInfo, ParaSaveCommAddr) == 96);
-static_assert(offsetof(DeviceInfo, DiagNumbers) == PointerAfter(100));
-static_assert(sizeof(DeviceInfo) == PointerAfter(100) + kPointerSize);
+static_assert(offsetof(DeviceInfo, DiagNumbers) == PointerAfter(kDeviceImageBytes));
+static_assert(sizeof(DeviceInfo) == PointerAfter(kDeviceImageBytes) + kPointerSize);
 
 static_assert(offsetof(IOSpec, InputCount) == 0);
 static_assert(offsetof(IOSpec, InputBasicCount) == 4);
@@ -77,11 +84,11 @@ static_assert(offsetof(IOSpec, OutputBasicCount) == 16);
 static_assert(offsetof(IOSpec, OutputFuncTitleCount) == 20);
 static_assert(offsetof(IOSpec, InputStatusCommAddr) == 24);
 static_assert(offsetof(IOSpec, OutputStatusCommAddr) == 28);
-static_assert(offsetof(IOSpec, InputTerminals) == PointerAfter(32));
-static_assert(offsetof(IOSpec, OutputTerminals) == PointerAfter(32) + kPointerSize);
-static_assert(offsetof(IOSpec, InputFuncTitles) == PointerAfter(32) + 2 * kPointerSize);
-static_assert(offsetof(IOSpec, OutputFuncTitles) == PointerAfter(32) + 3 * kPointerSize);
-static_assert(sizeof(IOSpec) == PointerAfter(32) + 4 * kPointerSize);
+static_assert(offsetof(IOSpec, InputTerminals) == PointerAfter(kIOImageBytes));
+static_assert(offsetof(IOSpec, OutputTerminals) == PointerAfter(kIOImageBytes) + kPointerSize);
+static_assert(offsetof(IOSpec, InputFuncTitles) == PointerAfter(kIOImageBytes) + 2 * kPointerSize);
+static_assert(offsetof(IOSpec, OutputFuncTitles) == PointerAfter(kIOImageBytes) + 3 * kPointerSize);
+static_assert(sizeof(IOSpec) == PointerAfter(kIOImageBytes) + 4 * kPointerSize);
 
 static_assert(offsetof(TripSpec, TripCount) == 0);
 static_assert(offsetof(TripSpec, FirstTripAddr) == 4);
@@ -91,13 +98,13 @@ static_assert(offsetof(TripSpec, WarnCount) == 16);
 static_assert(offsetof(TripSpec, FirstWarnAddr) == 20);
 static_assert(offsetof(TripSpec, WarnAddrCount) == 24);
 static_assert(offsetof(TripSpec, WarnStatusInfoCount) == 28);
-static_assert(offsetof(TripSpec, TripStatusInfoData) == PointerAfter(32));
-static_assert(offsetof(TripSpec, WarnStatusInfoData) == PointerAfter(32) + kPointerSize);
-static_assert(offsetof(TripSpec, TripNames) == PointerAfter(32) + 2 * kPointerSize);
-static_assert(offsetof(TripSpec, WarnNames) == PointerAfter(32) + 3 * kPointerSize);
-static_assert(offsetof(TripSpec, TripAddr) == PointerAfter(32) + 4 * kPointerSize);
-static_assert(offsetof(TripSpec, WarnAddr) == PointerAfter(32) + 5 * kPointerSize);
-static_assert(sizeof(TripSpec) == PointerAfter(32) + 6 * kPointerSize);
+static_assert(offsetof(TripSpec, TripStatusInfoData) == PointerAfter(kTripImageBytes));
+static_assert(offsetof(TripSpec, WarnStatusInfoData) == PointerAfter(kTripImageBytes) + kPointerSize);
+static_assert(offsetof(TripSpec, TripNames) == PointerAfter(kTripImageBytes) + 2 * kPointerSize);
+static_assert(offsetof(TripSpec, WarnNames) == PointerAfter(kTripImageBytes) + 3 * kPointerSize);
+static_assert(offsetof(TripSpec, TripAddr) == PointerAfter(kTripImageBytes) + 4 * kPointerSize);
+static_assert(offsetof(TripSpec, WarnAddr) == PointerAfter(kTripImageBytes) + 5 * kPointerSize);
+static_assert(sizeof(TripSpec) == PointerAfter(kTripImageBytes) + 6 * kPointerSize);
 
 static_assert(offsetof(MessageInfo, TitleInfoCount) == 0);
 static_assert(offsetof(MessageInfo, TitleInfo) == PointerAfter(4));
@@ -114,8 +121,8 @@ static_assert(offsetof(GroupInfo, GroupNum) == 0);
 static_assert(offsetof(GroupInfo, Title) == 4);
 static_assert(offsetof(GroupInfo, GroupAttr) == 16);
 static_assert(offsetof(GroupInfo, ParameterCount) == 20);
-static_assert(offsetof(GroupInfo, Parameters) == PointerAfter(24));
-static_assert(sizeof(GroupInfo) == PointerAfter(24) + kPointerSize);
+static_assert(offsetof(GroupInfo, Parameters) == PointerAfter(kGroupImageBytes));
+static_assert(sizeof(GroupInfo) == PointerAfter(kGroupImageBytes) + kPointerSize);
 
 static_assert(sizeof(ExtendSpec) == 4);
 static_assert(sizeof(ParamLocation) == 8 && offsetof(ParamLocation, CodeNum) == 4);
