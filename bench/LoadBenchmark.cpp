@@ -17,11 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "LegacyWriter.h"
-#include "SyntheticDataFile.h"
-#include "compound/DataFileInfo.h"
-#include "json/DataFileV2.h"
-#include "platform/Trace.h"
+#include "DataFileApi.h"
 
 namespace {
 
@@ -39,8 +35,8 @@ fs::path DataFile(int factor) {
     const std::string stem = "SYN_" + std::to_string(factor) + "_0";
     const fs::path path = dir / (stem + ".json");
     if (!fs::exists(path)) {
-        vqdf::tools::WriteSyntheticDataFile(dir, stem,
-                                            {10 * factor, kParametersPerGroup, 200 * factor, 8});
+        vqdf::api::WriteSyntheticDataFile(dir.string(), stem, 10 * factor, kParametersPerGroup,
+                                          200 * factor, 8);
     }
     return path;
 }
@@ -51,10 +47,10 @@ fs::path LegacyFile(int factor) {
     fs::path path = json;
     path.replace_extension(".inv");
     if (!fs::exists(path)) {
-        vqdf::CDataFileV2 reader;
-        std::string error;
-        if (reader.Load(json.wstring()) != 1 ||
-            !vqdf::tools::WriteLegacyDataFile(reader, path.string(), error)) {
+        const vqdf::api::OpenResult loaded = vqdf::api::Open(json.string());
+        std::string error = loaded.error;
+        if (!loaded.file ||
+            !vqdf::api::Write(*loaded.file, path.string(), vqdf::api::Format::Legacy, error)) {
             std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
         }
     }
@@ -83,10 +79,11 @@ void BM_BareParse(benchmark::State& state) {
 
 void BM_FullLoad(benchmark::State& state) {
     const int factor = static_cast<int>(state.range(0));
-    const std::wstring path = DataFile(factor).wstring();
+    const std::string path = DataFile(factor).string();
+    vqdf::api::OpenOptions quiet;
+    quiet.findings = false;
     for (auto _ : state) {
-        vqdf::CDataFileV2 reader;
-        if (reader.Load(path) != 1) {
+        if (!vqdf::api::Open(path, quiet).file) {
             state.SkipWithError("load failed");
             return;
         }
@@ -134,12 +131,11 @@ void BM_RawLegacyRead(benchmark::State& state) {
 }
 
 void BM_LegacyLoad(benchmark::State& state) {
-    const std::wstring path = LegacyFile(static_cast<int>(state.range(0))).wstring();
+    const std::string path = LegacyFile(static_cast<int>(state.range(0))).string();
+    vqdf::api::OpenOptions quiet;
+    quiet.findings = false;
     for (auto _ : state) {
-        vqdf::CDataFileInfo reader(path);
-        const uint32_t loaded = reader.Load(path);
-        reader.ReleaseTables();
-        if (loaded != 1) {
+        if (!vqdf::api::Open(path, quiet).file) {
             state.SkipWithError("load failed");
             return;
         }
@@ -166,7 +162,6 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    vqdf::platform::SetTraceSink([](const std::wstring&) {});
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -7,13 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "TestDirectory.h"
-#include "json/DataFileV2.h"
 
 namespace vqdf::testing {
 
@@ -68,17 +66,5 @@ public:
         std::ofstream(Dir() / name, std::ios::binary) << text;
     }
 };
-
-// Writes the files and loads them into a fresh reader.
-struct Loaded {
-    std::unique_ptr<CDataFileV2> reader = std::make_unique<CDataFileV2>();
-    uint32_t result = 0;
-};
-
-inline Loaded LoadJson(const JsonFiles& files) {
-    Loaded loaded;
-    loaded.result = loaded.reader->Load(files.Write());
-    return loaded;
-}
 
 }  // namespace vqdf::testing

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "JsonFixture.h"
+#include "JsonReaderFixture.h"
 #include "platform/Trace.h"
 
 namespace vqdf {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "JsonFixture.h"
+#include "JsonReaderFixture.h"
 #include "model/FixedText.h"
 
 namespace vqdf {

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "LegacyFixture.h"
-#include "LegacyWriter.h"
+#include "compound/LegacyWriter.h"
 #include "json/DataFileV2.h"
 
 namespace vqdf {
@@ -124,9 +124,9 @@ TEST(LegacyEquivalence, CommittedLegacyExampleIsWhatTheWriterMakesFromTheJsonExa
     LegacyFiles files;
     std::string error;
     const std::string written = (files.Dir() / "M1_1_05.inv").string();
-    ASSERT_TRUE(tools::WriteLegacyDataFile(json.reader, written, error)) << error;
+    ASSERT_TRUE(WriteLegacyDataFile(json.reader, written, error)) << error;
     EXPECT_TRUE(FileBytes(written) == FileBytes(kLegacyExample))
-        << "regenerate it: build/vqdf-write-inv examples/M1_1_05.json " << kLegacyExample;
+        << "regenerate it: build/vqdf convert examples/M1_1_05.json " << kLegacyExample;
 }
 
 }  // namespace

@@ -10,18 +10,19 @@
 #include <memory>
 #include <string>
 
-#include "CompoundWriter.h"
 #include "TestDirectory.h"
 #include "compound/DataFileInfo.h"
+#include "platform/CompoundOutput.h"
 
 namespace vqdf::testing {
 
 class LegacyFiles : public TestDirectory {
 public:
-    std::wstring Write(const tools::CompoundNode& root, const std::string& name = "M1_1_05.inv") {
+    std::wstring Write(const platform::CompoundNode& root,
+                       const std::string& name = "M1_1_05.inv") {
         std::string error;
         const std::filesystem::path path = Dir() / name;
-        EXPECT_TRUE(tools::WriteCompoundFile(path.string(), root, error)) << error;
+        EXPECT_TRUE(platform::WriteCompoundFile(path.string(), root, error)) << error;
         return path.wstring();
     }
 };

@@ -12,12 +12,12 @@
 namespace vqdf {
 namespace {
 
+using platform::CompoundNode;
 using testing::ImageOf;
 using testing::Int32Bytes;
 using testing::LegacyFiles;
 using testing::LoadedLegacy;
 using testing::NumberedEntries;
-using tools::CompoundNode;
 
 // The first byte of each entry tells which entry of the stream it was.
 template <typename T>

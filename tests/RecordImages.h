@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "LegacyWriter.h"
 #include "compound/DataFileInfo.h"
+#include "compound/LegacyWriter.h"
 #include "json/DataFileV2.h"
 
 namespace vqdf::testing {
@@ -28,16 +28,16 @@ inline std::map<std::string, std::string> RecordImages(const std::filesystem::pa
         file->ReleaseTables();
         return images;
     }
-    const tools::CompoundNode root = tools::LegacyTree(*file);
+    const platform::CompoundNode root = LegacyTree(*file);
     file->ReleaseTables();
-    std::vector<std::pair<std::string, const tools::CompoundNode*>> pending{{"", &root}};
+    std::vector<std::pair<std::string, const platform::CompoundNode*>> pending{{"", &root}};
     while (!pending.empty()) {
         const auto [prefix, node] = pending.back();
         pending.pop_back();
         for (const auto& [name, bytes] : node->streams) {
             images[prefix + "/" + name] = bytes;
         }
-        for (const tools::CompoundNode& child : node->storages) {
+        for (const platform::CompoundNode& child : node->storages) {
             pending.emplace_back(prefix + "/" + child.name, &child);
         }
     }

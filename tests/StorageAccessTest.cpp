@@ -11,8 +11,8 @@
 namespace vqdf {
 namespace {
 
+using platform::CompoundNode;
 using testing::LegacyFiles;
-using tools::CompoundNode;
 
 CompoundNode TwoLevelTree() {
     CompoundNode root;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "SyntheticDataFile.h"
+#include "DataFileApi.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 7) {
@@ -14,12 +14,12 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 2;
     }
-    vqdf::tools::SyntheticSize size;
-    if (argc == 7) {
-        size = {std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6])};
-    }
+    // The default is the benchmark's drive of 10,000 parameters.
+    const bool sized = argc == 7;
     try {
-        const auto path = vqdf::tools::WriteSyntheticDataFile(argv[1], argv[2], size);
+        const std::string path = vqdf::api::WriteSyntheticDataFile(
+            argv[1], argv[2], sized ? std::atoi(argv[3]) : 10, sized ? std::atoi(argv[4]) : 1000,
+            sized ? std::atoi(argv[5]) : 200, sized ? std::atoi(argv[6]) : 8);
         std::printf("%s\n", path.c_str());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "vqdf-generate: error: %s\n", error.what());

@@ -173,7 +173,8 @@ int32_t CAdvUserSeqDB::LoadAdvUserSeq(const Value& section) {
         return 0;
     }
     for (const auto& [role, key] : json::kAdvUserSeqRoles) {
-        if (const auto id = ReadId(Member(section, key), key::kParametersId, nullptr, "parameter")) {
+        if (const auto id =
+                ReadId(Member(section, key), key::kParametersId, nullptr, "parameter")) {
             roles_[role] = *id;
         }
     }
@@ -223,10 +224,11 @@ bool CAdvUserSeqDB::ReadRequiredTable(const Value& section, std::string_view key
 
 FunctionBlock CAdvUserSeqDB::ReadFunctionBlock(const Value& element) const {
     FunctionBlock block{};
-    CheckFit(json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
-                                                        json::StringBytes(Member(element, key::kName))),
-                              block.Name),
-             element, key::kName);
+    CheckFit(
+        json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
+                                                   json::StringBytes(Member(element, key::kName))),
+                         block.Name),
+        element, key::kName);
     const auto group = ReadId(element, key::kGroupsId, &groups_, "group");
     if (group) {
         CheckFit(json::StoreUtf16(TextOf(groups_, static_cast<uint32_t>(*group)), block.GroupName),

@@ -46,12 +46,13 @@ private:
     FunctionBlock ReadFunctionBlock(const Value& element) const;
     void ReadExpansion(const Value& list, FunctionBlock& block) const;
     void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries) const;
-    std::optional<int32_t> ReadId(const Value& element, std::string_view key, const NameTable* table,
-                                  const char* what) const;
+    std::optional<int32_t> ReadId(const Value& element, std::string_view key,
+                                  const NameTable* table, const char* what) const;
     template <typename Read>
     bool ReadRequiredTable(const Value& section, std::string_view key, Read read) const;
     void CheckFit(bool fitted, const Value& element, std::string_view key) const;
-    void Report(FindingKind kind, const Value& element, std::string_view key, std::string message) const;
+    void Report(FindingKind kind, const Value& element, std::string_view key,
+                std::string message) const;
 
     ILoadObserver* observer_ = nullptr;
     const ParamIdMap* params_ = nullptr;

@@ -51,8 +51,8 @@ bool ReadIO(CLegacyStreams& streams, IOSpec& io) {
 
 bool ReadTrips(CLegacyStreams& streams, TripSpec& trip) {
     return Succeeded(streams.ReadImage(legacy::kTripInfo, &trip, layout::kTripImageBytes)) &&
-           Succeeded(streams.ReadSplit(legacy::kTripName, trip.TripCount, trip.WarnCount, trip.TripNames,
-                                       trip.WarnNames)) &&
+           Succeeded(streams.ReadSplit(legacy::kTripName, trip.TripCount, trip.WarnCount,
+                                       trip.TripNames, trip.WarnNames)) &&
            Succeeded(streams.ReadSplit(legacy::kCommAddr, trip.TripAddrCount, trip.WarnAddrCount,
                                        trip.TripAddr, trip.WarnAddr)) &&
            Succeeded(streams.ReadSplit(legacy::kTripInfoData, trip.TripStatusInfoCount,
@@ -87,13 +87,14 @@ void DealTitles(const MsgTitle* titles, std::size_t supplied, int32_t counted,
 // counted.
 bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counted) {
     counted = 0;
-    if (!Succeeded(streams.ReadImage(legacy::kTotalMessage, &message.MessageCount, sizeof(int32_t)))) {
+    if (!Succeeded(
+            streams.ReadImage(legacy::kTotalMessage, &message.MessageCount, sizeof(int32_t)))) {
         return false;
     }
     int32_t* titleCounts = nullptr;
     const StreamRead countsRead =
-        message.MessageCount > 0 &&
-                WithinLimit(message.MessageCount, legacy::kMessageEntryBytes, legacy::kMaxMessagesBytes)
+        message.MessageCount > 0 && WithinLimit(message.MessageCount, legacy::kMessageEntryBytes,
+                                                legacy::kMaxMessagesBytes)
             ? streams.ReadNewTable(legacy::kMsgTitleNum, message.MessageCount, titleCounts)
             : StreamRead::Skipped;
     if (countsRead != StreamRead::Done) {
@@ -123,7 +124,8 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counte
 }
 
 bool ReadCommon(CLegacyStreams& streams, CommonSpec& common) {
-    return Succeeded(streams.ReadImage(legacy::kTotalCommon, &common.CommonCount, sizeof(int32_t))) &&
+    return Succeeded(
+               streams.ReadImage(legacy::kTotalCommon, &common.CommonCount, sizeof(int32_t))) &&
            Succeeded(streams.ReadAllocatedTable(legacy::kCommonInfo, common.CommonCount,
                                                 common.CommonParams, legacy::kMaxCommonBytes));
 }
@@ -131,12 +133,13 @@ bool ReadCommon(CLegacyStreams& streams, CommonSpec& common) {
 // One group storage, "Group-<index>"; a missing storage or "Group Info" leaves the entry zero.
 bool ReadGroup(CLegacyStreams& streams, int32_t index, GroupInfo& group) {
     return ReadSection(streams, legacy::GroupStorageName(index), [&] {
-        const StreamRead info = streams.ReadImage(legacy::kGroupInfo, &group, layout::kGroupImageBytes);
+        const StreamRead info =
+            streams.ReadImage(legacy::kGroupInfo, &group, layout::kGroupImageBytes);
         if (info != StreamRead::Done) {
             return Succeeded(info);
         }
-        return Succeeded(streams.ReadNewTable(legacy::kParameter, group.ParameterCount, group.Parameters,
-                                              legacy::kMaxParametersBytes));
+        return Succeeded(streams.ReadNewTable(legacy::kParameter, group.ParameterCount,
+                                              group.Parameters, legacy::kMaxParametersBytes));
     });
 }
 
@@ -169,7 +172,8 @@ bool ReadGroups(CLegacyStreams& streams, ParaSpec& para, int64_t& groupArraysEnd
     if (!Succeeded(streams.ReadImage(legacy::kTotalGroup, &para.GroupCount, sizeof(int32_t)))) {
         return false;
     }
-    if (para.GroupCount <= 0 || !WithinLimit(para.GroupCount, legacy::kGroupEntryBytes, legacy::kMaxGroupsBytes)) {
+    if (para.GroupCount <= 0 ||
+        !WithinLimit(para.GroupCount, legacy::kGroupEntryBytes, legacy::kMaxGroupsBytes)) {
         return true;
     }
     para.Groups = AllocateZeroed<GroupInfo>(para.GroupCount);
@@ -200,8 +204,8 @@ bool ReadGroups(CLegacyStreams& streams, ParaSpec& para, int64_t& groupArraysEnd
 bool ReadInitOrder(CLegacyStreams& streams, InitOrder& initOrder) {
     return Succeeded(streams.ReadImage(legacy::kTotalInitOrder, &initOrder.InitOrderCount,
                                        sizeof(int32_t))) &&
-           Succeeded(streams.ReadAllocatedTable(legacy::kInitOrderParaAddr, initOrder.InitOrderCount,
-                                                initOrder.InitOrderAddrs));
+           Succeeded(streams.ReadAllocatedTable(
+               legacy::kInitOrderParaAddr, initOrder.InitOrderCount, initOrder.InitOrderAddrs));
 }
 
 }  // namespace
@@ -229,7 +233,8 @@ uint32_t CDataFileInfo::Load(const std::wstring& path) {
         ReadSection(streams, legacy::kCommonSpec, [&] { return ReadCommon(streams, common_); }) &&
         ReadSection(streams, legacy::kParameterSpec,
                     [&] { return ReadGroups(streams, para_, groupArraysEnd_); }) &&
-        ReadSection(streams, legacy::kInitOrder, [&] { return ReadInitOrder(streams, initOrder_); });
+        ReadSection(streams, legacy::kInitOrder,
+                    [&] { return ReadInitOrder(streams, initOrder_); });
     file.Close();
     if (!read) {
         return 0;

@@ -9,6 +9,8 @@
 
 namespace vqdf::legacy {
 
+inline constexpr std::string_view kFileExtension = ".inv";
+
 // Section storages, in the order the loader reads them, each with its streams.
 inline constexpr std::string_view kDeviceSpec = "Device Spec";
 inline constexpr std::string_view kDeviceInfo = "Device Info";

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-
 namespace vqdf {
 namespace {
 
@@ -54,8 +53,7 @@ bool CLegacyStreams::CheckCount(std::string_view name, int64_t count, std::size_
     return count > 0 || zeroAllowed;
 }
 
-void CLegacyStreams::Report(FindingKind kind, std::string_view child,
-                            std::string message) const {
+void CLegacyStreams::Report(FindingKind kind, std::string_view child, std::string message) const {
     if (observer_ == nullptr) {
         return;
     }

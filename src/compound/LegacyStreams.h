@@ -88,8 +88,8 @@ public:
     // One stream holding the first table's entries and then the second's, each table getting
     // its own copy of its part; an empty first table puts the second at 0.
     template <typename T>
-    StreamRead ReadSplit(std::string_view name, int32_t firstCount, int32_t secondCount,
-                         T*& first, T*& second, int64_t limit = kMaxTableBytes) {
+    StreamRead ReadSplit(std::string_view name, int32_t firstCount, int32_t secondCount, T*& first,
+                         T*& second, int64_t limit = kMaxTableBytes) {
         const int64_t a = EntryCount(firstCount);
         const int64_t b = EntryCount(secondCount);
         if (!CheckCount(name, firstCount, sizeof(T), limit, true) ||

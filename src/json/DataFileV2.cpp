@@ -75,18 +75,18 @@ std::wstring CDataFileV2::BuildUnit(uint32_t unitId) {
 
 uint32_t CDataFileV2::CommAddress16(uint32_t paramId) const {
     const auto found = paramIds_.find(paramId);
-    return found == paramIds_.end() ? 0
-                                    : vqdf::CommAddress16(device_.KeypadCommOffset16,
-                                                          found->second.GroupNum,
-                                                          found->second.CodeNum);
+    return found == paramIds_.end()
+               ? 0
+               : vqdf::CommAddress16(device_.KeypadCommOffset16, found->second.GroupNum,
+                                     found->second.CodeNum);
 }
 
 uint32_t CDataFileV2::CommAddress32(uint32_t paramId) const {
     const auto found = paramIds_.find(paramId);
-    return found == paramIds_.end() ? 0
-                                    : vqdf::CommAddress32(extend_.KeypadCommOffset32,
-                                                          found->second.GroupNum,
-                                                          found->second.CodeNum);
+    return found == paramIds_.end()
+               ? 0
+               : vqdf::CommAddress32(extend_.KeypadCommOffset32, found->second.GroupNum,
+                                     found->second.CodeNum);
 }
 
 }  // namespace vqdf

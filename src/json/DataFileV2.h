@@ -59,7 +59,8 @@ private:
     // Member reads that tell the observer what they skip or cut; without one they are the plain
     // conversions of JsonValue.h.
     bool Observed() const { return observer_ != nullptr; }
-    void Report(FindingKind kind, const Value& element, std::string_view key, std::string message) const;
+    void Report(FindingKind kind, const Value& element, std::string_view key,
+                std::string message) const;
     std::optional<int32_t> ReadNumber(const Value& object, std::string_view key) const;
     void ReadIntField(const Value& object, std::string_view key, int32_t& field) const;
     void ReadHexField(const Value& object, std::string_view key, int32_t& field) const;

@@ -122,7 +122,8 @@ bool CDataFileV2::ParseDocument(const std::wstring& path, rapidjson::Document& d
 }
 
 bool CDataFileV2::LoadTitleDocument(const std::wstring& path) {
-    const std::optional<std::wstring> titlePath = platform::SiblingPath(path, L"_Title.json");
+    const std::optional<std::wstring> titlePath = platform::SiblingPath(
+        path, std::wstring(json::kTitlesSuffix.begin(), json::kTitlesSuffix.end()));
     if (!titlePath || !platform::FileExists(*titlePath)) {
         ReportFile(FindingKind::MissingDocument, titlePath.value_or(path),
                    titlePath ? "the titles document does not exist"
@@ -177,7 +178,8 @@ bool CDataFileV2::RequireSection(const Value& parent, std::string_view key, bool
 // The order is a dependency order: titles and units first, messages before every section that
 // names one, parameters before every section that computes an address.
 bool CDataFileV2::ReadSections(const Value& root) {
-    if (!RequireSection(root, key::kUnits, ReadTextTable(Member(root, key::kUnits), "unit", units_)) ||
+    if (!RequireSection(root, key::kUnits,
+                        ReadTextTable(Member(root, key::kUnits), "unit", units_)) ||
         !RequireSection(root, key::kMessages, ReadMessages(Member(root, key::kMessages)))) {
         return false;
     }
@@ -203,12 +205,14 @@ bool CDataFileV2::ReadSections(const Value& root) {
         return false;
     }
     ReadStatusInfo(Member(trips, key::kStatusInfo));
-    ReadTripHalf(Member(trips, key::kCurrentTrip), key::kFirstTripAddr, key::kTripAddr, trip_.FirstTripAddr,
-                 trip_.TripAddrCount, trip_.TripAddr, trip_.TripStatusInfoCount,
-                 trip_.TripStatusInfoData, trip_.TripCount, trip_.TripNames);
-    ReadTripHalf(Member(trips, key::kCurrentWarning), key::kFirstWarnAddr, key::kWarnAddr, trip_.FirstWarnAddr,
-                 trip_.WarnAddrCount, trip_.WarnAddr, trip_.WarnStatusInfoCount,
-                 trip_.WarnStatusInfoData, trip_.WarnCount, trip_.WarnNames);
+    ReadTripHalf(Member(trips, key::kCurrentTrip), key::kFirstTripAddr, key::kTripAddr,
+                 trip_.FirstTripAddr, trip_.TripAddrCount, trip_.TripAddr,
+                 trip_.TripStatusInfoCount, trip_.TripStatusInfoData, trip_.TripCount,
+                 trip_.TripNames);
+    ReadTripHalf(Member(trips, key::kCurrentWarning), key::kFirstWarnAddr, key::kWarnAddr,
+                 trip_.FirstWarnAddr, trip_.WarnAddrCount, trip_.WarnAddr,
+                 trip_.WarnStatusInfoCount, trip_.WarnStatusInfoData, trip_.WarnCount,
+                 trip_.WarnNames);
     if (!RequireSection(root, key::kInitOrder, ReadInitOrder(Member(root, key::kInitOrder))) ||
         !RequireSection(root, key::kAdvUserSeq, ReadAdvUserSeq(Member(root, key::kAdvUserSeq)))) {
         return false;

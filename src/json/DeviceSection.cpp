@@ -25,8 +25,8 @@ void CDataFileV2::ReadDevice(const Value& section) {
     ReadIntField(section, key::kModelNo, device_.ModelNo);
     CheckFit(json::CopyFixedText(Member(section, key::kModel), device_.Model), section, key::kModel,
              json::kTextBufferBytes);
-    CheckFit(json::CopyFixedText(Member(section, key::kInvSwVersion), device_.InvSwVersion), section,
-             key::kInvSwVersion, sizeof device_.InvSwVersion - 1);
+    CheckFit(json::CopyFixedText(Member(section, key::kInvSwVersion), device_.InvSwVersion),
+             section, key::kInvSwVersion, sizeof device_.InvSwVersion - 1);
     ReadHexField(section, key::kKeypadCommOffset16, device_.KeypadCommOffset16);
     ReadHexField(section, key::kKeypadCommOffset32, extend_.KeypadCommOffset32);
     ReadHexField(section, key::kModelNoCommAddr, device_.ModelNoCommAddr);
@@ -95,7 +95,8 @@ void CDataFileV2::ReadTerminal(const Value& element, TerminalInfo& terminal) {
 }
 
 // The counts size the terminal table; the lists only fill it.
-void CDataFileV2::CheckTerminalList(const Value& half, std::string_view key, int64_t entries) const {
+void CDataFileV2::CheckTerminalList(const Value& half, std::string_view key,
+                                    int64_t entries) const {
     if (!Observed()) {
         return;
     }

@@ -23,7 +23,8 @@ const Value& Member(const Value& object, std::string_view name) {
     if (!object.IsObject()) {
         return NullValue();
     }
-    const Value wanted(rapidjson::StringRef(name.data(), static_cast<rapidjson::SizeType>(name.size())));
+    const Value wanted(
+        rapidjson::StringRef(name.data(), static_cast<rapidjson::SizeType>(name.size())));
     const auto found = object.FindMember(wanted);
     return found == object.MemberEnd() ? NullValue() : found->value;
 }

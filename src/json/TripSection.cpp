@@ -60,9 +60,9 @@ bool CDataFileV2::ReadStatusInfo(const Value& section) {
 
 // One half of TripSpec. Address elements that are not strings take no entry, so the entries at
 // the end stay 0 while the count stays the array's length.
-void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey, std::string_view addrKey,
-                               int32_t& firstAddr, int32_t& addrCount, int32_t*& addrs,
-                               int32_t& statusCount, StatusInfoData*& statusData,
+void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey,
+                               std::string_view addrKey, int32_t& firstAddr, int32_t& addrCount,
+                               int32_t*& addrs, int32_t& statusCount, StatusInfoData*& statusData,
                                int32_t& nameCount, MsgTitle*& names) {
     ReadHexField(half, firstAddrKey, firstAddr);
     const Value& addrList = Member(half, addrKey);

@@ -99,7 +99,8 @@ static_assert(offsetof(TripSpec, FirstWarnAddr) == 20);
 static_assert(offsetof(TripSpec, WarnAddrCount) == 24);
 static_assert(offsetof(TripSpec, WarnStatusInfoCount) == 28);
 static_assert(offsetof(TripSpec, TripStatusInfoData) == PointerAfter(kTripImageBytes));
-static_assert(offsetof(TripSpec, WarnStatusInfoData) == PointerAfter(kTripImageBytes) + kPointerSize);
+static_assert(offsetof(TripSpec, WarnStatusInfoData) ==
+              PointerAfter(kTripImageBytes) + kPointerSize);
 static_assert(offsetof(TripSpec, TripNames) == PointerAfter(kTripImageBytes) + 2 * kPointerSize);
 static_assert(offsetof(TripSpec, WarnNames) == PointerAfter(kTripImageBytes) + 3 * kPointerSize);
 static_assert(offsetof(TripSpec, TripAddr) == PointerAfter(kTripImageBytes) + 4 * kPointerSize);

@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <utility>
 
+#include "compound/LegacyFormat.h"
 #include "platform/LibraryFile.h"
 #include "platform/Runtime.h"
 
@@ -77,10 +78,7 @@ int32_t CDataFileRegistry::LoadDataFile(const std::wstring& path, const std::wst
     if (files_.count(key) != 0) {
         return 0;
     }
-    // A substring test over the whole path, directories included, and case-sensitive.
-    const ReaderKind kind =
-        path.find(L".json") != std::wstring::npos ? ReaderKind::Json : ReaderKind::Legacy;
-    std::unique_ptr<IDataFile> reader = factory_(kind, path);
+    std::unique_ptr<IDataFile> reader = factory_(ReaderKindOfPath(path), path);
     if (!reader) {
         return 1;
     }
@@ -103,7 +101,8 @@ int32_t CDataFileRegistry::SetDataFileVer(const std::wstring& model, const std::
     }
     const wchar_t separator = platform::kDirectorySeparator;
     const std::wstring path =
-        directory + L"DataFile" + separator + model + separator + key + L".inv";
+        directory + L"DataFile" + separator + model + separator + key +
+        std::wstring(legacy::kFileExtension.begin(), legacy::kFileExtension.end());
     return LoadDataFile(path, key);
 }
 

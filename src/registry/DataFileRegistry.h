@@ -46,7 +46,11 @@ private:
     std::map<std::wstring, std::unique_ptr<IDataFile>> files_;
 };
 
+// The reader a path calls for: JSON when the path holds ".json" anywhere, directories included
+// and case-sensitive; legacy otherwise.
+ReaderKind ReaderKindOfPath(const std::wstring& path);
+
 // The readers of the two formats, as the registry makes them by default.
-std::unique_ptr<IDataFile> MakeReader(ReaderKind kind, const std::wstring& path);
+std::unique_ptr<CDataFileBase> MakeReader(ReaderKind kind, const std::wstring& path);
 
 }  // namespace vqdf

@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <map>
 
-#include "CompoundWriter.h"
-#include "LegacyWriter.h"
 #include "RecordImages.h"
 #include "compound/DataFileInfo.h"
+#include "compound/LegacyWriter.h"
 #include "compound/SSFile.h"
 #include "json/DataFileV2.h"
 #include "platform/CodePage.h"
+#include "platform/CompoundOutput.h"
 #include "registry/DataFileRegistry.h"
 
 namespace vqdf {
@@ -99,14 +99,14 @@ TEST(WindowsPlatform, LegacyFilesOfBothWritersServeTheSameRecords) {
 
     CDataFileV2 reader;
     ASSERT_EQ(reader.Load((kExamples / "M1_1_05.json").wstring()), 1u);
-    const tools::CompoundNode tree = tools::LegacyTree(reader);
+    const platform::CompoundNode tree = LegacyTree(reader);
     reader.ReleaseTables();
     const char* folder = std::getenv("VQDF_INTEROP_DIR");
     const std::filesystem::path out = (folder != nullptr ? std::filesystem::path(folder)
                                                          : std::filesystem::temp_directory_path()) /
                                       "M1_1_05.inv";
     std::string error;
-    ASSERT_TRUE(tools::WriteCompoundFile(out.string(), tree, error)) << error;
+    ASSERT_TRUE(platform::WriteCompoundFile(out.string(), tree, error)) << error;
     EXPECT_EQ(LegacyImages(out), json);
 }
 

@@ -8,14 +8,13 @@
 
 namespace vqdf::cli {
 
-int Check(const std::string& path, const LoadResult& result, std::string& text) {
-    const std::vector<Finding>& findings = result.file ? result.file->Findings() : result.findings;
+int Check(const std::string& path, const api::OpenResult& result, std::string& text) {
+    const std::vector<api::Finding>& findings = result.findings;
     auto out = std::back_inserter(text);
     std::map<std::string, int> byKind;
-    for (const Finding& finding : findings) {
-        fmt::format_to(out, "{}: {} [{}]\n", finding.place, finding.message,
-                       FindingKindName(finding.kind));
-        ++byKind[FindingKindName(finding.kind)];
+    for (const api::Finding& finding : findings) {
+        fmt::format_to(out, "{}: {} [{}]\n", finding.place, finding.message, finding.kind);
+        ++byKind[finding.kind];
     }
     if (findings.empty()) {
         fmt::format_to(out, "{}: no findings\n", path);

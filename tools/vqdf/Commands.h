@@ -1,31 +1,27 @@
-// The commands of vqdf. Each writes its report to out and returns the exit status.
+// The commands of vqdf. Each writes its report and returns the exit status.
 #pragma once
 
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "LoadedFile.h"
+#include "DataFileApi.h"
 
 namespace vqdf::cli {
 
 struct ShowOptions {
     std::optional<int> group;  // only the group of this number
 };
-int Show(const LoadedFile& file, const ShowOptions& options, std::FILE* out);
-
-int Dump(const LoadedFile& file, std::FILE* out);
+int Show(const api::DataFile& file, const ShowOptions& options, std::FILE* out);
 
 // Findings of a load that succeeded or failed, one per line, and a summary.
-int Check(const std::string& path, const LoadResult& result, std::string& out);
-
-// Writes the records of a loaded file in the format the output's name gives.
-bool Convert(const LoadedFile& file, const std::string& output, std::string& error);
+int Check(const std::string& path, const api::OpenResult& result, std::string& out);
 
 struct DiffOptions {
     bool json = false;
 };
-int Diff(const LoadedFile& before, const LoadedFile& after, const DiffOptions& options,
+int Diff(const api::DataFile& before, const api::DataFile& after, const DiffOptions& options,
          std::string& out);
 
 }  // namespace vqdf::cli

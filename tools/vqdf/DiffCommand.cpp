@@ -49,18 +49,18 @@ std::vector<std::string> Addresses(const int32_t* addrs, int32_t count) {
 
 class Differ {
 public:
-    Differ(CDataFileBase& before, CDataFileBase& after) : a_(before), b_(after) {}
+    Differ(const api::DataFile& before, const api::DataFile& after) : a_(before), b_(after) {}
 
     std::vector<Change> Run() {
         Device();
-        Terminals("input terminal", *a_.GetIOSpec(), *b_.GetIOSpec(), true);
-        Terminals("output terminal", *a_.GetIOSpec(), *b_.GetIOSpec(), false);
+        Terminals("input terminal", a_.IO(), b_.IO(), true);
+        Terminals("output terminal", a_.IO(), b_.IO(), false);
         Trips();
         Messages();
         Groups();
         Commons();
-        const InitOrder& x = *a_.GetInitOrder();
-        const InitOrder& y = *b_.GetInitOrder();
+        const InitOrder& x = a_.Init();
+        const InitOrder& y = b_.Init();
         Field("init order", "", "addresses", List(Addresses(x.InitOrderAddrs, x.InitOrderCount)),
               List(Addresses(y.InitOrderAddrs, y.InitOrderCount)));
         return std::move(changes_);
@@ -80,8 +80,8 @@ private:
     }
 
     void Device() {
-        const DeviceInfo& x = *a_.GetDeviceInfo();
-        const DeviceInfo& y = *b_.GetDeviceInfo();
+        const DeviceInfo& x = a_.Device();
+        const DeviceInfo& y = b_.Device();
         Field("device", "", "Model", Utf8Text(x.Model), Utf8Text(y.Model));
         Field("device", "", "ModelNo", std::to_string(x.ModelNo), std::to_string(y.ModelNo));
         Field("device", "", "DataFileVersion", Utf8Text(x.DataFileVersion),
@@ -126,8 +126,8 @@ private:
     }
 
     void Trips() {
-        const TripSpec& x = *a_.GetTripSpec();
-        const TripSpec& y = *b_.GetTripSpec();
+        const TripSpec& x = a_.Trips();
+        const TripSpec& y = b_.Trips();
         Field("trips", "", "names", List(Names(x.TripNames, x.TripCount)),
               List(Names(y.TripNames, y.TripCount)));
         Field("trips", "", "FirstTripAddr", Hex(x.FirstTripAddr), Hex(y.FirstTripAddr));
@@ -154,8 +154,8 @@ private:
     }
 
     void Messages() {
-        const MessageSpec& x = *a_.GetMessageSpec();
-        const MessageSpec& y = *b_.GetMessageSpec();
+        const MessageSpec& x = a_.Messages();
+        const MessageSpec& y = b_.Messages();
         const int32_t xn = x.Messages ? x.MessageCount : 0;
         const int32_t yn = y.Messages ? y.MessageCount : 0;
         for (int32_t m = 0; m < std::max(xn, yn); ++m) {
@@ -183,8 +183,8 @@ private:
     }
 
     void Groups() {
-        const ParaSpec& x = *a_.GetParaSpec();
-        const ParaSpec& y = *b_.GetParaSpec();
+        const ParaSpec& x = a_.Parameters();
+        const ParaSpec& y = b_.Parameters();
         const auto groupNum = +[](const GroupInfo& g) { return g.GroupNum; };
         const auto xs = Keyed(x.Groups, x.GroupCount, groupNum);
         const auto ys = Keyed(y.Groups, y.GroupCount, groupNum);
@@ -242,11 +242,11 @@ private:
         }
     }
 
-    static std::string ValueNames(CDataFileBase& file, const ParamInfo& param) {
-        if (param.DataType != kMessageDataType) {
+    static std::string ValueNames(const api::DataFile& file, const ParamInfo& param) {
+        if (!api::IsEnumerated(param)) {
             return "";
         }
-        const MessageInfo* message = MessageOf(*file.GetMessageSpec(), param.Point32);
+        const MessageInfo* message = MessageOf(file.Messages(), param.Point32);
         return message == nullptr ? "" : List(Names(message->TitleInfo, message->TitleInfoCount));
     }
 
@@ -263,8 +263,8 @@ private:
     }
 
     void Commons() {
-        const CommonSpec& x = *a_.GetCommonSpec();
-        const CommonSpec& y = *b_.GetCommonSpec();
+        const CommonSpec& x = a_.Common();
+        const CommonSpec& y = b_.Common();
         const auto address = +[](const CommonInfo& c) { return c.CommAddr; };
         const auto xs = Keyed(x.CommonParams, x.CommonCount, address);
         const auto ys = Keyed(y.CommonParams, y.CommonCount, address);
@@ -293,8 +293,8 @@ private:
         }
     }
 
-    CDataFileBase& a_;
-    CDataFileBase& b_;
+    const api::DataFile& a_;
+    const api::DataFile& b_;
     std::vector<Change> changes_;
 };
 
@@ -354,9 +354,9 @@ void WriteJson(const std::vector<Change>& changes, std::string& text) {
 
 }  // namespace
 
-int Diff(const LoadedFile& before, const LoadedFile& after, const DiffOptions& options,
+int Diff(const api::DataFile& before, const api::DataFile& after, const DiffOptions& options,
          std::string& out) {
-    const std::vector<Change> changes = Differ(before.File(), after.File()).Run();
+    const std::vector<Change> changes = Differ(before, after).Run();
     if (options.json) {
         WriteJson(changes, out);
     } else {

@@ -1,13 +1,11 @@
 // vqdf: show, dump, check, convert and compare drive data files of either format.
 #include <fmt/core.h>
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
 
 #include "Commands.h"
-#include "model/DegreeSign.h"
 
 namespace vqdf::cli {
 namespace {
@@ -51,8 +49,8 @@ struct Source {
             fmt::print(stderr, "vqdf: error: give FILE, or --model and --version\n");
             return {};
         }
-        return DataFilePath(dataFileDir.empty() ? DefaultDataFileDir() : dataFileDir, model,
-                            version);
+        return api::DataFilePath(dataFileDir.empty() ? DefaultDataFileDir() : dataFileDir, model,
+                                 version);
     }
 
     static std::string DefaultDataFileDir() {
@@ -67,21 +65,15 @@ struct Settings {
     bool verbose = false;
 };
 
-// Loads for a command; prints the trace line when asked and the reason when the load fails.
-LoadResult LoadFor(const std::string& path, const Settings& settings) {
-    std::string trace;
-    LoadResult result = LoadDataFile(path, settings.verbose ? &trace : nullptr);
-    if (!trace.empty()) {
-        fmt::print(stderr, "vqdf: trace: {}", trace);
+// Loads for a command; prints the trace line when asked.
+api::OpenResult LoadFor(const std::string& path, const Settings& settings) {
+    api::OpenOptions options;
+    if (settings.verbose) {
+        options.trace = [](const std::string& line) {
+            fmt::print(stderr, "vqdf: trace: {}", line);
+        };
     }
-    return result;
-}
-
-// Message titles as a host reads them through the library: the temperature placeholders are
-// degree signs by then. Conversion keeps the stored bytes instead.
-const LoadedFile& AsHostReadsIt(const LoadedFile& file) {
-    RewriteDegreeSigns(*file.File().GetMessageSpec());
-    return file;
+    return api::Open(path, options);
 }
 
 int Emit(int status, const std::string& text) {
@@ -92,6 +84,91 @@ int Emit(int status, const std::string& text) {
 int Fail(const std::string& error, int status) {
     fmt::print(stderr, "vqdf: error: {}\n", error);
     return status;
+}
+
+// Message titles show degree signs, as a host reads them through the library.
+int RunShow(const Source& source, const ShowOptions& options, const Settings& settings) {
+    const std::string path = source.Resolve();
+    if (path.empty()) {
+        return kTrouble;
+    }
+    const api::OpenResult loaded = LoadFor(path, settings);
+    if (!loaded.file) {
+        return Fail(loaded.error, kFailed);
+    }
+    loaded.file->ShowDegreeSigns();
+    if (Show(*loaded.file, options, stdout) != 0) {
+        return Fail(fmt::format("{}: no group {}", path, *options.group), kFailed);
+    }
+    return 0;
+}
+
+int RunDump(const Source& source, const Settings& settings) {
+    const std::string path = source.Resolve();
+    if (path.empty()) {
+        return kTrouble;
+    }
+    const api::OpenResult loaded = LoadFor(path, settings);
+    if (!loaded.file) {
+        return Fail(loaded.error, kFailed);
+    }
+    loaded.file->ShowDegreeSigns();
+    api::WriteDump(*loaded.file, stdout);
+    return 0;
+}
+
+int RunCheck(const Source& source, const Settings& settings) {
+    const std::string path = source.Resolve();
+    if (path.empty()) {
+        return kTrouble;
+    }
+    const api::OpenResult loaded = LoadFor(path, settings);
+    if (!loaded.file && loaded.findings.empty()) {
+        return Fail(loaded.error, kTrouble);
+    }
+    std::string text;
+    return Emit(Check(path, loaded, text), text);
+}
+
+// The output's format by its name, as the library would read it back. Conversion keeps the
+// stored bytes, so the degree placeholders stay as they are.
+int RunConvert(const std::string& input, const std::string& output, const Settings& settings) {
+    const api::OpenResult loaded = LoadFor(input, settings);
+    if (!loaded.file) {
+        return Fail(loaded.error, kFailed);
+    }
+    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    std::error_code ignored;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ignored)) {
+        return Fail(
+            fmt::format("cannot write {}: the folder {} does not exist", output, folder.string()),
+            kFailed);
+    }
+    const api::Format format =
+        output.find(".json") != std::string::npos ? api::Format::Json : api::Format::Legacy;
+    std::string error;
+    if (!api::Write(*loaded.file, output, format, error)) {
+        return Fail(
+            error.rfind("cannot write", 0) == 0 ? error : "cannot write " + output + ": " + error,
+            kFailed);
+    }
+    return 0;
+}
+
+int RunDiff(const std::string& before, const std::string& after, const DiffOptions& options,
+            const Settings& settings) {
+    const api::OpenResult a = LoadFor(before, settings);
+    if (!a.file) {
+        return Fail(a.error, kTrouble);
+    }
+    const api::OpenResult b = LoadFor(after, settings);
+    if (!b.file) {
+        return Fail(b.error, kTrouble);
+    }
+    a.file->ShowDegreeSigns();
+    b.file->ShowDegreeSigns();
+    std::string text;
+    return Emit(Diff(*a.file, *b.file, options, text), text);
 }
 
 int Run(int argc, char** argv) {
@@ -144,54 +221,19 @@ int Run(int argc, char** argv) {
         fmt::print(stderr, "vqdf: error: {}\nRun with --help for more information.\n", e.what());
         return kTrouble;
     }
-
-    std::string text;
-    if (*show || *dump) {
-        const Source& source = *show ? showSource : dumpSource;
-        const std::string path = source.Resolve();
-        if (path.empty()) {
-            return kTrouble;
-        }
-        const LoadResult loaded = LoadFor(path, settings);
-        if (!loaded.file) {
-            return Fail(loaded.error, kFailed);
-        }
-        if (*dump) {
-            return Dump(AsHostReadsIt(*loaded.file), stdout);
-        }
-        if (Show(AsHostReadsIt(*loaded.file), showOptions, stdout) != 0) {
-            return Fail(fmt::format("{}: no group {}", path, *showOptions.group), kFailed);
-        }
-        return 0;
+    if (*show) {
+        return RunShow(showSource, showOptions, settings);
+    }
+    if (*dump) {
+        return RunDump(dumpSource, settings);
     }
     if (*check) {
-        const std::string path = checkSource.Resolve();
-        if (path.empty()) {
-            return kTrouble;
-        }
-        const LoadResult loaded = LoadFor(path, settings);
-        if (!loaded.file && loaded.findings.empty()) {
-            return Fail(loaded.error, kTrouble);
-        }
-        return Emit(Check(path, loaded, text), text);
+        return RunCheck(checkSource, settings);
     }
     if (*convert) {
-        const LoadResult loaded = LoadFor(input, settings);
-        if (!loaded.file) {
-            return Fail(loaded.error, kFailed);
-        }
-        std::string error;
-        return Convert(*loaded.file, output, error) ? 0 : Fail(error, kFailed);
+        return RunConvert(input, output, settings);
     }
-    const LoadResult a = LoadFor(before, settings);
-    if (!a.file) {
-        return Fail(a.error, kTrouble);
-    }
-    const LoadResult b = LoadFor(after, settings);
-    if (!b.file) {
-        return Fail(b.error, kTrouble);
-    }
-    return Emit(Diff(AsHostReadsIt(*a.file), AsHostReadsIt(*b.file), diffOptions, text), text);
+    return RunDiff(before, after, diffOptions, settings);
 }
 
 }  // namespace

@@ -5,23 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/CodePage.h"
-
 namespace vqdf::cli {
-
-std::string DecodeField(std::string_view bytes, FieldEncoding encoding) {
-    if (encoding == FieldEncoding::Utf8) {
-        // Through wide text, so that bytes that are not UTF-8 come out as U+FFFD.
-        return platform::WideToMultiByte(
-            platform::CodePage::Utf8, platform::MultiByteToWide(platform::CodePage::Utf8, bytes));
-    }
-    return platform::WideToMultiByte(
-        platform::CodePage::Utf8, platform::MultiByteToWide(platform::CodePage::SystemAnsi, bytes));
-}
-
-std::string DecodeUtf16(std::u16string_view text) {
-    return platform::WideToMultiByte(platform::CodePage::Utf8, platform::Utf16ToWide(text));
-}
 
 std::string Hex(int32_t value) { return fmt::format("0x{:04X}", static_cast<uint32_t>(value)); }
 
@@ -51,12 +35,6 @@ std::string ValueName(const MessageInfo* message, int32_t value) {
         return {};
     }
     return Utf8Text(message->TitleInfo[value].Title);
-}
-
-uint32_t Address16(const DeviceInfo& device, int32_t groupNum, int32_t codeNum) {
-    return (static_cast<uint32_t>(groupNum) * 256u +
-            static_cast<uint32_t>(device.KeypadCommOffset16) + static_cast<uint32_t>(codeNum)) &
-           0xFFFFu;
 }
 
 }  // namespace vqdf::cli

@@ -11,8 +11,8 @@ namespace {
 // gigabytes, which need not be held in memory.
 using Out = std::FILE*;
 
-void ShowDevice(CDataFileBase& file, Out out) {
-    const DeviceInfo& device = *file.GetDeviceInfo();
+void ShowDevice(const api::DataFile& file, Out out) {
+    const DeviceInfo& device = file.Device();
     fmt::print(out, "Device\n");
     const auto line = [&](std::string_view label, const std::string& value) {
         fmt::print(out, "  {:<26}{}\n", label, value);
@@ -22,7 +22,7 @@ void ShowDevice(CDataFileBase& file, Out out) {
     line("Data file version", Utf8Text(device.DataFileVersion));
     line("Inverter software", Utf8Text(device.InvSwVersion));
     line("Keypad offset (16-bit)", Hex(device.KeypadCommOffset16));
-    if (const ExtendSpec* extend = file.GetExtendSpec()) {
+    if (const ExtendSpec* extend = file.Extend()) {
         line("Keypad offset (32-bit)", Hex(extend->KeypadCommOffset32));
     }
     line("Model number address", Hex(device.ModelNoCommAddr));
@@ -60,7 +60,7 @@ void ShowStatus(const StatusInfoData* data, int32_t count, Out out) {
         const StatusInfoData& status = data[k];
         fmt::print(out, "  {:<30} {}  type {}, point {}{}\n", CodePageText(status.Title),
                    Hex(status.CommAddr), status.DataType, status.Point16,
-                   FieldText(status.Unit).empty() ? "" : ", " + Utf8Text(status.Unit));
+                   status.Unit[0] == 0 ? "" : ", " + Utf8Text(status.Unit));
     }
 }
 
@@ -86,7 +86,7 @@ void ShowTrips(const TripSpec& trip, Out out) {
 
 // A bound of an enumerated parameter shows its name; any other is scaled.
 std::string Bound(const ParamInfo& param, const MessageInfo* message, int32_t value) {
-    if (param.DataType != kMessageDataType) {
+    if (!api::IsEnumerated(param)) {
         return Scaled(value, param.Point32);
     }
     const std::string name = ValueName(message, value);
@@ -94,8 +94,7 @@ std::string Bound(const ParamInfo& param, const MessageInfo* message, int32_t va
 }
 
 // A report of groups only starts with the first group's line; otherwise a blank line leads.
-void ShowGroup(const DeviceInfo& device, const MessageSpec& messages, const GroupInfo& group,
-               bool leadingBlank, Out out) {
+void ShowGroup(const api::DataFile& file, const GroupInfo& group, bool leadingBlank, Out out) {
     fmt::print(out, "{}Group {} {} (attribute {}): {} parameters\n", leadingBlank ? "\n" : "",
                group.GroupNum, CodePageText(group.Title), Hex(group.GroupAttr),
                std::max(group.ParameterCount, 0));
@@ -104,12 +103,12 @@ void ShowGroup(const DeviceInfo& device, const MessageSpec& messages, const Grou
     for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
         const ParamInfo& param = group.Parameters[p];
         const MessageInfo* message =
-            param.DataType == kMessageDataType ? MessageOf(messages, param.Point32) : nullptr;
+            api::IsEnumerated(param) ? MessageOf(file.Messages(), param.Point32) : nullptr;
         fmt::print(out, "  {:>4}  {:<30} {:>14} {:>14} {:>14}  {:<6} {:<6} {}\n", param.CodeNum,
                    CodePageText(param.Title), Bound(param, message, param.Def),
                    Bound(param, message, param.Min), Bound(param, message, param.Max),
                    Utf8Text(param.Unit), Hex(param.Attr),
-                   Hex(static_cast<int32_t>(Address16(device, group.GroupNum, param.CodeNum))));
+                   Hex(static_cast<int32_t>(file.ParamAddress16(group.GroupNum, param.CodeNum))));
         if (message != nullptr && message->TitleInfo != nullptr) {
             fmt::print(out, "        values:");
             for (int32_t v = 0; v < message->TitleInfoCount; ++v) {
@@ -122,25 +121,23 @@ void ShowGroup(const DeviceInfo& device, const MessageSpec& messages, const Grou
 
 }  // namespace
 
-int Show(const LoadedFile& loaded, const ShowOptions& options, std::FILE* out) {
-    CDataFileBase& file = loaded.File();
-    const DeviceInfo& device = *file.GetDeviceInfo();
+int Show(const api::DataFile& file, const ShowOptions& options, std::FILE* out) {
     if (!options.group) {
-        fmt::print(out, "{} ({})\n\n", loaded.Path(),
-                   loaded.GetFormat() == Format::Json ? "JSON data file" : "legacy data file");
+        fmt::print(out, "{} ({})\n\n", file.Path(),
+                   file.GetFormat() == api::Format::Json ? "JSON data file" : "legacy data file");
         ShowDevice(file, out);
-        const IOSpec& io = *file.GetIOSpec();
+        const IOSpec& io = file.IO();
         ShowTerminals("Input", io.InputTerminals, io.InputCount, io.InputBasicCount,
                       io.InputStatusCommAddr, io.InputFuncTitles, io.InputFuncTitleCount, out);
         ShowTerminals("Output", io.OutputTerminals, io.OutputCount, io.OutputBasicCount,
                       io.OutputStatusCommAddr, io.OutputFuncTitles, io.OutputFuncTitleCount, out);
-        ShowTrips(*file.GetTripSpec(), out);
+        ShowTrips(file.Trips(), out);
     }
-    const ParaSpec& para = *file.GetParaSpec();
+    const ParaSpec& para = file.Parameters();
     bool shown = false;
     for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
         if (!options.group || para.Groups[g].GroupNum == *options.group) {
-            ShowGroup(device, *file.GetMessageSpec(), para.Groups[g], shown || !options.group, out);
+            ShowGroup(file, para.Groups[g], shown || !options.group, out);
             shown = true;
         }
     }

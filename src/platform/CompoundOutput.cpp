@@ -1,27 +1,27 @@
 // The tree of storages and streams that the compound-file writers write.
+#include "platform/CompoundOutput.h"
+
 #include <algorithm>
 
-#include "CompoundWriter.h"
+namespace vqdf::platform {
 
-namespace vqdf::tools {
-
-CompoundNode& CompoundNode::Storage(const std::string& storageName) {
+CompoundNode& CompoundNode::Storage(std::string_view storageName) {
     if (CompoundNode* found = FindStorage(storageName)) {
         return *found;
     }
-    storages.push_back(CompoundNode{storageName, {}, {}});
+    storages.push_back(CompoundNode{std::string(storageName), {}, {}});
     return storages.back();
 }
 
-void CompoundNode::SetStream(const std::string& streamName, std::string bytes) {
+void CompoundNode::SetStream(std::string_view streamName, std::string bytes) {
     if (std::string* found = FindStream(streamName)) {
         *found = std::move(bytes);
         return;
     }
-    streams.emplace_back(streamName, std::move(bytes));
+    streams.emplace_back(std::string(streamName), std::move(bytes));
 }
 
-bool CompoundNode::Remove(const std::string& childName) {
+bool CompoundNode::Remove(std::string_view childName) {
     const auto stream = std::find_if(streams.begin(), streams.end(),
                                      [&](const auto& entry) { return entry.first == childName; });
     if (stream != streams.end()) {
@@ -37,7 +37,7 @@ bool CompoundNode::Remove(const std::string& childName) {
     return false;
 }
 
-std::string* CompoundNode::FindStream(const std::string& streamName) {
+std::string* CompoundNode::FindStream(std::string_view streamName) {
     for (auto& [streamNameHere, bytes] : streams) {
         if (streamNameHere == streamName) {
             return &bytes;
@@ -46,7 +46,7 @@ std::string* CompoundNode::FindStream(const std::string& streamName) {
     return nullptr;
 }
 
-CompoundNode* CompoundNode::FindStorage(const std::string& storageName) {
+CompoundNode* CompoundNode::FindStorage(std::string_view storageName) {
     for (CompoundNode& node : storages) {
         if (node.name == storageName) {
             return &node;
@@ -55,4 +55,4 @@ CompoundNode* CompoundNode::FindStorage(const std::string& storageName) {
     return nullptr;
 }
 
-}  // namespace vqdf::tools
+}  // namespace vqdf::platform

@@ -6,9 +6,9 @@
 #include <iterator>
 
 #include "CompoundImage.h"
-#include "CompoundWriter.h"
-#include "LegacyWriter.h"
+#include "compound/LegacyWriter.h"
 #include "json/DataFileV2.h"
+#include "platform/CompoundOutput.h"
 
 namespace vqdf::testing {
 namespace {
@@ -143,7 +143,7 @@ public:
     explicit LegacyCases(const std::filesystem::path& examples) {
         CDataFileV2 example;
         example.Load((examples / "M1_1_05.json").wstring());
-        tree_ = tools::LegacyTree(example);
+        tree_ = LegacyTree(example);
         example.ReleaseTables();
         base_ = Write(tree_);
     }
@@ -152,26 +152,26 @@ public:
 
     template <typename Change>
     std::string Changed(Change change) const {
-        tools::CompoundNode tree = tree_;
+        platform::CompoundNode tree = tree_;
         change(tree);
         return Write(tree);
     }
 
 private:
-    static std::string Write(const tools::CompoundNode& tree) {
+    static std::string Write(const platform::CompoundNode& tree) {
         const auto path = std::filesystem::temp_directory_path() / "vqdf-malformed-case.inv";
         std::string error;
-        tools::WriteCompoundFile(path.string(), tree, error);
+        platform::WriteCompoundFile(path.string(), tree, error);
         std::string bytes = ReadFile(path);
         std::filesystem::remove(path);
         return bytes;
     }
 
-    tools::CompoundNode tree_;
+    platform::CompoundNode tree_;
     std::string base_;
 };
 
-std::string* Stream(tools::CompoundNode& tree, const std::string& storage,
+std::string* Stream(platform::CompoundNode& tree, const std::string& storage,
                     const std::string& stream) {
     return tree.FindStorage(storage)->FindStream(stream);
 }
@@ -179,7 +179,8 @@ std::string* Stream(tools::CompoundNode& tree, const std::string& storage,
 void AddCountCases(std::vector<MalformedFile>& files, const LegacyCases& cases) {
     const auto set = [&](const char* name, const char* storage, const char* stream,
                          std::size_t offset, int32_t value, const char* why) {
-        files.push_back({std::string(name) + ".inv", cases.Changed([&](tools::CompoundNode& tree) {
+        files.push_back({std::string(name) + ".inv",
+                         cases.Changed([&](platform::CompoundNode& tree) {
                              Stream(tree, storage, stream)->replace(offset, 4, Int32Bytes(value));
                          }),
                          "", 0, why, ""});
@@ -207,13 +208,14 @@ void AddCountCases(std::vector<MalformedFile>& files, const LegacyCases& cases) 
         "a trip count over the size limit");
     set("inv_diag_numbers_beyond_stream", "Device Spec", "Device Info", 60, 1000,
         "diagnosis numbers declared without their stream");
-    files.push_back({"inv_parameters_beyond_stream.inv", cases.Changed([](tools::CompoundNode& t) {
-                         tools::CompoundNode& group =
+    files.push_back({"inv_parameters_beyond_stream.inv",
+                     cases.Changed([](platform::CompoundNode& t) {
+                         platform::CompoundNode& group =
                              *t.FindStorage("Parameter Spec")->FindStorage("Group-1");
                          group.FindStream("Group Info")->replace(20, 4, Int32Bytes(429496));
                      }),
                      "", 0, "a parameter count far beyond its stream", ""});
-    files.push_back({"inv_missing_streams.inv", cases.Changed([](tools::CompoundNode& t) {
+    files.push_back({"inv_missing_streams.inv", cases.Changed([](platform::CompoundNode& t) {
                          t.FindStorage("Message Spec")->Remove("Msg Title");
                          t.FindStorage("Common Spec")->Remove("Common Info");
                          t.FindStorage("Parameter Spec")->Remove("Group-3");

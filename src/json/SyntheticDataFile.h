@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-namespace vqdf::tools {
+namespace vqdf {
 
 struct SyntheticSize {
     int groups = 10;
@@ -17,4 +17,4 @@ struct SyntheticSize {
 std::filesystem::path WriteSyntheticDataFile(const std::filesystem::path& dir,
                                              const std::string& stem, const SyntheticSize& size);
 
-}  // namespace vqdf::tools
+}  // namespace vqdf

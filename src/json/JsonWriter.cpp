@@ -1,7 +1,7 @@
 // Records to JSON: texts become entries of the titles and units tables, lists of names become
 // messages, status values become "StatusInfo" entries, and every address of the initialisation
 // order names the parameter it belongs to.
-#include "JsonWriter.h"
+#include "json/JsonWriter.h"
 
 #include <rapidjson/document.h>
 #include <rapidjson/prettywriter.h>
@@ -16,15 +16,23 @@
 #include <tuple>
 #include <vector>
 
-#include "FunctionBlockCopies.h"
+#include "json/JsonFormat.h"
 #include "model/FixedText.h"
+#include "model/FunctionBlockCopies.h"
+#include "model/ParameterAddress.h"
 #include "model/ParameterTypes.h"
 #include "platform/CodePage.h"
 
-namespace vqdf::tools {
+namespace vqdf {
+
+namespace key = json::key;
 namespace {
 
 using Writer = rapidjson::PrettyWriter<rapidjson::StringBuffer>;
+
+void Key(Writer& w, std::string_view key) {
+    w.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
+}
 
 std::string FromCodePage(std::string_view bytes) {
     return platform::WideToMultiByte(
@@ -64,13 +72,13 @@ public:
         }
         return at->second;
     }
-    void Write(Writer& w, const char* textKey) const {
+    void Write(Writer& w, std::string_view textKey) const {
         w.StartArray();
         for (std::size_t k = 0; k < texts_.size(); ++k) {
             w.StartObject();
-            w.Key("id");
+            Key(w, key::kId);
             w.Int(static_cast<int>(k + 1));
-            w.Key(textKey);
+            Key(w, textKey);
             w.String(texts_[k].c_str(), static_cast<rapidjson::SizeType>(texts_[k].size()));
             w.EndObject();
         }
@@ -106,9 +114,9 @@ public:
         Writer w(data);
         w.SetIndent(' ', 1);
         w.StartObject();
-        w.Key("Units");
-        units_.Write(w, "Text");
-        w.Key("Messages");
+        Key(w, key::kUnits);
+        units_.Write(w, key::kText);
+        Key(w, key::kMessages);
         WriteMessages(w);
         SpliceMembers(w, sections);
         w.EndObject();
@@ -117,8 +125,8 @@ public:
         Writer t(titles);
         t.SetIndent(' ', 1);
         t.StartObject();
-        t.Key("Titles");
-        titles_.Write(t, "Text");
+        Key(t, key::kTitles);
+        titles_.Write(t, key::kText);
         t.EndObject();
         return {text, std::string(titles.GetString(), titles.GetSize()) + "\n"};
     }
@@ -138,23 +146,23 @@ private:
         w.EndObject();
     }
 
-    void Text(Writer& w, const char* key, const std::string& value) {
-        w.Key(key);
+    void Text(Writer& w, std::string_view key, const std::string& value) {
+        Key(w, key);
         w.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
     }
-    void Int(Writer& w, const char* key, int64_t value) {
-        w.Key(key);
+    void Int(Writer& w, std::string_view key, int64_t value) {
+        Key(w, key);
         w.Int64(value);
     }
-    void HexText(Writer& w, const char* key, int32_t value) { Text(w, key, Hex(value)); }
+    void HexText(Writer& w, std::string_view key, int32_t value) { Text(w, key, Hex(value)); }
     void Title(Writer& w, const std::string& text) {
         if (!text.empty()) {
-            Int(w, "Title::id", titles_.IdOf(text));
+            Int(w, key::kTitleId, titles_.IdOf(text));
         }
     }
     void Unit(Writer& w, const std::string& text) {
         if (!text.empty()) {
-            Int(w, "Unit::id", units_.IdOf(text));
+            Int(w, key::kUnitId, units_.IdOf(text));
         }
     }
 
@@ -184,28 +192,28 @@ private:
         }
         for (std::size_t m = 0; m < pointers_.size(); ++m) {
             if (pointers_[m] == names) {
-                Int(w, "Message::id", static_cast<int64_t>(m));
+                Int(w, key::kMessageId, static_cast<int64_t>(m));
                 return;
             }
         }
         const std::vector<std::string> texts = Titles(names, count);
         for (std::size_t m = 0; m < messages_.size(); ++m) {
             if (messages_[m] == texts) {
-                Int(w, "Message::id", static_cast<int64_t>(m));
+                Int(w, key::kMessageId, static_cast<int64_t>(m));
                 return;
             }
         }
         messages_.push_back(texts);
         pointers_.push_back(names);
-        Int(w, "Message::id", static_cast<int64_t>(messages_.size() - 1));
+        Int(w, key::kMessageId, static_cast<int64_t>(messages_.size() - 1));
     }
 
     void WriteMessages(Writer& w) {
         w.StartArray();
         for (std::size_t m = 0; m < messages_.size(); ++m) {
             w.StartObject();
-            Int(w, "id", static_cast<int64_t>(m));
-            w.Key("TitleInfo");
+            Int(w, key::kId, static_cast<int64_t>(m));
+            Key(w, key::kTitleInfo);
             w.StartArray();
             for (const std::string& title : messages_[m]) {
                 w.StartObject();
@@ -220,62 +228,62 @@ private:
 
     void WriteDevice(Writer& w) {
         const DeviceInfo& d = *file_.GetDeviceInfo();
-        w.Key("Device");
+        Key(w, key::kDevice);
         w.StartObject();
-        Text(w, "DataFileVersion", std::string(FieldText(d.DataFileVersion)));
-        Int(w, "ModelNo", d.ModelNo);
-        Text(w, "Model", std::string(FieldText(d.Model)));
-        Text(w, "InvSwVersion", std::string(FieldText(d.InvSwVersion)));
-        HexText(w, "KeypadCommOffset16", d.KeypadCommOffset16);
+        Text(w, key::kDataFileVersion, std::string(FieldText(d.DataFileVersion)));
+        Int(w, key::kModelNo, d.ModelNo);
+        Text(w, key::kModel, std::string(FieldText(d.Model)));
+        Text(w, key::kInvSwVersion, std::string(FieldText(d.InvSwVersion)));
+        HexText(w, key::kKeypadCommOffset16, d.KeypadCommOffset16);
         if (const ExtendSpec* extend = file_.GetExtendSpec()) {
-            HexText(w, "KeypadCommOffset32", extend->KeypadCommOffset32);
+            HexText(w, key::kKeypadCommOffset32, extend->KeypadCommOffset32);
         }
-        HexText(w, "ModelNoCommAddr", d.ModelNoCommAddr);
-        HexText(w, "MotorStatusCommAddr", d.MotorStatusCommAddr);
-        HexText(w, "InvStatusCommAddr", d.InvStatusCommAddr);
-        HexText(w, "InvControlCommAddr", d.InvControlCommAddr);
-        HexText(w, "ParaSaveCommAddr", d.ParaSaveCommAddr);
+        HexText(w, key::kModelNoCommAddr, d.ModelNoCommAddr);
+        HexText(w, key::kMotorStatusCommAddr, d.MotorStatusCommAddr);
+        HexText(w, key::kInvStatusCommAddr, d.InvStatusCommAddr);
+        HexText(w, key::kInvControlCommAddr, d.InvControlCommAddr);
+        HexText(w, key::kParaSaveCommAddr, d.ParaSaveCommAddr);
         w.EndObject();
     }
 
-    void WriteTerminals(Writer& w, const char* key, const TerminalInfo* terminals, int64_t from,
-                        int64_t to) {
-        w.Key(key);
+    void WriteTerminals(Writer& w, std::string_view key, const TerminalInfo* terminals,
+                        int64_t from, int64_t to) {
+        Key(w, key);
         w.StartArray();
         for (int64_t k = from; k < to; ++k) {
             w.StartObject();
             if (terminals != nullptr) {
                 Title(w, FromCodePage(FieldText(terminals[k].Title)));
-                HexText(w, "CommAddr", terminals[k].CommAddr);
+                HexText(w, key::kCommAddr, terminals[k].CommAddr);
             }
             w.EndObject();
         }
         w.EndArray();
     }
 
-    void WriteHalf(Writer& w, const char* key, int32_t total, int32_t basic, int32_t statusAddr,
-                   const TerminalInfo* terminals, const MsgTitle* functions,
+    void WriteHalf(Writer& w, std::string_view key, int32_t total, int32_t basic,
+                   int32_t statusAddr, const TerminalInfo* terminals, const MsgTitle* functions,
                    int32_t functionCount) {
-        w.Key(key);
+        Key(w, key);
         w.StartObject();
         const int64_t entries = std::max(total, 0);
         const int64_t basicEntries = std::clamp<int64_t>(basic, 0, entries);
-        Int(w, "TotalNumOfBasic", basic);
-        Int(w, "TotalNumOfExt", static_cast<int64_t>(total) - basic);
-        HexText(w, "StatusCommAddr", statusAddr);
-        WriteTerminals(w, "BasicTerminalInfo", terminals, 0, basicEntries);
-        WriteTerminals(w, "ExtTerminalInfo", terminals, basicEntries, entries);
+        Int(w, key::kTotalNumOfBasic, basic);
+        Int(w, key::kTotalNumOfExt, static_cast<int64_t>(total) - basic);
+        HexText(w, key::kStatusCommAddr, statusAddr);
+        WriteTerminals(w, key::kBasicTerminalInfo, terminals, 0, basicEntries);
+        WriteTerminals(w, key::kExtTerminalInfo, terminals, basicEntries, entries);
         MessageOf(w, functions, functionCount);
         w.EndObject();
     }
 
     void WriteIO(Writer& w) {
         const IOSpec& io = *file_.GetIOSpec();
-        w.Key("IO");
+        Key(w, key::kIO);
         w.StartObject();
-        WriteHalf(w, "Input", io.InputCount, io.InputBasicCount, io.InputStatusCommAddr,
+        WriteHalf(w, key::kInput, io.InputCount, io.InputBasicCount, io.InputStatusCommAddr,
                   io.InputTerminals, io.InputFuncTitles, io.InputFuncTitleCount);
-        WriteHalf(w, "Output", io.OutputCount, io.OutputBasicCount, io.OutputStatusCommAddr,
+        WriteHalf(w, key::kOutput, io.OutputCount, io.OutputBasicCount, io.OutputStatusCommAddr,
                   io.OutputTerminals, io.OutputFuncTitles, io.OutputFuncTitleCount);
         w.EndObject();
     }
@@ -302,9 +310,7 @@ private:
         }
         const int32_t offset = file_.GetDeviceInfo()->KeypadCommOffset16;
         for (const auto& [at, id] : paramIds_) {
-            const uint32_t address =
-                (at.first * 256u + static_cast<uint32_t>(offset) + at.second) & 0xFFFFu;
-            byAddress_.emplace(address, id);
+            byAddress_.emplace(CommAddress16(offset, at.first, at.second), id);
         }
     }
 
@@ -312,34 +318,34 @@ private:
         w.StartObject();
         const auto at =
             std::make_pair(static_cast<uint32_t>(group.GroupNum), static_cast<uint32_t>(p.CodeNum));
-        Int(w, "id", paramIds_.at(at));
-        Int(w, "CodeNum", p.CodeNum);
+        Int(w, key::kId, paramIds_.at(at));
+        Int(w, key::kCodeNum, p.CodeNum);
         Title(w, FromCodePage(FieldText(p.Title)));
-        Int(w, "Def", p.Def);
-        Int(w, "Max", p.Max);
-        Int(w, "Min", p.Min);
-        Int(w, "DataType", p.DataType);
-        Int(w, "Point32", p.Point32);
+        Int(w, key::kDef, p.Def);
+        Int(w, key::kMax, p.Max);
+        Int(w, key::kMin, p.Min);
+        Int(w, key::kDataType, p.DataType);
+        Int(w, key::kPoint32, p.Point32);
         if (p.DataType == kMessageDataType) {
-            Int(w, "Message::id", p.Point32);
+            Int(w, key::kMessageId, p.Point32);
         }
         Unit(w, std::string(FieldText(p.Unit)));
-        HexText(w, "Attr", p.Attr);
+        HexText(w, key::kAttr, p.Attr);
         w.EndObject();
     }
 
     void WriteGroups(Writer& w) {
         AssignParamIds();
         const ParaSpec& para = *file_.GetParaSpec();
-        w.Key("ParameterGroups");
+        Key(w, key::kParameterGroups);
         w.StartArray();
         for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
             const GroupInfo& group = para.Groups[g];
             w.StartObject();
-            Int(w, "GroupNum", group.GroupNum);
+            Int(w, key::kGroupNum, group.GroupNum);
             Title(w, FromCodePage(FieldText(group.Title)));
-            HexText(w, "GroupAttr", group.GroupAttr);
-            w.Key("Parameters");
+            HexText(w, key::kGroupAttr, group.GroupAttr);
+            Key(w, key::kParameters);
             w.StartArray();
             for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
                 WriteParameter(w, group, group.Parameters[p]);
@@ -352,19 +358,19 @@ private:
 
     void WriteCommon(Writer& w) {
         const CommonSpec& common = *file_.GetCommonSpec();
-        w.Key("CommonParameters");
+        Key(w, key::kCommonParameters);
         w.StartArray();
         for (int32_t k = 0; common.CommonParams != nullptr && k < common.CommonCount; ++k) {
             const CommonInfo& c = common.CommonParams[k];
             w.StartObject();
-            HexText(w, "CommAddr", c.CommAddr);
+            HexText(w, key::kCommAddr, c.CommAddr);
             Title(w, FromCodePage(FieldText(c.Title)));
-            Int(w, "Def", c.Def);
-            Int(w, "Max", c.Max);
-            Int(w, "Min", c.Min);
-            Int(w, "Point16", c.Point16);
+            Int(w, key::kDef, c.Def);
+            Int(w, key::kMax, c.Max);
+            Int(w, key::kMin, c.Min);
+            Int(w, key::kPoint16, c.Point16);
             Unit(w, FromCodePage(FieldText(c.Unit)));
-            HexText(w, "Attr", c.Attr);
+            HexText(w, key::kAttr, c.Attr);
             w.EndObject();
         }
         w.EndArray();
@@ -386,28 +392,28 @@ private:
         return at->second;
     }
 
-    void WriteTripHalf(Writer& w, const char* key, const char* firstKey, const char* addrKey,
-                       int32_t first, const int32_t* addrs, int32_t addrCount,
-                       const StatusInfoData* status, int32_t statusCount, const MsgTitle* names,
-                       int32_t nameCount) {
-        w.Key(key);
+    void WriteTripHalf(Writer& w, std::string_view key, std::string_view firstKey,
+                       std::string_view addrKey, int32_t first, const int32_t* addrs,
+                       int32_t addrCount, const StatusInfoData* status, int32_t statusCount,
+                       const MsgTitle* names, int32_t nameCount) {
+        Key(w, key);
         w.StartObject();
         HexText(w, firstKey, first);
-        w.Key(addrKey);
+        Key(w, addrKey);
         w.StartArray();
         for (int32_t k = 0; k < addrCount; ++k) {
             const std::string text = Hex(addrs == nullptr ? 0 : addrs[k]);
             w.String(text.c_str());
         }
         w.EndArray();
-        w.Key("StatusInfoData");
+        Key(w, key::kStatusInfoData);
         w.StartArray();
         for (int32_t k = 0; k < statusCount; ++k) {
             w.StartObject();
             const StatusInfoData empty{};
             const StatusInfoData& slot = status == nullptr ? empty : status[k];
-            Int(w, "StatusInfo::id", StatusIdOf(slot));
-            HexText(w, "CommAddr", slot.CommAddr);
+            Int(w, key::kStatusInfoId, StatusIdOf(slot));
+            HexText(w, key::kCommAddr, slot.CommAddr);
             w.EndObject();
         }
         w.EndArray();
@@ -420,24 +426,24 @@ private:
         rapidjson::StringBuffer halves;
         Writer h(halves);
         h.StartObject();
-        WriteTripHalf(h, "CurrentTrip", "FirstTripAddr", "TripAddr", t.FirstTripAddr, t.TripAddr,
-                      t.TripAddrCount, t.TripStatusInfoData, t.TripStatusInfoCount, t.TripNames,
-                      t.TripCount);
-        WriteTripHalf(h, "CurrentWarning", "FirstWarnAddr", "WarnAddr", t.FirstWarnAddr, t.WarnAddr,
-                      t.WarnAddrCount, t.WarnStatusInfoData, t.WarnStatusInfoCount, t.WarnNames,
-                      t.WarnCount);
+        WriteTripHalf(h, key::kCurrentTrip, key::kFirstTripAddr, key::kTripAddr, t.FirstTripAddr,
+                      t.TripAddr, t.TripAddrCount, t.TripStatusInfoData, t.TripStatusInfoCount,
+                      t.TripNames, t.TripCount);
+        WriteTripHalf(h, key::kCurrentWarning, key::kFirstWarnAddr, key::kWarnAddr, t.FirstWarnAddr,
+                      t.WarnAddr, t.WarnAddrCount, t.WarnStatusInfoData, t.WarnStatusInfoCount,
+                      t.WarnNames, t.WarnCount);
         h.EndObject();
-        w.Key("Trips");
+        Key(w, key::kTrips);
         w.StartObject();
-        w.Key("StatusInfo");
+        Key(w, key::kStatusInfo);
         w.StartArray();
         for (std::size_t k = 0; k < statusOrder_.size(); ++k) {
             const StatusKey& s = statusOrder_[k];
             w.StartObject();
-            Int(w, "id", static_cast<int64_t>(k + 1));
+            Int(w, key::kId, static_cast<int64_t>(k + 1));
             Title(w, s.title);
-            Int(w, "DataType", s.dataType);
-            Int(w, "Point16", s.point16);
+            Int(w, key::kDataType, s.dataType);
+            Int(w, key::kPoint16, s.point16);
             Unit(w, s.unit);
             w.EndObject();
         }
@@ -448,28 +454,29 @@ private:
 
     void WriteInitOrder(Writer& w) {
         const InitOrder& order = *file_.GetInitOrder();
-        w.Key("InitOrder");
+        Key(w, key::kInitOrder);
         w.StartArray();
         for (int32_t k = 0; k < order.InitOrderCount; ++k) {
             w.StartObject();
             const int32_t address = order.InitOrderAddrs == nullptr ? 0 : order.InitOrderAddrs[k];
             const auto found = byAddress_.find(static_cast<uint32_t>(address) & 0xFFFFu);
             if (found != byAddress_.end()) {
-                Int(w, "Parameter::id", found->second);
+                Int(w, key::kParameterId, found->second);
             }
             w.EndObject();
         }
         w.EndArray();
     }
 
-    void WriteParamIdList(Writer& w, const char* key, const ParamIdEntry* entries, uint32_t count) {
-        w.Key(key);
+    void WriteParamIdList(Writer& w, std::string_view key, const ParamIdEntry* entries,
+                          uint32_t count) {
+        Key(w, key);
         w.StartArray();
         for (uint32_t k = 0; entries != nullptr && k < count; ++k) {
             w.StartObject();
-            Int(w, "Parameters::id", entries[k].ParamId);
-            Int(w, "IOTypes::id", entries[k].IOTypeId);
-            Int(w, "Value", entries[k].Value);
+            Int(w, key::kParametersId, entries[k].ParamId);
+            Int(w, key::kIOTypesId, entries[k].IOTypeId);
+            Int(w, key::kValue, entries[k].Value);
             w.EndObject();
         }
         w.EndArray();
@@ -480,31 +487,32 @@ private:
     }
 
     void WriteBlock(Writer& w, const FunctionBlock& block, TextTable& comments) {
-        static constexpr const char* kExpansionTypes[] = {"none", "input", "output"};
+        static constexpr std::string_view kExpansionTypes[] = {"none", json::kExpansionInput,
+                                                               json::kExpansionOutput};
         w.StartObject();
-        Text(w, "Name", Utf8Of(FieldText(block.Name)));
+        Text(w, key::kName, Utf8Of(FieldText(block.Name)));
         const uint32_t group = block.BlockId / 100;
-        Int(w, "Groups::id", group);
+        Int(w, key::kGroupsId, group);
         groups_.emplace(group, Utf8Of(FieldText(block.GroupName)));
-        Int(w, "Blockid", block.BlockId % 100);
-        HexText(w, "BlockType", block.BlockType);
-        w.Key("Expansion");
+        Int(w, key::kBlockid, block.BlockId % 100);
+        HexText(w, key::kBlockType, block.BlockType);
+        Key(w, key::kExpansion);
         w.StartArray();
         for (uint32_t k = 0; block.Expansion != nullptr && k < block.ExpansionCount; ++k) {
             w.StartObject();
-            Text(w, "ExpansionType",
-                 kExpansionTypes[std::min(block.Expansion[k].ExpansionType, 2u)]);
-            Int(w, "IOTypes::id", block.Expansion[k].IOTypeId);
+            Text(w, key::kExpansionType,
+                 std::string(kExpansionTypes[std::min(block.Expansion[k].ExpansionType, 2u)]));
+            Int(w, key::kIOTypesId, block.Expansion[k].IOTypeId);
             w.EndObject();
         }
         w.EndArray();
-        WriteParamIdList(w, "InputParameterIdList", block.InputParameterIdList,
+        WriteParamIdList(w, key::kInputParameterIdList, block.InputParameterIdList,
                          block.InputParamCount);
-        WriteParamIdList(w, "OutputParameterIdList", block.OutputParameterIdList,
+        WriteParamIdList(w, key::kOutputParameterIdList, block.OutputParameterIdList,
                          block.OutputParamCount);
         const std::string comment = Utf8Of(FieldText(block.Comment));
         if (!comment.empty()) {
-            Int(w, "Comments::id", comments.IdOf(comment));
+            Int(w, key::kCommentsId, comments.IdOf(comment));
         }
         w.EndObject();
     }
@@ -512,22 +520,17 @@ private:
     // The function blocks of a JSON file, and an empty section for a file without any: the JSON
     // reader requires the section and its five tables.
     void WriteAdvUserSeq(Writer& w) {
-        static constexpr std::pair<uint32_t, const char*> kRoles[] = {
-            {100, "ControlParameter"},
-            {101, "StatusParameter"},
-            {102, "CheckUserSeqFileValidationParameter"},
-            {103, "LastErrorParameter"}};
         const FunctionBlockCopies blocks(file_);
-        w.Key("AdvUserSeq");
+        Key(w, key::kAdvUserSeq);
         w.StartObject();
         const SpecialParamMap* special = file_.GetSpecialParameter();
-        for (const auto& [role, key] : kRoles) {
+        for (const auto& [role, member] : json::kAdvUserSeqRoles) {
             const auto found =
                 special == nullptr ? SpecialParamMap::const_iterator() : special->find(role);
             if (special != nullptr && found != special->end() && found->second.ParamId != 0) {
-                w.Key(key);
+                Key(w, member);
                 w.StartObject();
-                Int(w, "Parameters::id", found->second.ParamId);
+                Int(w, key::kParametersId, found->second.ParamId);
                 w.EndObject();
             }
         }
@@ -539,45 +542,41 @@ private:
             WriteBlock(l, *block, comments);
         }
         l.EndArray();
-        w.Key("BitPinTypes");
+        Key(w, key::kBitPinTypes);
         w.StartArray();
         w.EndArray();
-        w.Key("IOTypes");
+        Key(w, key::kIOTypes);
         w.StartArray();
         w.EndArray();
-        w.Key("Comments");
-        comments.Write(w, "contents");
-        w.Key("Groups");
+        Key(w, key::kComments);
+        comments.Write(w, key::kContents);
+        Key(w, key::kGroups);
         w.StartArray();
         for (const auto& [id, name] : groups_) {
             w.StartObject();
-            Int(w, "id", id);
-            Text(w, "Name", name);
+            Int(w, key::kId, id);
+            Text(w, key::kName, name);
             w.EndObject();
         }
         w.EndArray();
-        w.Key("FunctionList");
+        Key(w, key::kFunctionList);
         SpliceValue(w, list);
         w.EndObject();
     }
 
     void WriteSimpleScope(Writer& w) {
-        static constexpr const char* kScopeKeys[] = {
-            "Enable",         "SamplingTime",   "ParameterCount", "ParameterAddr1",
-            "ParameterAddr2", "ParameterAddr3", "ParameterAddr4", "ParameterAddr5",
-            "ParameterAddr6", "ParameterAddr7", "ParameterAddr8"};
         const SpecialParamMap* special = file_.GetSpecialParameter();
         if (special == nullptr) {
             return;
         }
-        w.Key("SimpleScope");
+        Key(w, key::kSimpleScope);
         w.StartObject();
-        for (uint32_t k = 0; k < std::size(kScopeKeys); ++k) {
-            const auto found = special->find(200 + k);
+        for (const auto& [role, member] : json::kScopeRoles) {
+            const auto found = special->find(role);
             if (found != special->end()) {
-                w.Key(kScopeKeys[k]);
+                Key(w, member);
                 w.StartObject();
-                Int(w, "Parameters::id", found->second.ParamId);
+                Int(w, key::kParametersId, found->second.ParamId);
                 w.EndObject();
             }
         }
@@ -614,7 +613,7 @@ std::string TitlesPathOf(const std::string& path) {
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = path.rfind('.');
     const std::size_t end = dot == std::string::npos || dot < nameStart ? path.size() : dot;
-    return path.substr(0, end) + "_Title.json";
+    return path.substr(0, end) + std::string(json::kTitlesSuffix);
 }
 
 bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& error) {
@@ -622,4 +621,4 @@ bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& er
     return WriteText(path, data, error) && WriteText(TitlesPathOf(path), titles, error);
 }
 
-}  // namespace vqdf::tools
+}  // namespace vqdf

@@ -1,6 +1,6 @@
 // Writes a complete data file whose every parameter has a title, a unit, a range and an address,
 // with enumerated parameters naming messages, through RapidJSON's writer.
-#include "SyntheticDataFile.h"
+#include "json/SyntheticDataFile.h"
 
 #include <rapidjson/filewritestream.h>
 #include <rapidjson/writer.h>
@@ -9,7 +9,11 @@
 #include <memory>
 #include <stdexcept>
 
-namespace vqdf::tools {
+#include "json/JsonFormat.h"
+
+namespace vqdf {
+
+namespace key = json::key;
 namespace {
 
 using Writer = rapidjson::Writer<rapidjson::FileWriteStream>;
@@ -32,13 +36,17 @@ void WriteDocument(const std::filesystem::path& path, Fill fill) {
     stream.Flush();
 }
 
-void Key(Writer& w, const char* key, int value) {
-    w.Key(key);
+void Key(Writer& w, std::string_view key) {
+    w.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
+}
+
+void Key(Writer& w, std::string_view key, int value) {
+    Key(w, key);
     w.Int(value);
 }
 
-void Key(Writer& w, const char* key, const std::string& value) {
-    w.Key(key);
+void Key(Writer& w, std::string_view key, const std::string& value) {
+    Key(w, key);
     w.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
 }
 
@@ -59,35 +67,35 @@ int GroupTitleId(const SyntheticSize& s, int g) {
 
 void WriteParameter(Writer& w, const SyntheticSize& s, int g, int p) {
     w.StartObject();
-    Key(w, "id", g * s.parametersPerGroup + p + 1);
-    Key(w, "CodeNum", p);
-    Key(w, "Title::id", ParamTitleId(s, g, p));
+    Key(w, key::kId, g * s.parametersPerGroup + p + 1);
+    Key(w, key::kCodeNum, p);
+    Key(w, key::kTitleId, ParamTitleId(s, g, p));
     if (p % 10 == 3) {
-        Key(w, "AtValue", std::to_string(p % 8 + 1));
+        Key(w, key::kAtValue, std::to_string(p % 8 + 1));
     }
-    Key(w, "Def", p * 10);
-    Key(w, "Max", 60000);
-    Key(w, "Min", -p);
+    Key(w, key::kDef, p * 10);
+    Key(w, key::kMax, 60000);
+    Key(w, key::kMin, -p);
     const bool enumerated = s.messages > 0 && p % 7 == 0;
-    Key(w, "DataType", enumerated ? 255 : 2);
-    Key(w, "Point32", p % 3);
+    Key(w, key::kDataType, enumerated ? 255 : 2);
+    Key(w, key::kPoint32, p % 3);
     if (enumerated) {
-        Key(w, "Message::id", p % s.messages);
+        Key(w, key::kMessageId, p % s.messages);
     }
-    Key(w, "Unit::id", p % 8 + 1);
-    Key(w, "Attr", Hex(p % 4));
+    Key(w, key::kUnitId, p % 8 + 1);
+    Key(w, key::kAttr, Hex(p % 4));
     w.EndObject();
 }
 
 void WriteGroups(Writer& w, const SyntheticSize& s) {
-    w.Key("ParameterGroups");
+    Key(w, key::kParameterGroups);
     w.StartArray();
     for (int g = 0; g < s.groups; ++g) {
         w.StartObject();
-        Key(w, "GroupNum", g);
-        Key(w, "Title::id", GroupTitleId(s, g));
-        Key(w, "GroupAttr", Hex(0x8000));
-        w.Key("Parameters");
+        Key(w, key::kGroupNum, g);
+        Key(w, key::kTitleId, GroupTitleId(s, g));
+        Key(w, key::kGroupAttr, Hex(0x8000));
+        Key(w, key::kParameters);
         w.StartArray();
         for (int p = 0; p < s.parametersPerGroup; ++p) {
             WriteParameter(w, s, g, p);
@@ -99,16 +107,16 @@ void WriteGroups(Writer& w, const SyntheticSize& s) {
 }
 
 void WriteMessages(Writer& w, const SyntheticSize& s) {
-    w.Key("Messages");
+    Key(w, key::kMessages);
     w.StartArray();
     for (int m = 0; m < s.messages; ++m) {
         w.StartObject();
-        Key(w, "id", m);
-        w.Key("TitleInfo");
+        Key(w, key::kId, m);
+        Key(w, key::kTitleInfo);
         w.StartArray();
         for (int t = 0; t < s.titlesPerMessage; ++t) {
             w.StartObject();
-            Key(w, "Title::id", MessageTitleId(s, t));
+            Key(w, key::kTitleId, MessageTitleId(s, t));
             w.EndObject();
         }
         w.EndArray();
@@ -119,42 +127,42 @@ void WriteMessages(Writer& w, const SyntheticSize& s) {
 
 void WriteSmallSections(Writer& w) {
     static const char* const kUnits[] = {"Hz", "sec", "%", "A", "V", "kW", "rpm", "ms"};
-    w.Key("Units");
+    Key(w, key::kUnits);
     w.StartArray();
     for (int u = 0; u < 8; ++u) {
         w.StartObject();
-        Key(w, "id", u + 1);
-        Key(w, "Text", kUnits[u]);
+        Key(w, key::kId, u + 1);
+        Key(w, key::kText, kUnits[u]);
         w.EndObject();
     }
     w.EndArray();
-    w.Key("Device");
+    Key(w, key::kDevice);
     w.StartObject();
-    Key(w, "Model", std::string("SYN-1"));
-    Key(w, "KeypadCommOffset16", Hex(0x1000));
-    Key(w, "KeypadCommOffset32", Hex(0x2000));
+    Key(w, key::kModel, std::string("SYN-1"));
+    Key(w, key::kKeypadCommOffset16, Hex(0x1000));
+    Key(w, key::kKeypadCommOffset32, Hex(0x2000));
     w.EndObject();
-    w.Key("IO");
+    Key(w, key::kIO);
     w.StartObject();
     w.EndObject();
-    w.Key("CommonParameters");
+    Key(w, key::kCommonParameters);
     w.StartArray();
     w.EndArray();
-    w.Key("Trips");
+    Key(w, key::kTrips);
     w.StartObject();
     w.EndObject();
-    w.Key("InitOrder");
+    Key(w, key::kInitOrder);
     w.StartArray();
     for (int id = 1; id <= 20; ++id) {
         w.StartObject();
-        Key(w, "Parameter::id", id);
+        Key(w, key::kParameterId, id);
         w.EndObject();
     }
     w.EndArray();
-    w.Key("AdvUserSeq");
+    Key(w, key::kAdvUserSeq);
     w.StartObject();
-    for (const char* table : {"BitPinTypes", "IOTypes", "Comments", "Groups", "FunctionList"}) {
-        w.Key(table);
+    for (const std::string_view table : json::kAdvUserSeqTables) {
+        Key(w, table);
         w.StartArray();
         w.EndArray();
     }
@@ -163,13 +171,14 @@ void WriteSmallSections(Writer& w) {
 
 void WriteTitles(Writer& w, const SyntheticSize& s) {
     w.StartObject();
-    w.Key("Titles");
+    Key(w, key::kTitles);
     w.StartArray();
     const int last = GroupTitleId(s, s.groups);
     for (int id = 1; id < last; ++id) {
         w.StartObject();
-        Key(w, "id", id);
-        Key(w, "Text", id % 10 == 4 ? "Step Speed @" : "Title " + std::to_string(id) + " Group");
+        Key(w, key::kId, id);
+        Key(w, key::kText,
+            id % 10 == 4 ? "Step Speed @" : "Title " + std::to_string(id) + " Group");
         w.EndObject();
     }
     w.EndArray();
@@ -180,7 +189,7 @@ void WriteTitles(Writer& w, const SyntheticSize& s) {
 
 std::filesystem::path WriteSyntheticDataFile(const std::filesystem::path& dir,
                                              const std::string& stem, const SyntheticSize& size) {
-    const std::filesystem::path data = dir / (stem + ".json");
+    const std::filesystem::path data = dir / (stem + std::string(json::kDataFileExtension));
     WriteDocument(data, [&](Writer& w) {
         w.StartObject();
         WriteSmallSections(w);
@@ -188,8 +197,9 @@ std::filesystem::path WriteSyntheticDataFile(const std::filesystem::path& dir,
         WriteGroups(w, size);
         w.EndObject();
     });
-    WriteDocument(dir / (stem + "_Title.json"), [&](Writer& w) { WriteTitles(w, size); });
+    WriteDocument(dir / (stem + std::string(json::kTitlesSuffix)),
+                  [&](Writer& w) { WriteTitles(w, size); });
     return data;
 }
 
-}  // namespace vqdf::tools
+}  // namespace vqdf

@@ -5,10 +5,10 @@
 
 #include <climits>
 
-#include "CompoundWriter.h"
 #include "platform/CodePage.h"
+#include "platform/CompoundOutput.h"
 
-namespace vqdf::tools {
+namespace vqdf::platform {
 namespace {
 
 constexpr DWORD kCreateMode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
@@ -73,4 +73,4 @@ bool WriteCompoundFile(const std::string& path, const CompoundNode& root, std::s
     return true;
 }
 
-}  // namespace vqdf::tools
+}  // namespace vqdf::platform

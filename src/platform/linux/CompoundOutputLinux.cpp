@@ -1,12 +1,12 @@
 // Writing a tree of storages and streams as a compound file through libgsf's writer.
-#include "CompoundWriter.h"
-
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-output.h>
 
-namespace vqdf::tools {
+#include "platform/CompoundOutput.h"
+
+namespace vqdf::platform {
 
 namespace {
 
@@ -68,4 +68,4 @@ bool WriteCompoundFile(const std::string& path, const CompoundNode& root, std::s
     return written;
 }
 
-}  // namespace vqdf::tools
+}  // namespace vqdf::platform

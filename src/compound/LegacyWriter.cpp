@@ -1,11 +1,16 @@
 // Record images in the order and the streams that the legacy format stores them.
-#include "LegacyWriter.h"
+#include "compound/LegacyWriter.h"
 
 #include <cstdint>
 #include <cstring>
 
-namespace vqdf::tools {
+#include "compound/LegacyFormat.h"
+#include "model/RecordLayout.h"
+
+namespace vqdf {
 namespace {
+
+using platform::CompoundNode;
 
 std::string BytesOf(const void* data, std::size_t size) {
     return std::string(static_cast<const char*>(data), size);
@@ -22,14 +27,14 @@ std::string TableBytes(const T* table, int32_t count) {
 }
 
 template <typename T>
-void SetTable(CompoundNode& storage, const std::string& name, const T* table, int32_t count) {
+void SetTable(CompoundNode& storage, std::string_view name, const T* table, int32_t count) {
     if (count > 0 && table != nullptr) {
         storage.SetStream(name, TableBytes(table, count));
     }
 }
 
 template <typename T>
-void SetSplit(CompoundNode& storage, const std::string& name, const T* first, int32_t firstCount,
+void SetSplit(CompoundNode& storage, std::string_view name, const T* first, int32_t firstCount,
               const T* second, int32_t secondCount) {
     if ((firstCount > 0 && first != nullptr) || (secondCount > 0 && second != nullptr)) {
         storage.SetStream(name, TableBytes(first, firstCount) + TableBytes(second, secondCount));
@@ -37,33 +42,34 @@ void SetSplit(CompoundNode& storage, const std::string& name, const T* first, in
 }
 
 void AddDevice(CompoundNode& root, const DeviceInfo& device) {
-    CompoundNode& storage = root.Storage("Device Spec");
-    storage.SetStream("Device Info", BytesOf(&device, 100));
-    SetTable(storage, "Diag Number", device.DiagNumbers, device.DiagNumberCount);
+    CompoundNode& storage = root.Storage(legacy::kDeviceSpec);
+    storage.SetStream(legacy::kDeviceInfo, BytesOf(&device, layout::kDeviceImageBytes));
+    SetTable(storage, legacy::kDiagNumber, device.DiagNumbers, device.DiagNumberCount);
 }
 
 void AddIO(CompoundNode& root, const IOSpec& io) {
-    CompoundNode& storage = root.Storage("IO Spec");
-    storage.SetStream("IO Info", BytesOf(&io, 32));
-    SetSplit(storage, "Terminal Info", io.InputTerminals, io.InputCount, io.OutputTerminals,
+    CompoundNode& storage = root.Storage(legacy::kIOSpec);
+    storage.SetStream(legacy::kIOInfo, BytesOf(&io, layout::kIOImageBytes));
+    SetSplit(storage, legacy::kTerminalInfo, io.InputTerminals, io.InputCount, io.OutputTerminals,
              io.OutputCount);
-    SetSplit(storage, "IO Func Msg Title", io.InputFuncTitles, io.InputFuncTitleCount,
+    SetSplit(storage, legacy::kIOFuncMsgTitle, io.InputFuncTitles, io.InputFuncTitleCount,
              io.OutputFuncTitles, io.OutputFuncTitleCount);
 }
 
 void AddTrips(CompoundNode& root, const TripSpec& trip) {
-    CompoundNode& storage = root.Storage("Trip Spec");
-    storage.SetStream("Trip Info", BytesOf(&trip, 32));
-    SetSplit(storage, "Trip Name", trip.TripNames, trip.TripCount, trip.WarnNames, trip.WarnCount);
-    SetSplit(storage, "Comm Addr", trip.TripAddr, trip.TripAddrCount, trip.WarnAddr,
+    CompoundNode& storage = root.Storage(legacy::kTripSpec);
+    storage.SetStream(legacy::kTripInfo, BytesOf(&trip, layout::kTripImageBytes));
+    SetSplit(storage, legacy::kTripName, trip.TripNames, trip.TripCount, trip.WarnNames,
+             trip.WarnCount);
+    SetSplit(storage, legacy::kCommAddr, trip.TripAddr, trip.TripAddrCount, trip.WarnAddr,
              trip.WarnAddrCount);
-    SetSplit(storage, "Trip Info Data", trip.TripStatusInfoData, trip.TripStatusInfoCount,
+    SetSplit(storage, legacy::kTripInfoData, trip.TripStatusInfoData, trip.TripStatusInfoCount,
              trip.WarnStatusInfoData, trip.WarnStatusInfoCount);
 }
 
 void AddMessages(CompoundNode& root, const MessageSpec& message) {
-    CompoundNode& storage = root.Storage("Message Spec");
-    storage.SetStream("Total Message", BytesOf(&message.MessageCount, sizeof(int32_t)));
+    CompoundNode& storage = root.Storage(legacy::kMessageSpec);
+    storage.SetStream(legacy::kTotalMessage, BytesOf(&message.MessageCount, sizeof(int32_t)));
     if (message.MessageCount <= 0 || message.Messages == nullptr) {
         return;
     }
@@ -74,33 +80,34 @@ void AddMessages(CompoundNode& root, const MessageSpec& message) {
         counts += BytesOf(&entry.TitleInfoCount, sizeof(int32_t));
         titles += TableBytes(entry.TitleInfo, entry.TitleInfoCount);
     }
-    storage.SetStream("Msg Title Num", std::move(counts));
+    storage.SetStream(legacy::kMsgTitleNum, std::move(counts));
     if (!titles.empty()) {
-        storage.SetStream("Msg Title", std::move(titles));
+        storage.SetStream(legacy::kMsgTitle, std::move(titles));
     }
 }
 
 void AddCommon(CompoundNode& root, const CommonSpec& common) {
-    CompoundNode& storage = root.Storage("Common Spec");
-    storage.SetStream("Total Common", BytesOf(&common.CommonCount, sizeof(int32_t)));
-    SetTable(storage, "Common Info", common.CommonParams, common.CommonCount);
+    CompoundNode& storage = root.Storage(legacy::kCommonSpec);
+    storage.SetStream(legacy::kTotalCommon, BytesOf(&common.CommonCount, sizeof(int32_t)));
+    SetTable(storage, legacy::kCommonInfo, common.CommonParams, common.CommonCount);
 }
 
 void AddGroups(CompoundNode& root, const ParaSpec& para) {
-    CompoundNode& storage = root.Storage("Parameter Spec");
-    storage.SetStream("Total Group", BytesOf(&para.GroupCount, sizeof(int32_t)));
+    CompoundNode& storage = root.Storage(legacy::kParameterSpec);
+    storage.SetStream(legacy::kTotalGroup, BytesOf(&para.GroupCount, sizeof(int32_t)));
     for (int32_t n = 0; para.Groups != nullptr && n < para.GroupCount; ++n) {
         const GroupInfo& group = para.Groups[n];
-        CompoundNode& groupStorage = storage.Storage("Group-" + std::to_string(n));
-        groupStorage.SetStream("Group Info", BytesOf(&group, 24));
-        SetTable(groupStorage, "Parameter", group.Parameters, group.ParameterCount);
+        CompoundNode& groupStorage = storage.Storage(legacy::GroupStorageName(n));
+        groupStorage.SetStream(legacy::kGroupInfo, BytesOf(&group, layout::kGroupImageBytes));
+        SetTable(groupStorage, legacy::kParameter, group.Parameters, group.ParameterCount);
     }
 }
 
 void AddInitOrder(CompoundNode& root, const InitOrder& initOrder) {
-    CompoundNode& storage = root.Storage("Init Order");
-    storage.SetStream("Total Init Order", BytesOf(&initOrder.InitOrderCount, sizeof(int32_t)));
-    SetTable(storage, "Init Order Para Addr", initOrder.InitOrderAddrs, initOrder.InitOrderCount);
+    CompoundNode& storage = root.Storage(legacy::kInitOrder);
+    storage.SetStream(legacy::kTotalInitOrder, BytesOf(&initOrder.InitOrderCount, sizeof(int32_t)));
+    SetTable(storage, legacy::kInitOrderParaAddr, initOrder.InitOrderAddrs,
+             initOrder.InitOrderCount);
 }
 
 }  // namespace
@@ -121,4 +128,4 @@ bool WriteLegacyDataFile(IDataFile& file, const std::string& path, std::string& 
     return WriteCompoundFile(path, LegacyTree(file), error);
 }
 
-}  // namespace vqdf::tools
+}  // namespace vqdf

@@ -6,7 +6,7 @@
 
 #include "model/DataFile.h"
 
-namespace vqdf::tools {
+namespace vqdf {
 
 // The titles document beside a data file: "<name without extension>_Title.json".
 std::string TitlesPathOf(const std::string& path);
@@ -17,4 +17,4 @@ std::string TitlesPathOf(const std::string& path);
 // texts longer than the 29 bytes the reader takes.
 bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& error);
 
-}  // namespace vqdf::tools
+}  // namespace vqdf

@@ -1,66 +1,59 @@
-// vqdf dump: every record and table of a loaded file as one JSON document, members in a fixed
-// order (the order of the record fields), so that two dumps compare line by line.
+// Every record and table of a loaded file as one document, members in a fixed order (the order
+// of the record fields), so that two dumps compare line by line and two files field by field.
 #include <rapidjson/filewritestream.h>
 #include <rapidjson/prettywriter.h>
 
 #include <array>
 
-#include "Commands.h"
-#include "FunctionBlockCopies.h"
-#include "RecordText.h"
+#include "DataFileApi.h"
 
-namespace vqdf::cli {
+namespace vqdf::api {
 namespace {
 
+// The walk's writing side: keys and values to a sink, arrays from their entries.
 class DumpWriter {
 public:
-    explicit DumpWriter(rapidjson::PrettyWriter<rapidjson::FileWriteStream>& writer)
-        : writer_(writer) {
-        writer_.SetIndent(' ', 2);
-    }
+    explicit DumpWriter(RecordSink& sink) : sink_(sink) {}
 
-    void Key(const char* key) { writer_.Key(key); }
-    void Int(const char* key, int64_t value) {
-        writer_.Key(key);
-        writer_.Int64(value);
+    void Int(std::string_view key, int64_t value) {
+        sink_.Key(key);
+        sink_.Int(value);
     }
-    void Text(const char* key, const std::string& value) {
-        writer_.Key(key);
-        writer_.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
+    void Text(std::string_view key, const std::string& value) {
+        sink_.Key(key);
+        sink_.Text(value);
     }
-    void StartObject(const char* key = nullptr) {
-        if (key != nullptr) {
-            writer_.Key(key);
+    void StartObject(std::string_view key = {}) {
+        if (!key.empty()) {
+            sink_.Key(key);
         }
-        writer_.StartObject();
+        sink_.StartObject();
     }
-    void EndObject() { writer_.EndObject(); }
-    void Null(const char* key) {
-        writer_.Key(key);
-        writer_.Null();
+    void EndObject() { sink_.EndObject(); }
+    void Null(std::string_view key) {
+        sink_.Key(key);
+        sink_.Null();
     }
 
     // An array of count entries, or null when the pointer is; each entry written by write.
     template <typename T, typename Write>
-    void Array(const char* key, const T* entries, int64_t count, Write write) {
-        writer_.Key(key);
+    void Array(std::string_view key, const T* entries, int64_t count, Write write) {
+        sink_.Key(key);
         if (entries == nullptr) {
-            writer_.Null();
+            sink_.Null();
             return;
         }
-        writer_.StartArray();
+        sink_.StartArray();
         for (int64_t k = 0; k < count; ++k) {
             write(entries[k]);
         }
-        writer_.EndArray();
+        sink_.EndArray();
     }
-    void Value(int64_t value) { writer_.Int64(value); }
-    void Value(const std::string& value) {
-        writer_.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
-    }
+    void Value(int64_t value) { sink_.Int(value); }
+    void Value(const std::string& value) { sink_.Text(value); }
 
 private:
-    rapidjson::PrettyWriter<rapidjson::FileWriteStream>& writer_;
+    RecordSink& sink_;
 };
 
 void DumpDevice(DumpWriter& w, const DeviceInfo& d) {
@@ -84,11 +77,12 @@ void DumpDevice(DumpWriter& w, const DeviceInfo& d) {
     w.EndObject();
 }
 
-void DumpTitles(DumpWriter& w, const char* key, const MsgTitle* titles, int32_t count) {
+void DumpTitles(DumpWriter& w, std::string_view key, const MsgTitle* titles, int32_t count) {
     w.Array(key, titles, count, [&](const MsgTitle& t) { w.Value(Utf8Text(t.Title)); });
 }
 
-void DumpTerminals(DumpWriter& w, const char* key, const TerminalInfo* terminals, int32_t count) {
+void DumpTerminals(DumpWriter& w, std::string_view key, const TerminalInfo* terminals,
+                   int32_t count) {
     w.Array(key, terminals, count, [&](const TerminalInfo& t) {
         w.StartObject();
         w.Text("Title", CodePageText(t.Title));
@@ -114,7 +108,7 @@ void DumpIO(DumpWriter& w, const IOSpec& io) {
     w.EndObject();
 }
 
-void DumpStatus(DumpWriter& w, const char* key, const StatusInfoData* data, int32_t count) {
+void DumpStatus(DumpWriter& w, std::string_view key, const StatusInfoData* data, int32_t count) {
     w.Array(key, data, count, [&](const StatusInfoData& s) {
         w.StartObject();
         w.Int("CommAddr", s.CommAddr);
@@ -215,7 +209,7 @@ void DumpInitOrder(DumpWriter& w, const InitOrder& order) {
     w.EndObject();
 }
 
-void DumpParamIdEntries(DumpWriter& w, const char* key, const ParamIdEntry* entries,
+void DumpParamIdEntries(DumpWriter& w, std::string_view key, const ParamIdEntry* entries,
                         uint32_t count) {
     w.Array(key, entries, count, [&](const ParamIdEntry& e) {
         w.StartObject();
@@ -226,8 +220,8 @@ void DumpParamIdEntries(DumpWriter& w, const char* key, const ParamIdEntry* entr
     });
 }
 
-void DumpFunctionBlocks(DumpWriter& w, CDataFileBase& file) {
-    const tools::FunctionBlockCopies copies(file);
+void DumpFunctionBlocks(DumpWriter& w, const DataFile& file) {
+    const FunctionBlockList copies = file.FunctionBlocks();
     const std::vector<FunctionBlock*>& blocks = copies.Blocks();
     w.Array("FunctionBlocks", blocks.data(), static_cast<int64_t>(blocks.size()),
             [&](const FunctionBlock* b) {
@@ -255,15 +249,15 @@ void DumpFunctionBlocks(DumpWriter& w, CDataFileBase& file) {
 }
 
 // The tables only a JSON data file has; a legacy file gives null for each.
-void DumpJsonOnly(DumpWriter& w, CDataFileBase& file) {
-    if (const ExtendSpec* extend = file.GetExtendSpec()) {
+void DumpJsonOnly(DumpWriter& w, const DataFile& file) {
+    if (const ExtendSpec* extend = file.Extend()) {
         w.StartObject("ExtendSpec");
         w.Int("KeypadCommOffset32", extend->KeypadCommOffset32);
         w.EndObject();
     } else {
         w.Null("ExtendSpec");
     }
-    const SpecialParamMap* special = file.GetSpecialParameter();
+    const SpecialParamMap* special = file.SpecialParameters();
     if (special != nullptr) {
         std::vector<std::pair<uint32_t, SpecialParam>> roles(special->begin(), special->end());
         w.Array("SpecialParameters", roles.data(), static_cast<int64_t>(roles.size()),
@@ -277,8 +271,8 @@ void DumpJsonOnly(DumpWriter& w, CDataFileBase& file) {
     } else {
         w.Null("SpecialParameters");
     }
-    ParamIdMap ids;
-    if (file.GetParamIDS(&ids) != 0) {
+    const ParamIdMap ids = file.ParamIds();
+    if (!ids.empty()) {
         std::vector<std::pair<uint32_t, ParamLocation>> entries(ids.begin(), ids.end());
         w.Array("ParamIds", entries.data(), static_cast<int64_t>(entries.size()),
                 [&](const std::pair<uint32_t, ParamLocation>& entry) {
@@ -296,32 +290,62 @@ void DumpJsonOnly(DumpWriter& w, CDataFileBase& file) {
 
 }  // namespace
 
-// Written as it goes: a file that declares millions of records gives a dump of gigabytes, which
-// need not be held in memory.
-int Dump(const LoadedFile& loaded, std::FILE* out) {
-    CDataFileBase& file = loaded.File();
-    std::array<char, 65536> buffer;
-    rapidjson::FileWriteStream stream(out, buffer.data(), buffer.size());
-    rapidjson::PrettyWriter<rapidjson::FileWriteStream> writer(stream);
-    DumpWriter w(writer);
+void WalkRecords(const DataFile& file, RecordSink& sink) {
+    DumpWriter w(sink);
     w.StartObject();
     w.Int("DumpVersion", 1);
-    w.Text("Format", loaded.GetFormat() == Format::Json ? "json" : "legacy");
-    DumpDevice(w, *file.GetDeviceInfo());
-    DumpIO(w, *file.GetIOSpec());
-    DumpTrips(w, *file.GetTripSpec());
-    DumpMessages(w, *file.GetMessageSpec());
-    DumpCommon(w, *file.GetCommonSpec());
-    DumpGroups(w, *file.GetParaSpec());
-    DumpInitOrder(w, *file.GetInitOrder());
+    w.Text("Format", FormatName(file.GetFormat()));
+    DumpDevice(w, file.Device());
+    DumpIO(w, file.IO());
+    DumpTrips(w, file.Trips());
+    DumpMessages(w, file.Messages());
+    DumpCommon(w, file.Common());
+    DumpGroups(w, file.Parameters());
+    DumpInitOrder(w, file.Init());
     DumpJsonOnly(w, file);
-    w.Int("ParaStatusNum", file.GetParaStatusNum());
-    w.Int("ParaControlNum", file.GetParaControlNum());
-    w.Int("ReservedCount", file.GetReservedCount());
+    w.Int("ParaStatusNum", file.ParaStatusNum());
+    w.Int("ParaControlNum", file.ParaControlNum());
+    w.Int("ReservedCount", file.ReservedCount());
     w.EndObject();
-    stream.Put('\n');
-    stream.Flush();
-    return 0;
 }
 
-}  // namespace vqdf::cli
+namespace {
+
+// The walk as indented JSON text.
+class DumpText : public RecordSink {
+public:
+    explicit DumpText(rapidjson::FileWriteStream& stream) : writer_(stream) {
+        writer_.SetIndent(' ', 2);
+    }
+    void StartObject() override { writer_.StartObject(); }
+    void EndObject() override { writer_.EndObject(); }
+    void StartArray() override { writer_.StartArray(); }
+    void EndArray() override { writer_.EndArray(); }
+    void Key(std::string_view key) override {
+        writer_.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
+    }
+    void Int(int64_t value) override { writer_.Int64(value); }
+    void Text(std::string_view utf8) override {
+        writer_.String(utf8.data(), static_cast<rapidjson::SizeType>(utf8.size()));
+    }
+    void Null() override { writer_.Null(); }
+
+private:
+    rapidjson::PrettyWriter<rapidjson::FileWriteStream> writer_;
+};
+
+}  // namespace
+
+// Written as it goes: a file that declares millions of records gives a dump of gigabytes, which
+// need not be held in memory.
+bool WriteDump(const DataFile& file, std::FILE* out) {
+    std::array<char, 65536> buffer;
+    rapidjson::FileWriteStream stream(out, buffer.data(), buffer.size());
+    DumpText text(stream);
+    WalkRecords(file, text);
+    stream.Put('\n');
+    stream.Flush();
+    return std::fflush(out) == 0 && std::ferror(out) == 0;
+}
+
+}  // namespace vqdf::api

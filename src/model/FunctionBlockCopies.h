@@ -6,17 +6,14 @@
 
 #include "model/DataFile.h"
 
-namespace vqdf::tools {
+namespace vqdf {
 
 class FunctionBlockCopies {
 public:
     explicit FunctionBlockCopies(IDataFile& file) { file.GetSpecAdvUserSeq(&blocks_); }
     ~FunctionBlockCopies() {
         for (FunctionBlock* block : blocks_) {
-            delete[] block->Expansion;
-            delete[] block->InputParameterIdList;
-            delete[] block->OutputParameterIdList;
-            delete block;
+            Free(block);
         }
     }
     FunctionBlockCopies(const FunctionBlockCopies&) = delete;
@@ -24,8 +21,16 @@ public:
 
     const std::vector<FunctionBlock*>& Blocks() const { return blocks_; }
 
+    // A copy and its three arrays, freed as their receiver must free them.
+    static void Free(FunctionBlock* block) {
+        delete[] block->Expansion;
+        delete[] block->InputParameterIdList;
+        delete[] block->OutputParameterIdList;
+        delete block;
+    }
+
 private:
     std::vector<FunctionBlock*> blocks_;
 };
 
-}  // namespace vqdf::tools
+}  // namespace vqdf
