@@ -49,7 +49,4 @@ inline std::string_view Bytes(const uint8_t* data, std::size_t size) {
 // there is no titles document.
 constexpr std::string_view kTitlesSeparator = "\n#TITLES#\n";
 
-// Tables up to this size are read whole by the walk; larger ones at both ends.
-constexpr std::size_t kWholeTableBytes = 64 * 1024;
-
 }  // namespace vqdf::fuzz

@@ -14,6 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     } else {
         folder.Write("F_1_0_Title.json", input.substr(split + kTitlesSeparator.size()));
     }
-    vqdf::testing::LoadAndWalk(path.wstring(), kWholeTableBytes);
+    vqdf::testing::LoadAndWalk(path.wstring());
     return 0;
 }

@@ -7,6 +7,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     using namespace vqdf::fuzz;
     static const ScratchFolder folder;
     const auto path = folder.Write("F_1_0.inv", Bytes(data, size));
-    vqdf::testing::LoadAndWalk(path.wstring(), kWholeTableBytes);
+    vqdf::testing::LoadAndWalk(path.wstring());
     return 0;
 }

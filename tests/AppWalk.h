@@ -31,7 +31,7 @@ struct AppGetters {
 
 // Loads the file at path into a fresh application object; when it loads, walks every table of
 // the key its name gives (see HostWalk for wholeBytes). Returns the status of the load.
-inline int32_t LoadAndWalk(const std::wstring& path, std::size_t wholeBytes = SIZE_MAX) {
+inline int32_t LoadAndWalk(const std::wstring& path, std::size_t wholeBytes = kWholeTableBytes) {
     CvqDataFileReaderApp app;
     const int32_t status = app.SetDataFilePath(path.c_str());
     const std::wstring key = CDataFileRegistry::KeyOfPath(path);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -25,7 +26,9 @@ namespace {
 
 #ifdef _WIN32
 using LibraryHandle = HMODULE;
-LibraryHandle LoadLibraryFile() { return LoadLibraryW(L"" VQDF_LIBRARY_FILE); }
+LibraryHandle LoadLibraryFile(const std::filesystem::path& file) {
+    return LoadLibraryW(file.wstring().c_str());
+}
 bool UnloadLibraryFile(LibraryHandle handle) { return FreeLibrary(handle) != 0; }
 // Through void*, as an export's address has no type of its own.
 void* FindExport(LibraryHandle handle, const char* name) {
@@ -75,7 +78,9 @@ private:
 };
 #else
 using LibraryHandle = void*;
-LibraryHandle LoadLibraryFile() { return dlopen(VQDF_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL); }
+LibraryHandle LoadLibraryFile(const std::filesystem::path& file) {
+    return dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
 bool UnloadLibraryFile(LibraryHandle handle) { return dlclose(handle) == 0; }
 void* FindExport(LibraryHandle handle, const char* name) { return dlsym(handle, name); }
 std::string LoadError() {
@@ -137,7 +142,8 @@ using AdvUserSeqFunction = void (*)(const wchar_t*, const wchar_t*, const wchar_
 
 class Library {
 public:
-    Library() : handle_(LoadLibraryFile()) {}
+    explicit Library(const std::filesystem::path& file = VQDF_LIBRARY_FILE)
+        : handle_(LoadLibraryFile(file)) {}
     ~Library() {
         if (handle_ != nullptr) {
             UnloadLibraryFile(handle_);
@@ -213,6 +219,74 @@ TEST(HostLoad, LegacyFileHeldByAnotherOpenerFailsAndLeavesNothingRegistered) {
     EXPECT_EQ(setPath(path.wstring().c_str()), 0);
     EXPECT_NE(getPara(L"M5", L"", L"2.00"), nullptr);
 }
+
+// Changes the current directory for its scope.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::filesystem::path& path)
+        : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~CurrentDirectory() { std::filesystem::current_path(saved_); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+    void Change(const std::filesystem::path& path) { std::filesystem::current_path(path); }
+
+private:
+    std::filesystem::path saved_;
+};
+
+// The library loaded by a relative name from a folder whose name is not ASCII (on Linux not even
+// UTF-8), then the host changes to a folder that holds a decoy: a library of the same name and a
+// DataFile folder with another drive under the same name. The library must find its own.
+TEST(HostLoad, DataFileFolderIsTheLibrarysOwnWhateverTheCurrentDirectory) {
+    const vqdf::testing::TestDirectory folder;
+#ifdef _WIN32
+    const std::filesystem::path app = folder.Dir() / L"app\u00e9";
+#else
+    const std::filesystem::path app = folder.Dir() / "app\xE9";
+#endif
+    const std::filesystem::path decoy = folder.Dir() / "decoy";
+    const std::filesystem::path name = std::filesystem::path(VQDF_LIBRARY_FILE).filename();
+    for (const auto& [root, drive] :
+         {std::pair(app, std::filesystem::path(VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv")),
+          std::pair(decoy, std::filesystem::path(VQDF_CORPUS_DIR "/inv_missing_streams.inv"))}) {
+        std::filesystem::create_directories(root / "lib" / "DataFile" / "M1");
+        std::filesystem::copy_file(VQDF_LIBRARY_FILE, root / "lib" / name);
+        std::filesystem::copy_file(drive, root / "lib" / "DataFile" / "M1" / "M1_1_05.inv");
+    }
+    CurrentDirectory current(app);
+    Library library(std::filesystem::path("lib") / name);
+    ASSERT_TRUE(library.Loaded()) << LoadError();
+    current.Change(decoy);
+    EXPECT_EQ(library.Get<SetVerFunction>("SetDataFile_Ver")(L"M1", L"", L"1.05"), 0);
+    using TripFunction = TripSpec* (*)(const wchar_t*, const wchar_t*, const wchar_t*);
+    const TripSpec* trips = library.Get<TripFunction>("GetTripSpec")(L"M1", L"", L"1.05");
+    ASSERT_NE(trips, nullptr);
+    EXPECT_GT(trips->TripCount, 0) << "the decoy's drive, which has no trips, was loaded";
+}
+
+#ifndef _WIN32
+// A host's locale is its own: loading the library and a data file changes nothing of it, also
+// where the environment names another locale (the library must not take it up).
+TEST(HostLoad, TheHostsLocaleStaysTheHosts) {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    }
+    std::setlocale(LC_ALL, "C");
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    {
+        Library library;
+        ASSERT_TRUE(library.Loaded()) << LoadError();
+        const std::wstring json = VQDF_EXAMPLES_DIR L"/M1_1_05.json";
+        EXPECT_EQ(library.Get<SetPathFunction>("SetDataFile_Path")(json.c_str()), 0);
+        EXPECT_EQ(std::setlocale(LC_ALL, nullptr), before);
+    }
+    unsetenv("LC_ALL");
+    EXPECT_EQ(std::setlocale(LC_ALL, nullptr), before);
+}
+#endif
 
 // The exports of a loaded library, as the table walk calls them for one model and version.
 struct ExportGetters {

@@ -166,5 +166,30 @@ TEST(JsonLoad, BuildTitleFormatsOnlyWithAValue) {
     EXPECT_EQ(loaded.reader->BuildTitle(2, L"5"), L"");
 }
 
+#ifndef _WIN32
+// Linux file names are bytes. A folder whose name is not UTF-8 is reached through the wide text in
+// which each such byte B stands as U+DC00 + B; valid UTF-8 stands as its characters.
+TEST(JsonLoad, FileNamesThatAreNotUtf8Load) {
+    const std::pair<std::string, std::wstring> names[] = {
+        {"caf\xE9", L"caf\xDCE9"},
+        {"x\xC3\x28y", L"x\xDCC3(y"},
+        {"end\xE2\x82", L"end\xDCE2\xDC82"},
+        {"caf\xC3\xA9", L"caf\u00E9"},
+    };
+    JsonFiles files;
+    files.titles = R"({"Titles": [{"id": 1, "Text": "Acc"}]})";
+    for (const auto& [bytes, wide] : names) {
+        const std::filesystem::path folder = files.Dir() / bytes;
+        std::filesystem::create_directories(folder);
+        files.Write();
+        std::filesystem::rename(files.Dir() / "M1_1_05.json", folder / "M1_1_05.json");
+        std::filesystem::rename(files.Dir() / "M1_1_05_Title.json", folder / "M1_1_05_Title.json");
+        CDataFileV2 reader;
+        EXPECT_EQ(reader.Load(files.Dir().wstring() + L"/" + wide + L"/M1_1_05.json"), 1u) << bytes;
+        EXPECT_EQ(reader.BuildTitle(1, L""), L"Acc") << bytes;
+    }
+}
+#endif
+
 }  // namespace
 }  // namespace vqdf

@@ -149,7 +149,6 @@ TEST_F(JsonSections, IO_PlacesBasicAndExtensionTerminalsByTheirCounts) {
          -2,
          {"Terminal 01"},
          0},
-        {R"({"TotalNumOfBasic": 2147483647, "TotalNumOfExt": 0})", 0, 2147483647, {}, 0},
     };
     for (const TerminalCase& c : cases) {
         JsonFiles local;
@@ -291,8 +290,9 @@ TEST_F(JsonSections, Trips_StatusSlotsCopyTheirDefinitionAndAddressesSkipNonStri
     EXPECT_EQ(std::memcmp(&slots[2], &zero, sizeof zero), 0);
     EXPECT_EQ(std::memcmp(&slots[3], &zero, sizeof zero), 0);
     EXPECT_STREQ(slots[4].Title, "Run");
+    // An empty list is an empty array, not an absent one.
     EXPECT_EQ(trip.WarnAddrCount, 0);
-    EXPECT_EQ(trip.WarnAddr, nullptr);
+    EXPECT_NE(trip.WarnAddr, nullptr);
     EXPECT_EQ(trip.WarnStatusInfoCount, 0);
 }
 
@@ -382,6 +382,28 @@ TEST_F(JsonSections, SimpleScope_AddressesWrapAtSixteenBits) {
     files.Set("SimpleScope", R"({"ParameterCount": {"Parameters::id": 1}})");
     CDataFileV2& reader = Load();
     EXPECT_EQ(reader.GetSpecialParameter()->at(202).CommAddr, 4u);
+}
+
+// Sizes as the file gives them: an empty list is an empty array, a terminal count keeps its value
+// whatever it asks for, a text ends at an escaped zero, and a leading number may have an exponent.
+TEST_F(JsonSections, Sizes_ListsAndCountsAsTheFileGivesThem) {
+    files.titles =
+        R"({"Titles": [{"id": 1, "Text": "Run \u0000Stop"}, {"id": 2, "Text": "@@@.@ s"}]})";
+    files.Set("Messages",
+              R"([{"TitleInfo": [{"Title::id": 1}, {"Title::id": 2, "AtValue": "1e52"}]}])");
+    files.Set("IO", R"({"Input": {"TotalNumOfBasic": 2147483647, "TotalNumOfExt": 0}})");
+    files.Set("Trips", R"({"CurrentTrip": {"TripAddr": []}, "CurrentWarning": {"WarnAddr": []}})");
+    files.Set("Device", R"({"Model": "VQ\u0000-X"})");
+    CDataFileV2& reader = Load();
+    EXPECT_EQ(reader.GetParaSpec()->GroupCount, 0);
+    EXPECT_NE(reader.GetParaSpec()->Groups, nullptr);
+    EXPECT_NE(reader.GetTripSpec()->TripAddr, nullptr);
+    EXPECT_NE(reader.GetTripSpec()->WarnAddr, nullptr);
+    EXPECT_EQ(reader.GetIOSpec()->InputCount, 2147483647);
+    EXPECT_STREQ(reader.GetDeviceInfo()->Model, "VQ");
+    const MsgTitle* titles = reader.GetMessageSpec()->Messages[0].TitleInfo;
+    EXPECT_EQ(Text(titles[0]), "Run");
+    EXPECT_EQ(Text(titles[1]), "100000.0 s");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "LegacyFixture.h"
+#include "compound/LegacyFormat.h"
 #include "compound/SSFile.h"
 
 namespace vqdf {
@@ -261,49 +262,60 @@ TEST(LegacyLoad, CountsWithoutTheirStreams) {
     EXPECT_EQ(order.InitOrderAddrs[2], 0);
 }
 
-// Counts that a hostile file may claim: the tables over their limits are skipped as if their
-// streams were missing, and the counts are kept as read.
-TEST(LegacyLoad, TablesOverTheirSizeLimitsAreSkipped) {
+// Only the trip and warning names, the messages, the common parameters, the groups and each
+// group's parameters have size limits: a table over its limit is skipped as if its stream were
+// missing and its count is kept. Every other table is allocated at the size its count gives, also
+// far beyond what its stream holds.
+TEST(LegacyLoad, OnlyTheLimitedTablesAreSkippedOverTheirLimits) {
     DeviceInfo device{};
-    device.DiagNumberCount = INT32_MAX;
+    device.DiagNumberCount = 3'000'000;
     IOSpec io{};
-    io.InputCount = INT32_MAX;
+    io.InputCount = 1'000'000;
     io.OutputCount = 1;
     TripSpec trip{};
-    trip.TripCount = 143'165'576 / 30 + 1;
+    trip.TripCount = legacy::kMaxNameTableBytes / 30 + 1;
     trip.WarnCount = 1;
     GroupInfo group{};
-    group.ParameterCount = 42'949'672 / 100 + 1;
+    group.ParameterCount = legacy::kMaxParametersBytes / 100 + 1;
     GroupInfo atLimit{};
-    atLimit.ParameterCount = 42'949'672 / 100;
+    atLimit.ParameterCount = legacy::kMaxParametersBytes / 100;
 
     CompoundNode root;
-    root.Storage("Device Spec").SetStream("Device Info", ImageOf(device, 100));
-    root.Storage("Device Spec").SetStream("Diag Number", Int32Bytes({1}));
-    root.Storage("IO Spec").SetStream("IO Info", ImageOf(io, 32));
-    root.Storage("IO Spec").SetStream("Terminal Info", NumberedEntries<TerminalInfo>(2, 1));
-    root.Storage("Trip Spec").SetStream("Trip Info", ImageOf(trip, 32));
-    root.Storage("Trip Spec").SetStream("Trip Name", NumberedEntries<MsgTitle>(2, 1));
-    root.Storage("Message Spec").SetStream("Total Message", Int32Bytes({59'652'323 / 8 + 1}));
-    root.Storage("Message Spec").SetStream("Msg Title Num", Int32Bytes({1}));
-    root.Storage("Common Spec").SetStream("Total Common", Int32Bytes({59'652'323 / 72 + 1}));
-    CompoundNode& para = root.Storage("Parameter Spec");
-    para.SetStream("Total Group", Int32Bytes({2}));
-    para.Storage("Group-0").SetStream("Group Info", ImageOf(group, 24));
-    para.Storage("Group-0").SetStream("Parameter", NumberedEntries<ParamInfo>(1, 1));
-    para.Storage("Group-1").SetStream("Group Info", ImageOf(atLimit, 24));
-    para.Storage("Group-1").SetStream("Parameter", NumberedEntries<ParamInfo>(1, 9));
-    root.Storage("Init Order").SetStream("Total Init Order", Int32Bytes({INT32_MAX}));
+    root.Storage(legacy::kDeviceSpec).SetStream(legacy::kDeviceInfo, ImageOf(device, 100));
+    root.Storage(legacy::kDeviceSpec).SetStream(legacy::kDiagNumber, Int32Bytes({1}));
+    root.Storage(legacy::kIOSpec).SetStream(legacy::kIOInfo, ImageOf(io, 32));
+    root.Storage(legacy::kIOSpec)
+        .SetStream(legacy::kTerminalInfo, NumberedEntries<TerminalInfo>(2, 1));
+    root.Storage(legacy::kTripSpec).SetStream(legacy::kTripInfo, ImageOf(trip, 32));
+    root.Storage(legacy::kTripSpec).SetStream(legacy::kTripName, NumberedEntries<MsgTitle>(2, 1));
+    CompoundNode& messages = root.Storage(legacy::kMessageSpec);
+    messages.SetStream(legacy::kTotalMessage, Int32Bytes({legacy::kMaxMessagesBytes / 8 + 1}));
+    messages.SetStream(legacy::kMsgTitleNum, Int32Bytes({1}));
+    root.Storage(legacy::kCommonSpec)
+        .SetStream(legacy::kTotalCommon, Int32Bytes({legacy::kMaxCommonBytes / 72 + 1}));
+    CompoundNode& para = root.Storage(legacy::kParameterSpec);
+    para.SetStream(legacy::kTotalGroup, Int32Bytes({2}));
+    para.Storage("Group-0").SetStream(legacy::kGroupInfo, ImageOf(group, 24));
+    para.Storage("Group-0").SetStream(legacy::kParameter, NumberedEntries<ParamInfo>(1, 1));
+    para.Storage("Group-1").SetStream(legacy::kGroupInfo, ImageOf(atLimit, 24));
+    para.Storage("Group-1").SetStream(legacy::kParameter, NumberedEntries<ParamInfo>(1, 9));
+    root.Storage(legacy::kInitOrder).SetStream(legacy::kTotalInitOrder, Int32Bytes({4'000'000}));
     LegacyFiles files;
     LoadedLegacy loaded(files.Write(root));
     ASSERT_EQ(loaded.result, 1u);
 
-    EXPECT_EQ(loaded.reader->GetDeviceInfo()->DiagNumbers, nullptr);
-    EXPECT_EQ(loaded.reader->GetIOSpec()->InputTerminals, nullptr);
-    EXPECT_EQ(loaded.reader->GetIOSpec()->OutputTerminals, nullptr);
+    const DeviceInfo& readDevice = *loaded.reader->GetDeviceInfo();
+    ASSERT_NE(readDevice.DiagNumbers, nullptr);
+    EXPECT_EQ(readDevice.DiagNumbers[0], 1);
+    EXPECT_EQ(readDevice.DiagNumbers[device.DiagNumberCount - 1], 0);
+    const IOSpec& readIO = *loaded.reader->GetIOSpec();
+    ASSERT_NE(readIO.InputTerminals, nullptr);
+    EXPECT_EQ(Mark(readIO.InputTerminals[1]), 2);
+    EXPECT_EQ(readIO.InputTerminals[io.InputCount - 1].CommAddr, 0);
+    ASSERT_NE(readIO.OutputTerminals, nullptr);
     EXPECT_EQ(loaded.reader->GetTripSpec()->TripNames, nullptr);
     EXPECT_EQ(loaded.reader->GetTripSpec()->WarnNames, nullptr);
-    EXPECT_EQ(loaded.reader->GetMessageSpec()->MessageCount, 59'652'323 / 8 + 1);
+    EXPECT_EQ(loaded.reader->GetMessageSpec()->MessageCount, legacy::kMaxMessagesBytes / 8 + 1);
     EXPECT_EQ(loaded.reader->GetMessageSpec()->Messages, nullptr);
     EXPECT_EQ(loaded.reader->GetCommonSpec()->CommonParams, nullptr);
     const ParaSpec& readPara = *loaded.reader->GetParaSpec();
@@ -312,7 +324,9 @@ TEST(LegacyLoad, TablesOverTheirSizeLimitsAreSkipped) {
     ASSERT_NE(readPara.Groups[1].Parameters, nullptr);
     EXPECT_EQ(Mark(readPara.Groups[1].Parameters[0]), 9);
     EXPECT_EQ(readPara.Groups[1].Parameters[atLimit.ParameterCount - 1].CodeNum, 0);
-    EXPECT_EQ(loaded.reader->GetInitOrder()->InitOrderAddrs, nullptr);
+    const InitOrder& order = *loaded.reader->GetInitOrder();
+    ASSERT_NE(order.InitOrderAddrs, nullptr);
+    EXPECT_EQ(order.InitOrderAddrs[order.InitOrderCount - 1], 0);
 }
 
 TEST(LegacyLoad, FilesThatCannotBeOpenedFailWithEveryRecordZero) {

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include "json/JsonFormat.h"
 #include "json/JsonValue.h"
+#include "model/FunctionBlockCopies.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
@@ -79,7 +81,11 @@ void CAdvUserSeqDB::ReadExpansion(const Value& list, FunctionBlock& block) const
     block.ExpansionCount = list.Size();
     block.Expansion = AllocateZeroed<ExpansionEntry>(list.Size());
     uint32_t k = 0;
+    // A list that could not be allocated keeps its count and stays absent.
     for (const Value& element : list.GetArray()) {
+        if (block.Expansion == nullptr) {
+            break;
+        }
         const Value& type = Member(element, key::kExpansionType);
         if (!type.IsString()) {
             continue;
@@ -102,6 +108,9 @@ void CAdvUserSeqDB::ReadParamIdList(const Value& list, uint32_t& count,
     entries = AllocateZeroed<ParamIdEntry>(list.Size());
     ParamIdEntry* entry = entries;
     for (const Value& element : list.GetArray()) {
+        if (entry == nullptr) {
+            break;
+        }
         if (const auto id = ReadId(element, key::kParametersId, nullptr, "parameter")) {
             entry->ParamId = static_cast<uint32_t>(*id);
         }
@@ -148,6 +157,10 @@ T* CopyArray(const T* source, uint32_t count) {
     }
     return copy;
 }
+
+struct FreeCopy {
+    void operator()(FunctionBlock* block) const { FunctionBlockCopies::Free(block); }
+};
 
 void FreeBlockArrays(FunctionBlock& block) {
     FreeArray(block.Expansion);
@@ -202,9 +215,12 @@ bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
     if (!list.IsArray()) {
         return false;
     }
+    // Each block is read in its place in the list, which owns its arrays from the first, so that
+    // running out of memory midway leaves nothing unowned.
+    blocks_.reserve(list.Size());
     for (const Value& element : list.GetArray()) {
         if (Member(element, key::kName).IsString()) {
-            blocks_.push_back(ReadFunctionBlock(element));
+            ReadFunctionBlock(element, blocks_.emplace_back());
         }
     }
     return true;
@@ -222,8 +238,7 @@ bool CAdvUserSeqDB::ReadRequiredTable(const Value& section, std::string_view key
     return false;
 }
 
-FunctionBlock CAdvUserSeqDB::ReadFunctionBlock(const Value& element) const {
-    FunctionBlock block{};
+void CAdvUserSeqDB::ReadFunctionBlock(const Value& element, FunctionBlock& block) const {
     CheckFit(
         json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
                                                    json::StringBytes(Member(element, key::kName))),
@@ -255,7 +270,6 @@ FunctionBlock CAdvUserSeqDB::ReadFunctionBlock(const Value& element) const {
             json::StoreUtf16(TextOf(comments_, static_cast<uint32_t>(*comment)), block.Comment),
             element, key::kCommentsId);
     }
-    return block;
 }
 
 void CAdvUserSeqDB::CheckFit(bool fitted, const Value& element, std::string_view key) const {
@@ -264,9 +278,12 @@ void CAdvUserSeqDB::CheckFit(bool fitted, const Value& element, std::string_view
     }
 }
 
+// Each copy is held until it is in the caller's list, so that running out of memory midway
+// loses nothing: the copies already appended are the caller's, the one being made is freed.
 bool CAdvUserSeqDB::CopyBlocks(std::vector<FunctionBlock*>* out) const {
+    out->reserve(out->size() + blocks_.size());
     for (const FunctionBlock& block : blocks_) {
-        auto* copy = new FunctionBlock{};
+        std::unique_ptr<FunctionBlock, FreeCopy> copy(new FunctionBlock{});
         copy->BlockId = block.BlockId;
         copy->BlockType = block.BlockType;
         copy->ExpansionCount = block.ExpansionCount;
@@ -279,7 +296,7 @@ bool CAdvUserSeqDB::CopyBlocks(std::vector<FunctionBlock*>* out) const {
         copy->InputParameterIdList = CopyArray(block.InputParameterIdList, block.InputParamCount);
         copy->OutputParameterIdList =
             CopyArray(block.OutputParameterIdList, block.OutputParamCount);
-        out->push_back(copy);
+        out->push_back(copy.release());
     }
     return !out->empty();
 }

@@ -43,7 +43,7 @@ private:
     using Value = rapidjson::Value;
 
     bool ReadFunctionList(const Value& list);
-    FunctionBlock ReadFunctionBlock(const Value& element) const;
+    void ReadFunctionBlock(const Value& element, FunctionBlock& block) const;
     void ReadExpansion(const Value& list, FunctionBlock& block) const;
     void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries) const;
     std::optional<int32_t> ReadId(const Value& element, std::string_view key,

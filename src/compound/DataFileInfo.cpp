@@ -52,7 +52,8 @@ bool ReadIO(CLegacyStreams& streams, IOSpec& io) {
 bool ReadTrips(CLegacyStreams& streams, TripSpec& trip) {
     return Succeeded(streams.ReadImage(legacy::kTripInfo, &trip, layout::kTripImageBytes)) &&
            Succeeded(streams.ReadSplit(legacy::kTripName, trip.TripCount, trip.WarnCount,
-                                       trip.TripNames, trip.WarnNames)) &&
+                                       trip.TripNames, trip.WarnNames,
+                                       legacy::kMaxNameTableBytes)) &&
            Succeeded(streams.ReadSplit(legacy::kCommAddr, trip.TripAddrCount, trip.WarnAddrCount,
                                        trip.TripAddr, trip.WarnAddr)) &&
            Succeeded(streams.ReadSplit(legacy::kTripInfoData, trip.TripStatusInfoCount,

@@ -50,6 +50,14 @@ bool CLegacyStreams::CheckCount(std::string_view name, int64_t count, std::size_
                    " bytes: the table is not read");
         return false;
     }
+    // A table larger than the address space cannot be allocated: skipped as a failed
+    // allocation is, with its count kept.
+    if (static_cast<uint64_t>(count) > SIZE_MAX / entrySize) {
+        Report(FindingKind::OutOfRange, name,
+               std::to_string(count) + " entries of " + std::to_string(entrySize) +
+                   " bytes cannot be held in memory: the table is not read");
+        return false;
+    }
     return count > 0 || zeroAllowed;
 }
 

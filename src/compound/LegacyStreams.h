@@ -19,12 +19,12 @@ namespace vqdf {
 
 enum class StreamRead {
     Done,     // read, possibly short: what the stream did not supply stays zero
-    Skipped,  // missing, or its table is over the size limit: nothing changed
+    Skipped,  // missing, over its size limit, or not allocated: nothing changed
     Failed,   // the storage failed while reading: the load ends
 };
 
-// The largest table the format allows; tables with a limit of their own name it at the read.
-constexpr int64_t kMaxTableBytes = 143'165'576;
+// Most tables have no limit but the one the memory sets: a count is allocated as it stands.
+constexpr int64_t kNoLimit = INT64_MAX;
 
 // A count below zero means no entries.
 inline int64_t EntryCount(int32_t count) { return count < 0 ? 0 : count; }
@@ -57,7 +57,7 @@ public:
     // hostile count costs address space, not memory.
     template <typename T>
     StreamRead ReadNewTable(std::string_view name, int64_t count, T*& table,
-                            int64_t limit = kMaxTableBytes) {
+                            int64_t limit = kNoLimit) {
         if (!CheckCount(name, count, sizeof(T), limit) || !Open(name)) {
             return StreamRead::Skipped;
         }
@@ -74,7 +74,7 @@ public:
     // A table allocated before its stream is opened: a missing stream leaves it all zero.
     template <typename T>
     StreamRead ReadAllocatedTable(std::string_view name, int64_t count, T*& table,
-                                  int64_t limit = kMaxTableBytes) {
+                                  int64_t limit = kNoLimit) {
         if (!CheckCount(name, count, sizeof(T), limit)) {
             return StreamRead::Skipped;
         }
@@ -89,7 +89,7 @@ public:
     // its own copy of its part; an empty first table puts the second at 0.
     template <typename T>
     StreamRead ReadSplit(std::string_view name, int32_t firstCount, int32_t secondCount, T*& first,
-                         T*& second, int64_t limit = kMaxTableBytes) {
+                         T*& second, int64_t limit = kNoLimit) {
         const int64_t a = EntryCount(firstCount);
         const int64_t b = EntryCount(secondCount);
         if (!CheckCount(name, firstCount, sizeof(T), limit, true) ||

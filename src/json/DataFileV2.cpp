@@ -13,8 +13,11 @@ int32_t CDataFileV2::GetParamIDS(ParamIdMap* out) {
     if (paramIds_.empty() || out == nullptr) {
         return 0;
     }
+    // Copied whole before the caller's map changes, so that running out of memory leaves it as
+    // it was.
     if (out != &paramIds_) {
-        *out = paramIds_;
+        ParamIdMap copy(paramIds_);
+        out->swap(copy);
     }
     return 1;
 }

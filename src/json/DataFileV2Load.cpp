@@ -156,7 +156,7 @@ bool CDataFileV2::ReadTextTable(const Value& value, const char* what, TextTable&
                 Report(FindingKind::DuplicateId, element, key::kId,
                        std::string(what) + " " + std::to_string(*id) + " is given again");
             }
-            CheckFit(text.GetStringLength() <= json::kTextBufferBytes, element, key::kText,
+            CheckFit(json::StringBytes(text).size() <= json::kTextBufferBytes, element, key::kText,
                      json::kTextBufferBytes);
         }
         table[key] = json::ToWideText(json::StringBytes(text));

@@ -13,10 +13,6 @@ namespace {
 
 using json::Member;
 
-// Terminal counts come from the file, not from the arrays: a count beyond any real drive would
-// only allocate zeroed memory, so such a half keeps no terminals at all.
-constexpr int32_t kMaxTerminalCount = 65535;
-
 }  // namespace
 
 void CDataFileV2::ReadDevice(const Value& section) {
@@ -51,15 +47,6 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
         total = static_cast<int32_t>(static_cast<int64_t>(basic) + *extension);
     }
     ReadHexField(half, key::kStatusCommAddr, statusAddr);
-    if (total > kMaxTerminalCount) {
-        if (Observed()) {
-            Report(FindingKind::OutOfRange, half, key::kTotalNumOfExt,
-                   std::to_string(total) + " terminals are more than " +
-                       std::to_string(kMaxTerminalCount) + ": the half keeps none");
-        }
-        total = 0;
-        return false;
-    }
     if (total > 0) {
         terminals = AllocateZeroed<TerminalInfo>(total);
         const Value& basicList = Member(half, key::kBasicTerminalInfo);
@@ -68,7 +55,9 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
         if (!basicList.IsArray()) {
             return false;
         }
-        for (int64_t k = 0; k < std::min<int64_t>(basicList.Size(), basicEntries); ++k) {
+        // Terminals that could not be allocated keep their count and stay absent.
+        for (int64_t k = 0;
+             terminals != nullptr && k < std::min<int64_t>(basicList.Size(), basicEntries); ++k) {
             ReadTerminal(basicList[static_cast<rapidjson::SizeType>(k)], terminals[k]);
         }
         const Value& extList = Member(half, key::kExtTerminalInfo);
@@ -77,7 +66,8 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
         if (!extList.IsArray()) {
             return false;
         }
-        for (int64_t k = 0; k < std::min<int64_t>(extList.Size(), extEntries); ++k) {
+        for (int64_t k = 0;
+             terminals != nullptr && k < std::min<int64_t>(extList.Size(), extEntries); ++k) {
             ReadTerminal(extList[static_cast<rapidjson::SizeType>(k)], terminals[basicEntries + k]);
         }
     }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "model/FixedText.h"
+
 namespace vqdf::json {
 namespace {
 
@@ -47,11 +49,13 @@ std::optional<uint32_t> ParseHexText(const Value& value) {
         platform::MultiByteToWide(platform::CodePage::SystemAnsi, StringBytes(value)));
 }
 
+// A text ends at its first zero byte, as in the zero-terminated buffers the fields are copied
+// through: an escaped "\u0000" ends it there.
 std::string_view StringBytes(const Value& value) {
     if (!value.IsString()) {
         return {};
     }
-    return {value.GetString(), value.GetStringLength()};
+    return BoundedText(value.GetString(), value.GetStringLength());
 }
 
 std::string_view CutUtf8(std::string_view bytes, std::size_t maxBytes) {

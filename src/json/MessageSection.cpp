@@ -17,6 +17,10 @@ bool CDataFileV2::ReadMessages(const Value& section) {
     message_.MessageCount = static_cast<int32_t>(section.Size());
     message_.Messages = AllocateZeroed<MessageInfo>(section.Size());
     MessageInfo* entry = message_.Messages;
+    // A table that could not be allocated keeps its count and stays absent; so do title lists.
+    if (entry == nullptr) {
+        return true;
+    }
     for (const Value& element : section.GetArray()) {
         const Value& titleInfo = Member(element, key::kTitleInfo);
         if (titleInfo.IsArray()) {
@@ -24,6 +28,9 @@ bool CDataFileV2::ReadMessages(const Value& section) {
             entry->TitleInfo = AllocateZeroed<MsgTitle>(titleInfo.Size());
             MsgTitle* slot = entry->TitleInfo;
             for (const Value& item : titleInfo.GetArray()) {
+                if (slot == nullptr) {
+                    break;
+                }
                 const std::wstring atValue = AtValueOf(item, platform::CodePage::SystemAnsi);
                 if (const auto title = TitleOf(item, atValue)) {
                     CheckFit(json::StoreUtf8(*title, slot->Title), item, key::kTitleId,

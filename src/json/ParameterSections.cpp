@@ -32,8 +32,12 @@ bool CDataFileV2::ReadParameterGroups(const Value& section) {
         return false;
     }
     para_.GroupCount = static_cast<int32_t>(section.Size());
-    para_.Groups = AllocateZeroed<GroupInfo>(section.Size());
+    para_.Groups = AllocateList<GroupInfo>(section.Size());
     GroupInfo* group = para_.Groups;
+    // A table that could not be allocated keeps its count and stays absent.
+    if (group == nullptr) {
+        return true;
+    }
     std::map<int32_t, bool> groupNumbers;
     for (const Value& element : section.GetArray()) {
         if (!ReadParameterGroup(element, *group) && Observed()) {
@@ -63,6 +67,9 @@ bool CDataFileV2::ReadParameterGroup(const Value& element, GroupInfo& group) {
     group.ParameterCount = static_cast<int32_t>(parameters.Size());
     group.Parameters = AllocateZeroed<ParamInfo>(parameters.Size());
     ParamInfo* param = group.Parameters;
+    if (param == nullptr) {
+        return true;
+    }
     std::map<int32_t, bool> codeNumbers;
     for (const Value& item : parameters.GetArray()) {
         ReadParameter(item, *param);
@@ -124,6 +131,9 @@ bool CDataFileV2::ReadCommonParameters(const Value& section) {
     common_.CommonCount = static_cast<int32_t>(section.Size());
     common_.CommonParams = AllocateZeroed<CommonInfo>(section.Size());
     CommonInfo* common = common_.CommonParams;
+    if (common == nullptr) {
+        return true;
+    }
     for (const Value& element : section.GetArray()) {
         ReadHexField(element, key::kCommAddr, common->CommAddr);
         const std::wstring atValue = AtValueOf(element, platform::CodePage::ThreadAnsi);
@@ -157,6 +167,9 @@ bool CDataFileV2::ReadInitOrder(const Value& section) {
     initOrder_.InitOrderCount = static_cast<int32_t>(section.Size());
     initOrder_.InitOrderAddrs = AllocateZeroed<int32_t>(section.Size());
     int32_t* slot = initOrder_.InitOrderAddrs;
+    if (slot == nullptr) {
+        return true;
+    }
     for (const Value& element : section.GetArray()) {
         if (const auto id = ReadNumber(element, key::kParameterId)) {
             CheckKnownParam(element, key::kParameterId);

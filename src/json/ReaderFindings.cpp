@@ -19,7 +19,7 @@ using json::Value;
 std::string Describe(const Value& value) {
     if (value.IsString()) {
         std::string text(json::CutUtf8(json::StringBytes(value), 40));
-        return '"' + text + (text.size() < value.GetStringLength() ? "...\"" : "\"");
+        return '"' + text + (text.size() < json::StringBytes(value).size() ? "...\"" : "\"");
     }
     if (value.IsInt64()) {
         return std::to_string(value.GetInt64());
@@ -97,7 +97,7 @@ void CDataFileV2::ReadHexField(const Value& object, std::string_view key, int32_
 
 std::wstring CDataFileV2::AtValueOf(const Value& element, platform::CodePage codePage) const {
     const Value& value = Member(element, key::kAtValue);
-    if (Observed() && value.IsString() && value.GetStringLength() > json::kTextBufferBytes) {
+    if (Observed() && json::StringBytes(value).size() > json::kTextBufferBytes) {
         Report(FindingKind::TextCut, element, key::kAtValue,
                Describe(value) + " is read as its first " + std::to_string(json::kTextBufferBytes) +
                    " bytes");

@@ -29,8 +29,9 @@ std::string NumberText(const std::string& filled) {
         }
         return std::to_string(number);
     }
+    // The longest prefix that forms a decimal floating-point number, exponent included.
     float number = 0;
-    if (std::from_chars(first, last, number, std::chars_format::fixed).ec != std::errc()) {
+    if (std::from_chars(first, last, number, std::chars_format::general).ec != std::errc()) {
         return filled;
     }
     const int decimals = static_cast<int>(filled.size() - lastDot - 1);

@@ -68,9 +68,13 @@ void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey,
     const Value& addrList = Member(half, addrKey);
     if (addrList.IsArray()) {
         addrCount = static_cast<int32_t>(addrList.Size());
-        addrs = AllocateZeroed<int32_t>(addrList.Size());
+        addrs = AllocateList<int32_t>(addrList.Size());
         int32_t* entry = addrs;
+        // A table that could not be allocated keeps its count and stays absent.
         for (const Value& element : addrList.GetArray()) {
+            if (entry == nullptr) {
+                break;
+            }
             if (const auto value = json::ParseHexText(element)) {
                 *entry++ = static_cast<int32_t>(*value);
             } else if (Observed()) {
@@ -83,7 +87,9 @@ void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey,
     if (statusList.IsArray()) {
         statusCount = static_cast<int32_t>(statusList.Size());
         statusData = AllocateZeroed<StatusInfoData>(statusList.Size());
-        ReadStatusInfoData(statusList, statusData);
+        if (statusData != nullptr) {
+            ReadStatusInfoData(statusList, statusData);
+        }
     }
     MessageReference(half, nameCount, names);
 }

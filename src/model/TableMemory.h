@@ -20,6 +20,14 @@ T* AllocateZeroed(int64_t count) {
     return static_cast<T*>(std::calloc(static_cast<std::size_t>(count), sizeof(T)));
 }
 
+// An array that a data file lists, allocated also when it lists nothing: a host then finds a
+// valid pointer to no entries, and null only for a list the file does not have, or one that could
+// not be allocated.
+template <typename T>
+T* AllocateList(int64_t count) {
+    return AllocateZeroed<T>(count > 0 ? count : 1);
+}
+
 // For an array that is filled whole right after, so that each page is written once: the same
 // rules as above, without the zero fill.
 template <typename T>

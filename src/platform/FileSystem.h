@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vqdf::platform {
 
@@ -22,7 +23,11 @@ FileHandle OpenForReading(const std::wstring& path);
 // Empty when a part is too long for the platform's path rules.
 std::optional<std::wstring> SiblingPath(const std::wstring& path, const std::wstring& suffix);
 
-// The 8-bit form of a path as the platform's file calls take it.
+// The form of a path the platform's file calls take, and back. On Linux a file name is bytes: valid
+// UTF-8 becomes its characters, and each byte that is not part of valid UTF-8 becomes U+DC80 plus
+// the byte's value less 0x80 (U+DC80 to U+DCFF), which turns back into that byte. So any name the
+// system gives survives the way to wide text and back.
 std::string NativePath(const std::wstring& path);
+std::wstring WidePath(std::string_view nativePath);
 
 }  // namespace vqdf::platform

@@ -33,6 +33,23 @@ int32_t LeadingInt(std::wstring_view text) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+// Releases a reader's tables when it goes, unless told the reader is kept.
+class ReleaseUnlessKept {
+public:
+    explicit ReleaseUnlessKept(IDataFile& file) : file_(&file) {}
+    ~ReleaseUnlessKept() {
+        if (file_ != nullptr) {
+            file_->ReleaseTables();
+        }
+    }
+    ReleaseUnlessKept(const ReleaseUnlessKept&) = delete;
+    ReleaseUnlessKept& operator=(const ReleaseUnlessKept&) = delete;
+    void Keep() { file_ = nullptr; }
+
+private:
+    IDataFile* file_;
+};
+
 }  // namespace
 
 CDataFileRegistry::CDataFileRegistry() : CDataFileRegistry(MakeReader) {}
@@ -82,11 +99,14 @@ int32_t CDataFileRegistry::LoadDataFile(const std::wstring& path, const std::wst
     if (!reader) {
         return 1;
     }
+    // What the load built is released on every way out that does not register the reader: a
+    // failed load, and memory running out in the load or in the registration.
+    ReleaseUnlessKept release(*reader);
     if (reader->Load(path) == 0) {
-        reader->ReleaseTables();
         return 1;
     }
     files_.emplace(key, std::move(reader));
+    release.Keep();
     return 0;
 }
 

@@ -1,13 +1,11 @@
 // Code pages on Linux: the 8-bit code page is fixed to Windows-1252 for system and thread alike,
-// read through a table; UTF-8 goes through glibc's iconv.
-#include <iconv.h>
-
+// read through a table; UTF-8 strictly, each byte that is not part of valid UTF-8 standing for
+// one U+FFFD.
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
 
 #include "platform/CodePage.h"
+#include "platform/linux/Utf8.h"
 
 namespace vqdf::platform {
 namespace {
@@ -53,79 +51,20 @@ char EncodeCp1252Char(wchar_t c) {
     return kDefaultChar;
 }
 
-// One iconv conversion; an input unit iconv rejects is replaced and skipped.
-class IconvConverter {
-public:
-    IconvConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~IconvConverter() {
-        if (Valid()) {
-            iconv_close(cd_);
-        }
-    }
-    IconvConverter(const IconvConverter&) = delete;
-    IconvConverter& operator=(const IconvConverter&) = delete;
-
-    bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts in; on an invalid unit of inUnit bytes appends replacement and goes on.
-    std::string Convert(const char* in, std::size_t inBytes, std::size_t inUnit,
-                        std::string_view replacement) {
-        std::string out;
-        std::array<char, 1024> buffer{};
-        auto* inPtr = const_cast<char*>(in);
-        while (inBytes > 0) {
-            char* outPtr = buffer.data();
-            std::size_t outLeft = buffer.size();
-            const std::size_t rc = iconv(cd_, &inPtr, &inBytes, &outPtr, &outLeft);
-            out.append(buffer.data(), buffer.size() - outLeft);
-            if (rc != static_cast<std::size_t>(-1) || errno == E2BIG) {
-                continue;
-            }
-            out.append(replacement);
-            const std::size_t skip = std::min(inUnit, inBytes);
-            inPtr += skip;
-            inBytes -= skip;
-            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        }
-        return out;
-    }
-
-private:
-    iconv_t cd_;
-};
-
 std::wstring DecodeUtf8(std::string_view bytes) {
     if (IsAscii(bytes)) {
         return {bytes.begin(), bytes.end()};
     }
-    IconvConverter converter("WCHAR_T", "UTF-8");
-    if (!converter.Valid()) {
-        return {};
-    }
-    const wchar_t replacement = kReplacement;
-    const std::string raw = converter.Convert(
-        bytes.data(), bytes.size(), 1,
-        std::string_view(reinterpret_cast<const char*>(&replacement), sizeof replacement));
-    std::wstring text(raw.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), raw.data(), text.size() * sizeof(wchar_t));
+    std::wstring text;
+    utf8::Decode(bytes, text,
+                 [](unsigned char, std::wstring& out) { out.push_back(kReplacement); });
     return text;
 }
 
 std::string EncodeUtf8(std::wstring_view text) {
-    bool ascii = true;
-    for (wchar_t c : text) {
-        ascii = ascii && static_cast<uint32_t>(c) < 0x80;
-    }
-    if (ascii) {
-        return {text.begin(), text.end()};
-    }
-    IconvConverter converter("UTF-8", "WCHAR_T");
-    if (!converter.Valid()) {
-        return {};
-    }
-    return converter.Convert(reinterpret_cast<const char*>(text.data()),
-                             text.size() * sizeof(wchar_t), sizeof(wchar_t),
-                             std::string_view(&kDefaultChar, 1));
+    std::string bytes;
+    utf8::Encode(text, bytes, [](char32_t, std::string& out) { out.push_back(kDefaultChar); });
+    return bytes;
 }
 
 }  // namespace

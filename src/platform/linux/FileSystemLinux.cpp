@@ -1,14 +1,41 @@
-// File access on Linux. Paths are UTF-8 on disk.
+// File access on Linux, where a file name is a string of bytes, most often UTF-8.
 #include <sys/stat.h>
 
 #include <climits>
 
-#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/linux/Utf8.h"
 
 namespace vqdf::platform {
 
-std::string NativePath(const std::wstring& path) { return WideToMultiByte(CodePage::Utf8, path); }
+namespace {
+
+// The characters that stand for bytes that are not UTF-8.
+constexpr char32_t kEscapeBase = 0xDC00;
+constexpr char32_t kFirstEscape = 0xDC80;
+constexpr char32_t kLastEscape = 0xDCFF;
+
+}  // namespace
+
+std::string NativePath(const std::wstring& path) {
+    std::string bytes;
+    utf8::Encode(path, bytes, [](char32_t c, std::string& out) {
+        if (c >= kFirstEscape && c <= kLastEscape) {
+            out.push_back(static_cast<char>(c - kEscapeBase));
+        } else {
+            out.push_back('?');  // a lone surrogate no file name gives
+        }
+    });
+    return bytes;
+}
+
+std::wstring WidePath(std::string_view nativePath) {
+    std::wstring path;
+    utf8::Decode(nativePath, path, [](unsigned char byte, std::wstring& out) {
+        out.push_back(static_cast<wchar_t>(kEscapeBase + byte));
+    });
+    return path;
+}
 
 bool FileExists(const std::wstring& path) {
     struct stat status {};

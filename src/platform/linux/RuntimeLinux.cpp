@@ -1,15 +1,15 @@
-// Locale and local heap on Linux.
-#include <clocale>
+// Locale and local heap on Linux. Every conversion the library makes here is its own and
+// independent of the locale, and a host's locale is the host's: setting it would change the
+// whole process (its number formatting, its strtod), so the library leaves it as it finds it.
 #include <cstdlib>
 
 #include "platform/Runtime.h"
 
 namespace vqdf::platform {
 
-void SetDefaultLocale() { std::setlocale(LC_ALL, ""); }
+void SetDefaultLocale() {}
 
-// glibc knows no locale of this name and refuses it, so the default stays in force.
-void SetUtf8Locale() { std::setlocale(LC_ALL, ".UTF8"); }
+void SetUtf8Locale() {}
 
 void FreeLocal(void* block) { std::free(block); }
 

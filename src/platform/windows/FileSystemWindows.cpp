@@ -16,6 +16,10 @@ std::string NativePath(const std::wstring& path) {
     return WideToMultiByte(CodePage::SystemAnsi, path);
 }
 
+std::wstring WidePath(std::string_view nativePath) {
+    return MultiByteToWide(CodePage::SystemAnsi, nativePath);
+}
+
 bool FileExists(const std::wstring& path) {
     struct _stat64 status {};
     return _wstat64(path.c_str(), &status) == 0;
