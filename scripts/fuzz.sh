@@ -33,7 +33,7 @@ for pair in json:JsonLoaderFuzzer legacy:LegacyLoaderFuzzer title:TitleFormatFuz
     corpus="${pair%%:*}"
     target="${pair#*:}"
     log="$work/$target.log"
-    if ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=16:malloc_context_size=10 LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp" \
+    if ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=16:malloc_context_size=10:allocator_may_return_null=1:max_allocation_size_mb=4096 LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp" \
         UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$root/fuzz/ubsan.supp" \
         "$build/fuzz/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=4096 \
         -max_len=131072 -dict="$root/fuzz/vqdf.dict" -print_final_stats=1 \
