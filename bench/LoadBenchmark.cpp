@@ -14,8 +14,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -69,9 +67,17 @@ fs::path LegacyFile(int factor) {
     return path;
 }
 
+// The file in one read into a buffer of its size.
 std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::string text(fs::file_size(path), '\0');
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr || std::fread(text.data(), 1, text.size(), file) != text.size()) {
+        text.clear();
+    }
+    if (file != nullptr) {
+        std::fclose(file);
+    }
+    return text;
 }
 
 // The baseline: each document read whole and parsed with the default flags.

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "model/DegreeSign.h"
 #include "platform/Runtime.h"
 
 namespace vqdf {
@@ -13,6 +12,9 @@ namespace {
 
 // A null text argument reads as the empty text.
 std::wstring Text(const wchar_t* text) { return text == nullptr ? std::wstring() : text; }
+std::wstring_view View(const wchar_t* text) {
+    return text == nullptr ? std::wstring_view() : std::wstring_view(text);
+}
 
 template <typename Result, typename Operation>
 Result Guarded(Result failure, Operation operation) noexcept {
@@ -43,7 +45,7 @@ int CvqDataFileReaderApp::ExitInstance() {
 }
 
 IDataFile* CvqDataFileReaderApp::Find(const wchar_t* model, const wchar_t* version) const {
-    return registry_.FindDataFile(Text(model), Text(version));
+    return registry_.FindDataFile(View(model), View(version));
 }
 
 int32_t CvqDataFileReaderApp::SetDataFilePath(const wchar_t* path) noexcept {
@@ -59,7 +61,7 @@ int32_t CvqDataFileReaderApp::SetDataFileVer(const wchar_t* model,
 int32_t CvqDataFileReaderApp::GetRecentDataFileVer(const wchar_t* model,
                                                    const wchar_t* version) noexcept {
     return Guarded<int32_t>(
-        -1, [&] { return registry_.GetRecentDataFileVer(Text(model), Text(version)); });
+        -1, [&] { return registry_.GetRecentDataFileVer(View(model), View(version)); });
 }
 
 int32_t CvqDataFileReaderApp::GetDeviceInfo(const wchar_t* model, const wchar_t* version,
@@ -94,15 +96,8 @@ VQDF_TABLE_GETTER(SpecialParamMap, GetSpecialParameter)
 
 MessageSpec* CvqDataFileReaderApp::GetMessageSpec(const wchar_t* model,
                                                   const wchar_t* version) noexcept {
-    return Guarded<MessageSpec*>(nullptr, [&]() -> MessageSpec* {
-        IDataFile* file = Find(model, version);
-        if (file == nullptr) {
-            return nullptr;
-        }
-        MessageSpec* table = file->GetMessageSpec();
-        RewriteDegreeSigns(*table);
-        return table;
-    });
+    return Guarded<MessageSpec*>(
+        nullptr, [&] { return registry_.FindMessageSpec(View(model), View(version)); });
 }
 
 void CvqDataFileReaderApp::GetParamIDS(const wchar_t* model, const wchar_t* version,

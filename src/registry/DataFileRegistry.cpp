@@ -2,16 +2,79 @@
 #include "registry/DataFileRegistry.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cwctype>
 #include <utility>
 
 #include "compound/LegacyFormat.h"
+#include "model/DegreeSign.h"
 #include "platform/LibraryFile.h"
 #include "platform/Runtime.h"
 
 namespace vqdf {
 namespace {
+
+// A text built in a buffer on the stack while it fits, and on the heap beyond.
+class ShortText {
+public:
+    void Append(std::wstring_view part) {
+        if (!heap_.empty() || size_ + part.size() > small_.size()) {
+            if (heap_.empty()) {
+                heap_.assign(small_.data(), size_);
+            }
+            heap_.append(part);
+            return;
+        }
+        std::copy(part.begin(), part.end(), small_.begin() + static_cast<std::ptrdiff_t>(size_));
+        size_ += part.size();
+    }
+    std::wstring_view View() const {
+        return heap_.empty() ? std::wstring_view(small_.data(), size_) : std::wstring_view(heap_);
+    }
+
+private:
+    std::array<wchar_t, 64> small_{};
+    std::size_t size_ = 0;
+    std::wstring heap_;
+};
+
+// A number in plain decimal, as "%d" writes it.
+ShortText Decimal(int32_t value) {
+    std::array<wchar_t, 12> digits{};
+    std::size_t first = digits.size();
+    int64_t rest = value < 0 ? -int64_t{value} : value;
+    do {
+        digits[--first] = static_cast<wchar_t>(L'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0) {
+        digits[--first] = L'-';
+    }
+    ShortText text;
+    text.Append(std::wstring_view(digits.data() + first, digits.size() - first));
+    return text;
+}
+
+// The key of a model and version, as MakeKey builds it, for a lookup.
+ShortText LookupKey(std::wstring_view model, std::wstring_view version) {
+    ShortText key;
+    if (model.empty() || version.empty()) {
+        return key;
+    }
+    key.Append(model);
+    key.Append(L"_");
+    // Each "." of the version becomes "_".
+    for (std::size_t from = 0; from < version.size();) {
+        const std::size_t dot = std::min(version.find(L'.', from), version.size());
+        key.Append(version.substr(from, dot - from));
+        if (dot < version.size()) {
+            key.Append(L"_");
+        }
+        from = dot + 1;
+    }
+    return key;
+}
 
 // Reads an integer as _wtoi does: leading blanks, a sign, decimal digits up to the first other
 // character; no digits give 0. Values beyond 32 bits saturate.
@@ -81,14 +144,37 @@ std::wstring CDataFileRegistry::KeyOfPath(const std::wstring& path) {
     return MakeKey(stem.substr(0, underscore), stem.substr(underscore + 1));
 }
 
-IDataFile* CDataFileRegistry::FindDataFile(const std::wstring& model,
-                                           const std::wstring& version) const {
-    const std::wstring key = MakeKey(model, version);
-    if (key.empty()) {
+CDataFileRegistry::Files::iterator CDataFileRegistry::Find(std::wstring_view model,
+                                                          std::wstring_view version) {
+    const ShortText key = LookupKey(model, version);
+    return key.View().empty() ? files_.end() : files_.find(key.View());
+}
+
+CDataFileRegistry::Files::const_iterator CDataFileRegistry::Find(std::wstring_view model,
+                                                                std::wstring_view version) const {
+    const ShortText key = LookupKey(model, version);
+    return key.View().empty() ? files_.end() : files_.find(key.View());
+}
+
+IDataFile* CDataFileRegistry::FindDataFile(std::wstring_view model,
+                                           std::wstring_view version) const {
+    const auto found = Find(model, version);
+    return found == files_.end() ? nullptr : found->second.file.get();
+}
+
+MessageSpec* CDataFileRegistry::FindMessageSpec(std::wstring_view model,
+                                                std::wstring_view version) {
+    const auto found = Find(model, version);
+    if (found == files_.end()) {
         return nullptr;
     }
-    const auto found = files_.find(key);
-    return found == files_.end() ? nullptr : found->second.get();
+    Registered& registered = found->second;
+    MessageSpec* table = registered.file->GetMessageSpec();
+    if (!registered.degreeSignsShown) {
+        RewriteDegreeSigns(*table);
+        registered.degreeSignsShown = true;
+    }
+    return table;
 }
 
 int32_t CDataFileRegistry::LoadDataFile(const std::wstring& path, const std::wstring& key) {
@@ -105,7 +191,7 @@ int32_t CDataFileRegistry::LoadDataFile(const std::wstring& path, const std::wst
     if (reader->Load(path) == 0) {
         return 1;
     }
-    files_.emplace(key, std::move(reader));
+    files_.emplace(key, Registered{std::move(reader)});
     release.Keep();
     return 0;
 }
@@ -133,20 +219,26 @@ int32_t CDataFileRegistry::SetDataFilePath(const std::wstring& path) {
     return LoadDataFile(path, KeyOfPath(path));
 }
 
-int32_t CDataFileRegistry::GetRecentDataFileVer(const std::wstring& model,
-                                                const std::wstring& version) const {
+// The keys that begin with the prefix lie together in the ordered map, from the first key not
+// below the prefix on.
+int32_t CDataFileRegistry::GetRecentDataFileVer(std::wstring_view model,
+                                                std::wstring_view version) const {
     const std::size_t dot = version.find(L'.');
-    const int32_t major = dot == std::wstring::npos ? 0 : LeadingInt(version.substr(0, dot));
-    const int32_t limit = LeadingInt(dot == std::wstring::npos ? version : version.substr(dot + 1));
-    const std::wstring prefix = model + L'_' + std::to_wstring(major) + L'_';
+    const int32_t major = dot == std::wstring_view::npos ? 0 : LeadingInt(version.substr(0, dot));
+    const int32_t limit =
+        LeadingInt(dot == std::wstring_view::npos ? version : version.substr(dot + 1));
+    ShortText prefix;
+    prefix.Append(model);
+    prefix.Append(L"_");
+    prefix.Append(Decimal(major).View());
+    prefix.Append(L"_");
+    const std::wstring_view wanted = prefix.View();
     int32_t best = -1;
-    for (const auto& entry : files_) {
-        const std::wstring& key = entry.first;
-        // A key shorter than the prefix never matches.
-        if (key.empty() || key.compare(0, prefix.size(), prefix) != 0) {
-            continue;
-        }
-        const int32_t minor = LeadingInt(std::wstring_view(key).substr(prefix.size()));
+    for (auto entry = files_.lower_bound(wanted);
+         entry != files_.end() && std::wstring_view(entry->first).substr(0, wanted.size()) == wanted;
+         ++entry) {
+        // A key shorter than the prefix never gets here; the empty key sorts first of all.
+        const int32_t minor = LeadingInt(std::wstring_view(entry->first).substr(wanted.size()));
         if (minor > best && minor < limit) {
             best = minor;
         }
@@ -156,8 +248,8 @@ int32_t CDataFileRegistry::GetRecentDataFileVer(const std::wstring& model,
 
 void CDataFileRegistry::RemoveAllDataFiles() {
     for (auto& entry : files_) {
-        entry.second->ReleaseTables();
-        entry.second.reset();
+        entry.second.file->ReleaseTables();
+        entry.second.file.reset();
     }
     files_.clear();
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "model/DataFile.h"
 
@@ -30,11 +31,15 @@ public:
     // The reader whose key the file name of path gives (its stem split at the first "_").
     static std::wstring KeyOfPath(const std::wstring& path);
 
-    IDataFile* FindDataFile(const std::wstring& model, const std::wstring& version) const;
+    // Lookups build the key without allocating where it is short, as it is for any real model.
+    IDataFile* FindDataFile(std::wstring_view model, std::wstring_view version) const;
+    // The message table of a registered file as hosts read it: its temperature placeholders
+    // rewritten to degree signs. The rewrite lasts, so it is done on the first call only.
+    MessageSpec* FindMessageSpec(std::wstring_view model, std::wstring_view version);
     int32_t LoadDataFile(const std::wstring& path, const std::wstring& key);
     int32_t SetDataFileVer(const std::wstring& model, const std::wstring& version);
     int32_t SetDataFilePath(const std::wstring& path);
-    int32_t GetRecentDataFileVer(const std::wstring& model, const std::wstring& version) const;
+    int32_t GetRecentDataFileVer(std::wstring_view model, std::wstring_view version) const;
     void RemoveAllDataFiles();
     // The library's own directory with a trailing separator; 0 found, 1 not.
     static int32_t GetModuleDirectory(std::wstring& directory);
@@ -42,8 +47,17 @@ public:
     std::size_t Size() const { return files_.size(); }
 
 private:
+    struct Registered {
+        std::unique_ptr<IDataFile> file;
+        bool degreeSignsShown = false;
+    };
+    using Files = std::map<std::wstring, Registered, std::less<>>;
+
+    Files::iterator Find(std::wstring_view model, std::wstring_view version);
+    Files::const_iterator Find(std::wstring_view model, std::wstring_view version) const;
+
     ReaderFactory factory_;
-    std::map<std::wstring, std::unique_ptr<IDataFile>> files_;
+    Files files_;
 };
 
 // The reader a path calls for: JSON when the path holds ".json" anywhere, directories included
