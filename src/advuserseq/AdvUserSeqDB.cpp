@@ -6,63 +6,66 @@
 #include <memory>
 
 #include "json/JsonFormat.h"
-#include "json/JsonValue.h"
 #include "model/FunctionBlockCopies.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
 
 namespace key = json::key;
+
 namespace {
 
-using json::Member;
+using json::Members;
 using json::ReadInt;
-using rapidjson::Value;
 
-void Report(ILoadObserver* observer, FindingKind kind, const Value& element, std::string_view key,
-            std::string message) {
-    if (observer != nullptr) {
-        observer->OnFinding({kind, &element, std::string(key), std::move(message)});
-    }
-}
+enum SectionKey {
+    kControlParameter,
+    kStatusParameter,
+    kCheckParameter,
+    kLastErrorParameter,
+    kBitPinTypes,
+    kIOTypes,
+    kComments,
+    kGroups,
+    kFunctionList,
+    kSectionKeyCount
+};
+constexpr std::array<std::string_view, kSectionKeyCount> kSectionKeys = {
+    json::kAdvUserSeqRoles[0].second,
+    json::kAdvUserSeqRoles[1].second,
+    json::kAdvUserSeqRoles[2].second,
+    json::kAdvUserSeqRoles[3].second,
+    key::kBitPinTypes,
+    key::kIOTypes,
+    key::kComments,
+    key::kGroups,
+    key::kFunctionList};
 
-// "id" and a text member into the table; the text is read by toText. A later id replaces.
-template <typename ToText>
-bool ReadTable(const Value& list, std::string_view textKey, std::map<uint32_t, std::wstring>& table,
-               ILoadObserver* observer, ToText toText) {
-    if (!list.IsArray()) {
-        return false;
-    }
-    for (const Value& element : list.GetArray()) {
-        const auto id = ReadInt(element, key::kId);
-        const Value& text = Member(element, textKey);
-        if (!id || !text.IsString()) {
-            continue;
-        }
-        if (observer != nullptr && table.count(static_cast<uint32_t>(*id)) != 0) {
-            Report(observer, FindingKind::DuplicateId, element, key::kId,
-                   "id " + std::to_string(*id) + " is given again");
-        }
-        table[static_cast<uint32_t>(*id)] = toText(text);
-    }
-    return true;
-}
+enum BlockKey {
+    kName,
+    kGroupsId,
+    kBlockid,
+    kBlockType,
+    kExpansion,
+    kInputParameterIdList,
+    kOutputParameterIdList,
+    kCommentsId,
+    kBlockKeyCount
+};
+constexpr std::array<std::string_view, kBlockKeyCount> kBlockKeys = {
+    key::kName,      key::kGroupsId,  key::kBlockid,
+    key::kBlockType, key::kExpansion, key::kInputParameterIdList,
+    key::kOutputParameterIdList, key::kCommentsId};
 
-// Names are read in the thread's 8-bit code page, not decoded as UTF-8.
-bool ReadNameTable(const Value& list, std::map<uint32_t, std::wstring>& table,
-                   ILoadObserver* observer) {
-    return ReadTable(list, key::kName, table, observer, [](const Value& text) {
-        return json::CodePageText(text, platform::CodePage::ThreadAnsi);
-    });
-}
+enum ExpansionKey { kExpansionType, kExpansionIOTypesId, kExpansionKeyCount };
+constexpr std::array<std::string_view, kExpansionKeyCount> kExpansionKeys = {key::kExpansionType,
+                                                                             key::kIOTypesId};
 
-// Comments are decoded from UTF-8 whole; the block's field keeps what fits.
-bool ReadCommentTable(const Value& list, std::map<uint32_t, std::wstring>& table,
-                      ILoadObserver* observer) {
-    return ReadTable(list, key::kContents, table, observer, [](const Value& text) {
-        return platform::MultiByteToWide(platform::CodePage::Utf8, json::StringBytes(text));
-    });
-}
+enum ParamIdKey { kParametersId, kIOTypesId, kValue, kParamIdKeyCount };
+constexpr std::array<std::string_view, kParamIdKeyCount> kParamIdKeys = {
+    key::kParametersId, key::kIOTypesId, key::kValue};
+
+constexpr std::array<std::string_view, 1> kRoleKeys = {key::kParametersId};
 
 // Compared case-sensitively; the UTF-8 bytes equal the word exactly when their text does.
 uint32_t ExpansionTypeOf(std::string_view text) {
@@ -71,83 +74,6 @@ uint32_t ExpansionTypeOf(std::string_view text) {
     }
     return text == json::kExpansionOutput ? json::kExpansionTypeOutput : 0;
 }
-
-}  // namespace
-
-void CAdvUserSeqDB::ReadExpansion(const Value& list, FunctionBlock& block) const {
-    if (!list.IsArray() || list.Empty()) {
-        return;
-    }
-    block.ExpansionCount = list.Size();
-    block.Expansion = AllocateZeroed<ExpansionEntry>(list.Size());
-    uint32_t k = 0;
-    // A list that could not be allocated keeps its count and stays absent.
-    for (const Value& element : list.GetArray()) {
-        if (block.Expansion == nullptr) {
-            break;
-        }
-        const Value& type = Member(element, key::kExpansionType);
-        if (!type.IsString()) {
-            continue;
-        }
-        ExpansionEntry& entry = block.Expansion[k++];
-        entry.ExpansionType = ExpansionTypeOf(json::StringBytes(type));
-        if (const auto ioType = ReadId(element, key::kIOTypesId, &ioTypes_, "IO type")) {
-            entry.IOTypeId = static_cast<uint32_t>(*ioType);
-        }
-    }
-}
-
-// An empty or missing list leaves count 0 and a null list.
-void CAdvUserSeqDB::ReadParamIdList(const Value& list, uint32_t& count,
-                                    ParamIdEntry*& entries) const {
-    if (!list.IsArray() || list.Empty()) {
-        return;
-    }
-    count = list.Size();
-    entries = AllocateZeroed<ParamIdEntry>(list.Size());
-    ParamIdEntry* entry = entries;
-    for (const Value& element : list.GetArray()) {
-        if (entry == nullptr) {
-            break;
-        }
-        if (const auto id = ReadId(element, key::kParametersId, nullptr, "parameter")) {
-            entry->ParamId = static_cast<uint32_t>(*id);
-        }
-        if (const auto ioType = ReadId(element, key::kIOTypesId, &ioTypes_, "IO type")) {
-            entry->IOTypeId = static_cast<uint32_t>(*ioType);
-        }
-        if (const auto value = ReadInt(element, key::kValue)) {
-            entry->Value = *value;
-        }
-        ++entry;
-    }
-}
-
-// An id of the table given, or of a parameter when there is none; one that names nothing is
-// still used as it is.
-std::optional<int32_t> CAdvUserSeqDB::ReadId(const Value& element, std::string_view key,
-                                             const NameTable* table, const char* what) const {
-    const auto id = ReadInt(element, key);
-    if (!id || observer_ == nullptr) {
-        return id;
-    }
-    const auto known = static_cast<uint32_t>(*id);
-    const bool found = table != nullptr ? table->count(known) != 0
-                                        : params_ == nullptr || params_->count(known) != 0;
-    if (!found) {
-        Report(FindingKind::UnknownId, element, key,
-               std::string("no ") + what + " " + std::to_string(*id));
-    }
-    return id;
-}
-
-void CAdvUserSeqDB::Report(FindingKind kind, const Value& element, std::string_view key,
-                           std::string message) const {
-    vqdf::Report(observer_, kind, element, key, std::move(message));
-}
-
-namespace {
 
 template <typename T>
 T* CopyArray(const T* source, uint32_t count) {
@@ -185,31 +111,47 @@ int32_t CAdvUserSeqDB::LoadAdvUserSeq(const Value& section) {
     if (section.IsNull()) {
         return 0;
     }
-    for (const auto& [role, key] : json::kAdvUserSeqRoles) {
-        if (const auto id =
-                ReadId(Member(section, key), key::kParametersId, nullptr, "parameter")) {
-            roles_[role] = *id;
+    const Members<kSectionKeyCount> members(section, kSectionKeys);
+    for (std::size_t k = 0; k < json::kAdvUserSeqRoles.size(); ++k) {
+        const Members<1> role(members[k], kRoleKeys);
+        if (const auto id = ReadId(role.At(0), nullptr, "parameter")) {
+            roles_[json::kAdvUserSeqRoles[k].first] = *id;
         }
     }
+    // Names are read in the thread's 8-bit code page, not decoded as UTF-8; comments are decoded
+    // from UTF-8 whole, and the block's field keeps what fits.
+    const auto name = [](const Value& text) {
+        return json::CodePageText(text, platform::CodePage::ThreadAnsi);
+    };
+    const auto comment = [](const Value& text) {
+        return platform::MultiByteToWide(platform::CodePage::Utf8, json::StringBytes(text));
+    };
     const bool read =
-        ReadRequiredTable(
-            section, key::kBitPinTypes,
-            [&](const Value& list) { return ReadNameTable(list, bitPinTypes_, observer_); }) &&
-        ReadRequiredTable(
-            section, key::kIOTypes,
-            [&](const Value& list) { return ReadNameTable(list, ioTypes_, observer_); }) &&
-        ReadRequiredTable(
-            section, key::kComments,
-            [&](const Value& list) { return ReadCommentTable(list, comments_, observer_); }) &&
-        ReadRequiredTable(
-            section, key::kGroups,
-            [&](const Value& list) { return ReadNameTable(list, groups_, observer_); }) &&
-        ReadRequiredTable(section, key::kFunctionList,
-                          [&](const Value& list) { return ReadFunctionList(list); });
+        findings_.RequireSection(members.At(kBitPinTypes),
+                                 ReadTable(members.At(kBitPinTypes), key::kName, bitPinTypes_,
+                                           name)) &&
+        findings_.RequireSection(members.At(kIOTypes),
+                                 ReadTable(members.At(kIOTypes), key::kName, ioTypes_, name)) &&
+        findings_.RequireSection(members.At(kComments),
+                                 ReadTable(members.At(kComments), key::kContents, comments_,
+                                           comment)) &&
+        findings_.RequireSection(members.At(kGroups),
+                                 ReadTable(members.At(kGroups), key::kName, groups_, name)) &&
+        findings_.RequireSection(members.At(kFunctionList),
+                                 ReadFunctionList(members[kFunctionList]));
     return read ? 1 : 0;
 }
 
 uint32_t CAdvUserSeqDB::GetRole(uint32_t role) { return static_cast<uint32_t>(roles_[role]); }
+
+// "id" and a text member into the table; the text is read by toText. A later id replaces.
+template <typename ToText>
+bool CAdvUserSeqDB::ReadTable(const json::Field& field, std::string_view textKey,
+                              NameTable& table, ToText toText) const {
+    return findings_.ReadIdTextTable(
+        field.value, textKey, "id", [&](uint32_t id) { return table.count(id) != 0; },
+        [&](uint32_t id, const Value& text, const Value&) { table[id] = toText(text); });
+}
 
 bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
     if (!list.IsArray()) {
@@ -219,63 +161,114 @@ bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
     // running out of memory midway leaves nothing unowned.
     blocks_.reserve(list.Size());
     for (const Value& element : list.GetArray()) {
-        if (Member(element, key::kName).IsString()) {
+        if (json::Member(element, key::kName).IsString()) {
             ReadFunctionBlock(element, blocks_.emplace_back());
         }
     }
     return true;
 }
 
-// The five tables must all be arrays; the first that is not ends the load.
-template <typename Read>
-bool CAdvUserSeqDB::ReadRequiredTable(const Value& section, std::string_view key, Read read) const {
-    if (read(Member(section, key))) {
-        return true;
-    }
-    Report(FindingKind::MissingSection, section, key,
-           Member(section, key).IsNull() ? "the required section is missing"
-                                         : "the required section has the wrong kind");
-    return false;
-}
-
 void CAdvUserSeqDB::ReadFunctionBlock(const Value& element, FunctionBlock& block) const {
-    CheckFit(
-        json::StoreUtf16(platform::MultiByteToWide(platform::CodePage::Utf8,
-                                                   json::StringBytes(Member(element, key::kName))),
-                         block.Name),
-        element, key::kName);
-    const auto group = ReadId(element, key::kGroupsId, &groups_, "group");
+    const Members<kBlockKeyCount> members(element, kBlockKeys);
+    findings_.CheckFit(json::StoreUtf16(platform::MultiByteToWide(
+                                            platform::CodePage::Utf8,
+                                            json::StringBytes(members[kName])),
+                                        block.Name),
+                       element, key::kName);
+    const auto group = ReadId(members.At(kGroupsId), &groups_, "group");
     if (group) {
-        CheckFit(json::StoreUtf16(TextOf(groups_, static_cast<uint32_t>(*group)), block.GroupName),
-                 element, key::kGroupsId);
+        findings_.CheckFit(
+            json::StoreUtf16(TextOf(groups_, static_cast<uint32_t>(*group)), block.GroupName),
+            element, key::kGroupsId);
     }
-    if (const auto blockId = ReadInt(element, key::kBlockid)) {
+    if (const auto blockId = ReadInt(members[kBlockid])) {
         block.BlockId =
             static_cast<uint32_t>(group.value_or(0)) * 100u + static_cast<uint32_t>(*blockId);
     }
-    ReadExpansion(Member(element, key::kExpansion), block);
-    if (const auto type = json::ParseHexText(Member(element, key::kBlockType))) {
+    ReadExpansion(members[kExpansion], block);
+    if (const auto type = json::ParseHexText(members[kBlockType])) {
         if (*type > 0xFFFFu) {
-            Report(FindingKind::OutOfRange, element, key::kBlockType,
-                   "block type " + std::to_string(*type) + " does not fit 16 bits");
+            findings_.Report(FindingKind::OutOfRange, element, key::kBlockType,
+                             "block type " + std::to_string(*type) + " does not fit 16 bits");
         }
         block.BlockType = static_cast<uint16_t>(*type & 0xFFFFu);
     }
-    ReadParamIdList(Member(element, key::kInputParameterIdList), block.InputParamCount,
+    ReadParamIdList(members[kInputParameterIdList], block.InputParamCount,
                     block.InputParameterIdList);
-    ReadParamIdList(Member(element, key::kOutputParameterIdList), block.OutputParamCount,
+    ReadParamIdList(members[kOutputParameterIdList], block.OutputParamCount,
                     block.OutputParameterIdList);
-    if (const auto comment = ReadId(element, key::kCommentsId, &comments_, "comment")) {
-        CheckFit(
+    if (const auto comment = ReadId(members.At(kCommentsId), &comments_, "comment")) {
+        findings_.CheckFit(
             json::StoreUtf16(TextOf(comments_, static_cast<uint32_t>(*comment)), block.Comment),
             element, key::kCommentsId);
     }
 }
 
-void CAdvUserSeqDB::CheckFit(bool fitted, const Value& element, std::string_view key) const {
-    if (!fitted) {
-        Report(FindingKind::TextCut, element, key, "the text is cut to fit its field");
+void CAdvUserSeqDB::ReadExpansion(const Value& list, FunctionBlock& block) const {
+    if (!list.IsArray() || list.Empty()) {
+        return;
     }
+    block.ExpansionCount = list.Size();
+    block.Expansion = AllocateZeroed<ExpansionEntry>(list.Size());
+    uint32_t k = 0;
+    // A list that could not be allocated keeps its count and stays absent.
+    for (const Value& element : list.GetArray()) {
+        if (block.Expansion == nullptr) {
+            break;
+        }
+        const Members<kExpansionKeyCount> members(element, kExpansionKeys);
+        if (!members[kExpansionType].IsString()) {
+            continue;
+        }
+        ExpansionEntry& entry = block.Expansion[k++];
+        entry.ExpansionType = ExpansionTypeOf(json::StringBytes(members[kExpansionType]));
+        if (const auto ioType = ReadId(members.At(kExpansionIOTypesId), &ioTypes_, "IO type")) {
+            entry.IOTypeId = static_cast<uint32_t>(*ioType);
+        }
+    }
+}
+
+// An empty or missing list leaves count 0 and a null list.
+void CAdvUserSeqDB::ReadParamIdList(const Value& list, uint32_t& count,
+                                    ParamIdEntry*& entries) const {
+    if (!list.IsArray() || list.Empty()) {
+        return;
+    }
+    count = list.Size();
+    entries = AllocateZeroed<ParamIdEntry>(list.Size());
+    ParamIdEntry* entry = entries;
+    for (const Value& element : list.GetArray()) {
+        if (entry == nullptr) {
+            break;
+        }
+        const Members<kParamIdKeyCount> members(element, kParamIdKeys);
+        if (const auto id = ReadId(members.At(kParametersId), nullptr, "parameter")) {
+            entry->ParamId = static_cast<uint32_t>(*id);
+        }
+        if (const auto ioType = ReadId(members.At(kIOTypesId), &ioTypes_, "IO type")) {
+            entry->IOTypeId = static_cast<uint32_t>(*ioType);
+        }
+        if (const auto value = ReadInt(members[kValue])) {
+            entry->Value = *value;
+        }
+        ++entry;
+    }
+}
+
+std::optional<int32_t> CAdvUserSeqDB::ReadId(const json::Field& field, const NameTable* table,
+                                             const char* what) const {
+    const auto id = ReadInt(field.value);
+    if (!id || !findings_.Observed()) {
+        return id;
+    }
+    const auto known = static_cast<uint32_t>(*id);
+    const bool found = table != nullptr ? table->count(known) != 0
+                                        : params_ == nullptr || params_->Contains(known);
+    if (!found) {
+        findings_.Report(FindingKind::UnknownId, field.object, field.key,
+                         std::string("no ") + what + " " + std::to_string(*id));
+    }
+    return id;
 }
 
 // Each copy is held until it is in the caller's list, so that running out of memory midway

@@ -2,14 +2,15 @@
 // function blocks, from which the caller receives deep copies.
 #pragma once
 
-#include <rapidjson/document.h>
-
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "json/JsonValue.h"
+#include "json/ParamIdTable.h"
+#include "json/ReaderFindings.h"
 #include "model/LoadObserver.h"
 #include "vqDataFileReader.h"
 
@@ -23,39 +24,37 @@ public:
     CAdvUserSeqDB& operator=(const CAdvUserSeqDB&) = delete;
 
     // 1 read, 0 when the section is absent or one of its five tables is not an array.
-    int32_t LoadAdvUserSeq(const rapidjson::Value& section);
+    int32_t LoadAdvUserSeq(const json::Value& section);
     // The parameter id of a role (100 to 103), 0 when the section named none.
     uint32_t GetRole(uint32_t role);
     // Appends a deep copy of every block; true when out holds anything afterwards.
     bool CopyBlocks(std::vector<FunctionBlock*>* out) const;
 
-    const std::vector<FunctionBlock>& Blocks() const { return blocks_; }
-
     // Tells the observer what the next load skips or cuts, with params as the parameter ids
     // that exist; null for both tells nobody.
-    void SetObserver(ILoadObserver* observer, const ParamIdMap* params) {
-        observer_ = observer;
+    void SetObserver(ILoadObserver* observer, const json::ParamIdTable* params) {
+        findings_.SetObserver(observer);
         params_ = params;
     }
 
 private:
     using NameTable = std::map<uint32_t, std::wstring>;
-    using Value = rapidjson::Value;
+    using Value = json::Value;
 
     bool ReadFunctionList(const Value& list);
     void ReadFunctionBlock(const Value& element, FunctionBlock& block) const;
     void ReadExpansion(const Value& list, FunctionBlock& block) const;
     void ReadParamIdList(const Value& list, uint32_t& count, ParamIdEntry*& entries) const;
-    std::optional<int32_t> ReadId(const Value& element, std::string_view key,
-                                  const NameTable* table, const char* what) const;
-    template <typename Read>
-    bool ReadRequiredTable(const Value& section, std::string_view key, Read read) const;
-    void CheckFit(bool fitted, const Value& element, std::string_view key) const;
-    void Report(FindingKind kind, const Value& element, std::string_view key,
-                std::string message) const;
+    // An id of the table given, or of a parameter when there is none; one that names nothing is
+    // still used as it is, and told.
+    std::optional<int32_t> ReadId(const json::Field& field, const NameTable* table,
+                                  const char* what) const;
+    template <typename ToText>
+    bool ReadTable(const json::Field& field, std::string_view textKey, NameTable& table,
+                   ToText toText) const;
 
-    ILoadObserver* observer_ = nullptr;
-    const ParamIdMap* params_ = nullptr;
+    json::JsonFindings findings_;
+    const json::ParamIdTable* params_ = nullptr;
 
     NameTable bitPinTypes_;
     NameTable ioTypes_;

@@ -99,7 +99,7 @@ public:
         }
         const std::size_t bytes = static_cast<std::size_t>(a + b) * sizeof(T);
         const std::size_t available = std::min(bytes, stream_.Remaining());
-        const Scratch scratch(std::malloc(std::max<std::size_t>(available, 1)));
+        const Scratch scratch(AllocateBytes(std::max<std::size_t>(available, 1)));
         if (scratch == nullptr) {
             stream_.Close();
             return StreamRead::Skipped;
@@ -118,7 +118,7 @@ public:
 
 private:
     struct ScratchFree {
-        void operator()(void* memory) const { std::free(memory); }
+        void operator()(void* memory) const { FreeBytes(memory); }
     };
     using Scratch = std::unique_ptr<void, ScratchFree>;
 

@@ -1,6 +1,8 @@
 // The JSON reader's own operations: its tables, titles and units, addresses and release.
 #include "json/DataFileV2.h"
 
+#include <algorithm>
+
 #include "json/TitleFormat.h"
 #include "model/ParameterAddress.h"
 #include "model/TableMemory.h"
@@ -10,15 +12,10 @@ namespace vqdf {
 CDataFileV2::~CDataFileV2() { ReleaseTables(); }
 
 int32_t CDataFileV2::GetParamIDS(ParamIdMap* out) {
-    if (paramIds_.empty() || out == nullptr) {
+    if (paramIds_.Empty() || out == nullptr) {
         return 0;
     }
-    // Copied whole before the caller's map changes, so that running out of memory leaves it as
-    // it was.
-    if (out != &paramIds_) {
-        ParamIdMap copy(paramIds_);
-        out->swap(copy);
-    }
+    paramIds_.CopyTo(*out);
     return 1;
 }
 
@@ -54,17 +51,28 @@ void CDataFileV2::ReleaseTables() {
     FreeOwnedTables();
 }
 
-std::wstring CDataFileV2::BuildTitle(uint32_t titleId, const std::wstring& value) {
-    const auto found = titles_.find(titleId);
-    if (found == titles_.end()) {
-        return {};
-    }
-    const std::wstring& text = found->second;
+// Titles are kept in UTF-8 and filled on the bytes of the thread's code page, in which ASCII
+// stands as it does in UTF-8: a title and value of ASCII, as most are, go through without a
+// conversion. Filled or not, a title whose value text is empty comes back as the table has it.
+std::string_view CDataFileV2::TitleText(uint32_t titleId, const std::wstring& value) {
+    const std::string_view text = titles_.Find(titleId);
     if (text.empty() || value.empty()) {
         return text;
     }
-    std::wstring formatted = CParamTitle().FormatTitle(text, value);
-    return formatted.empty() ? text : formatted;
+    const bool asciiValue =
+        std::all_of(value.begin(), value.end(), [](wchar_t c) { return c >= 0 && c < 0x80; });
+    if (json::IsAscii(text) && asciiValue) {
+        formatted_ = CParamTitle().FormatBytes(text, std::string(value.begin(), value.end()));
+    } else {
+        const std::wstring wide = CParamTitle().FormatTitle(
+            platform::MultiByteToWide(platform::CodePage::Utf8, text), value);
+        formatted_ = platform::WideToMultiByte(platform::CodePage::Utf8, wide);
+    }
+    return formatted_.empty() ? text : std::string_view(formatted_);
+}
+
+std::wstring CDataFileV2::BuildTitle(uint32_t titleId, const std::wstring& value) {
+    return platform::MultiByteToWide(platform::CodePage::Utf8, TitleText(titleId, value));
 }
 
 std::wstring CDataFileV2::BuildTitle(uint32_t titleId, int32_t value) {
@@ -72,24 +80,21 @@ std::wstring CDataFileV2::BuildTitle(uint32_t titleId, int32_t value) {
 }
 
 std::wstring CDataFileV2::BuildUnit(uint32_t unitId) {
-    const auto found = units_.find(unitId);
-    return found == units_.end() ? std::wstring() : found->second;
+    return platform::MultiByteToWide(platform::CodePage::Utf8, units_.Find(unitId));
 }
 
 uint32_t CDataFileV2::CommAddress16(uint32_t paramId) const {
-    const auto found = paramIds_.find(paramId);
-    return found == paramIds_.end()
+    const ParamLocation* at = paramIds_.Find(paramId);
+    return at == nullptr
                ? 0
-               : vqdf::CommAddress16(device_.KeypadCommOffset16, found->second.GroupNum,
-                                     found->second.CodeNum);
+               : vqdf::CommAddress16(device_.KeypadCommOffset16, at->GroupNum, at->CodeNum);
 }
 
 uint32_t CDataFileV2::CommAddress32(uint32_t paramId) const {
-    const auto found = paramIds_.find(paramId);
-    return found == paramIds_.end()
+    const ParamLocation* at = paramIds_.Find(paramId);
+    return at == nullptr
                ? 0
-               : vqdf::CommAddress32(extend_.KeypadCommOffset32, found->second.GroupNum,
-                                     found->second.CodeNum);
+               : vqdf::CommAddress32(extend_.KeypadCommOffset32, at->GroupNum, at->CodeNum);
 }
 
 }  // namespace vqdf

@@ -2,22 +2,24 @@
 // by section into the shared records and the tables only this format has.
 #pragma once
 
-#include <rapidjson/document.h>
-
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "advuserseq/AdvUserSeqDB.h"
+#include "json/JsonValue.h"
+#include "json/ParamIdTable.h"
+#include "json/ReaderFindings.h"
+#include "json/TextTable.h"
 #include "model/DataFile.h"
-#include "platform/CodePage.h"
 
 namespace vqdf {
 
 class CDataFileV2 : public CDataFileBase {
 public:
-    using Value = rapidjson::Value;
+    using Value = json::Value;
 
     CDataFileV2() = default;
     ~CDataFileV2() override;
@@ -54,45 +56,32 @@ public:
     };
 
 private:
-    using TextTable = std::map<uint32_t, std::wstring>;
+    using Field = json::Field;
 
-    // Member reads that tell the observer what they skip or cut; without one they are the plain
-    // conversions of JsonValue.h.
-    bool Observed() const { return observer_ != nullptr; }
-    void Report(FindingKind kind, const Value& element, std::string_view key,
-                std::string message) const;
-    std::optional<int32_t> ReadNumber(const Value& object, std::string_view key) const;
-    void ReadIntField(const Value& object, std::string_view key, int32_t& field) const;
-    void ReadHexField(const Value& object, std::string_view key, int32_t& field) const;
-    std::wstring AtValueOf(const Value& element, platform::CodePage codePage) const;
-    // The title that "Title::id" names, its placeholders filled from the value text; nothing
-    // without an id.
-    std::optional<std::wstring> TitleOf(const Value& element, const std::wstring& atValue);
-    std::optional<std::wstring> UnitOf(const Value& element);
-    // Reports a text that a store had to cut; fitted is what the store returned.
-    void CheckFit(bool fitted, const Value& element, std::string_view key, std::size_t width) const;
-    void CheckKnownParam(const Value& element, std::string_view key) const;
-    void CheckKnownMessage(const Value& element, std::string_view key) const;
+    // The title of an id as UTF-8, filled from the value text; valid until the next call.
+    std::string_view TitleText(uint32_t titleId, const std::wstring& value);
+    // The title that "Title::id" names, filled from the value text; nothing without an id.
+    std::optional<std::string_view> TitleOf(const Field& titleId, const std::wstring& atValue);
+    std::optional<std::string_view> UnitOf(const Field& unitId);
+    void CheckKnownParam(const Field& paramId) const;
+    void CheckKnownMessage(const Field& messageId) const;
 
-    bool ParseDocument(const std::wstring& path, rapidjson::Document& document) const;
-    void ReportFile(FindingKind kind, const std::wstring& path, std::string message) const;
-    bool RequireSection(const Value& parent, std::string_view key, bool read) const;
     bool ReadSections(const Value& root);
     bool LoadTitleDocument(const std::wstring& path);
-    bool ReadTextTable(const Value& value, const char* what, TextTable& table) const;
+    bool ReadTextTable(const Value& value, const char* what, json::TextTable& table) const;
 
     bool ReadMessages(const Value& section);
-    void MessageReference(const Value& object, int32_t& count, MsgTitle*& titles) const;
+    void MessageReference(const Field& messageId, int32_t& count, MsgTitle*& titles) const;
 
     void ReadDevice(const Value& section);
     bool ReadTerminalHalf(const Value& half, int32_t& total, int32_t& basic, int32_t& statusAddr,
                           TerminalInfo*& terminals, int32_t& funcCount, MsgTitle*& funcTitles);
     void ReadTerminal(const Value& element, TerminalInfo& terminal);
-    void CheckTerminalList(const Value& half, std::string_view key, int64_t entries) const;
+    void CheckTerminalList(const Field& list, int64_t entries) const;
 
     bool ReadParameterGroups(const Value& section);
     bool ReadParameterGroup(const Value& element, GroupInfo& group);
-    void ReadParameter(const Value& element, ParamInfo& param);
+    void ReadParameter(const Value& element, ParamInfo& param, const GroupInfo& group);
     bool ReadCommonParameters(const Value& section);
     bool ReadInitOrder(const Value& section);
 
@@ -106,15 +95,18 @@ private:
     void ReadSimpleScope(const Value& section);
 
     ExtendSpec extend_{};
-    TextTable units_;
-    TextTable titles_;
+    json::TextTable units_;
+    json::TextTable titles_;
     std::map<uint32_t, StatusRecord> statusTable_;
-    ParamIdMap paramIds_;
+    json::ParamIdTable paramIds_;
     SpecialParamMap specialParams_;
     CAdvUserSeqDB advUserSeq_;
     int32_t reservedCount_ = 0;
     int32_t paraStatusNum_ = 0;
     int32_t paraControlNum_ = 0;
+
+    json::JsonFindings findings_;
+    std::string formatted_;  // the last title filled from a value
 };
 
 }  // namespace vqdf

@@ -1,23 +1,26 @@
 // Loading a JSON data file: the two documents, the text tables, the sections in dependency order
 // and the trace line that times every load.
 #include <rapidjson/error/en.h>
-#include <rapidjson/filereadstream.h>
+#include <rapidjson/reader.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <memory>
 
 #include "json/DataFileV2.h"
 #include "json/JsonFormat.h"
-#include "json/JsonValue.h"
+#include "model/TableMemory.h"
 #include "platform/FileSystem.h"
 #include "platform/Trace.h"
 
 namespace vqdf {
 
 namespace key = json::key;
+
 namespace {
 
-using json::Member;
+using json::Members;
 
 // Times a scope and writes "<label>: Duration = <seconds>" when it ends. The counter and its
 // frequency are taken to their low 32 bits, as the trace line has always been computed.
@@ -33,8 +36,12 @@ public:
         std::array<char, 64> text{};
         const auto written = std::to_chars(text.data(), text.data() + text.size(), seconds,
                                            std::chars_format::fixed, 6);
-        platform::WriteTrace(label_ + L": Duration = " + std::wstring(text.data(), written.ptr) +
-                             L"\n");
+        try {
+            platform::WriteTrace(label_ + L": Duration = " +
+                                 std::wstring(text.data(), written.ptr) + L"\n");
+        } catch (...) {
+            // Out of memory for the line: the load's own result stands.
+        }
     }
     LoadTimer(const LoadTimer&) = delete;
     LoadTimer& operator=(const LoadTimer&) = delete;
@@ -45,23 +52,135 @@ private:
     uint32_t frequency_;
 };
 
-// Strict JSON: no comments, no trailing commas, no byte-order mark, one root value. The
-// iterative parser keeps deep nesting off the call stack. A file that cannot be opened parses
-// as empty input.
-bool ParseFile(const std::wstring& path, rapidjson::Document& document) {
-    const platform::FileHandle file = platform::OpenForReading(path);
-    if (!file) {
-        document.Parse("");
-        return false;
+// A file's bytes, read in one go into memory of the readers' own, with a zero byte after them.
+class FileBytes {
+public:
+    explicit FileBytes(const std::wstring& path) : path_(path), read_(ReadAll()) {}
+    // Whether the file could be opened and read whole.
+    bool Read() const { return read_; }
+    // Reads the file again into the same place; false when it is no longer what it was.
+    bool Reread() { return ReadAll(); }
+    char* Data() { return bytes_.get(); }
+    std::size_t Size() const { return size_; }
+
+private:
+    bool ReadAll() {
+        const platform::FileHandle file = platform::OpenForReading(path_);
+        if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
+            return false;
+        }
+        const long size = std::ftell(file.get());
+        if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0 ||
+            (bytes_ && static_cast<std::size_t>(size) != size_)) {
+            return false;
+        }
+        if (!bytes_) {
+            bytes_.reset(static_cast<char*>(AllocateBytes(static_cast<std::size_t>(size) + 1)));
+            if (!bytes_) {
+                throw std::bad_alloc();
+            }
+        }
+        size_ = std::fread(bytes_.get(), 1, static_cast<std::size_t>(size), file.get());
+        bytes_.get()[size_] = '\0';
+        return size_ == static_cast<std::size_t>(size);
     }
-    std::array<char, 65536> buffer;
-    rapidjson::FileReadStream stream(file.get(), buffer.data(), buffer.size());
-    document.ParseStream<rapidjson::kParseIterativeFlag>(stream);
-    return !document.HasParseError();
+
+    struct Free {
+        void operator()(char* bytes) const { FreeBytes(bytes); }
+    };
+    std::wstring path_;
+    std::unique_ptr<char, Free> bytes_;
+    std::size_t size_ = 0;
+    bool read_;
+};
+
+// The parser's pool grows by chunks about the size of the text, so that a load needs few.
+std::size_t PoolChunkBytes(const FileBytes& text) {
+    return std::max<std::size_t>(1024 * 1024, text.Size());
+}
+
+// Nesting deeper than this is parsed without recursion: data files nest a few levels, and a
+// recursive parse of a hostile file nested a hundred thousand deep would exhaust the stack.
+constexpr int kMaxRecursiveDepth = 256;
+
+// The document's own handler, refusing to go deeper than the recursive parse may.
+class DepthLimit {
+public:
+    explicit DepthLimit(json::Document& document) : document_(document) {}
+    bool Null() { return document_.Null(); }
+    bool Bool(bool b) { return document_.Bool(b); }
+    bool Int(int i) { return document_.Int(i); }
+    bool Uint(unsigned u) { return document_.Uint(u); }
+    bool Int64(int64_t i) { return document_.Int64(i); }
+    bool Uint64(uint64_t u) { return document_.Uint64(u); }
+    bool Double(double d) { return document_.Double(d); }
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) {
+        return document_.RawNumber(text, length, copy);
+    }
+    bool String(const char* text, rapidjson::SizeType length, bool copy) {
+        return document_.String(text, length, copy);
+    }
+    bool StartObject() { return Enter() && document_.StartObject(); }
+    bool Key(const char* text, rapidjson::SizeType length, bool copy) {
+        return document_.Key(text, length, copy);
+    }
+    bool EndObject(rapidjson::SizeType members) {
+        --depth_;
+        return document_.EndObject(members);
+    }
+    bool StartArray() { return Enter() && document_.StartArray(); }
+    bool EndArray(rapidjson::SizeType elements) {
+        --depth_;
+        return document_.EndArray(elements);
+    }
+    bool TooDeep() const { return tooDeep_; }
+
+private:
+    bool Enter() {
+        tooDeep_ = ++depth_ > kMaxRecursiveDepth;
+        return !tooDeep_;
+    }
+
+    json::Document& document_;
+    int depth_ = 0;
+    bool tooDeep_ = false;
+};
+
+// Strict JSON: no comments, no trailing commas, no byte-order mark, one root value. A zero byte
+// ends the text, as the end of the file does. The parse works in place, in the file's own bytes:
+// the document's strings point into them, so the bytes must outlive the document.
+rapidjson::ParseResult Parse(FileBytes& text, json::Document& document) {
+    using Reader =
+        rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, json::ParserAllocator>;
+    rapidjson::ParseResult result;
+    bool tooDeep = false;
+    const auto recursive = [&](json::Document& handler) {
+        Reader reader;
+        rapidjson::InsituStringStream stream(text.Data());
+        DepthLimit limited(handler);
+        result = reader.Parse<rapidjson::kParseInsituFlag>(stream, limited);
+        tooDeep = limited.TooDeep();
+        return !result.IsError();
+    };
+    document.Populate(recursive);
+    if (!tooDeep || !text.Reread()) {
+        return result;
+    }
+    // The first parse changed the bytes it went through: the file is read again for the second.
+    const auto iterative = [&](json::Document& handler) {
+        Reader reader;
+        rapidjson::InsituStringStream stream(text.Data());
+        result = reader.Parse<rapidjson::kParseInsituFlag | rapidjson::kParseIterativeFlag>(
+            stream, handler);
+        return !result.IsError();
+    };
+    document.SetNull();
+    document.Populate(iterative);
+    return result;
 }
 
 // The 1-based line and byte column of an offset into a file, counted only to report a parse
-// error.
+// error. The file is read again: the parse has changed the bytes it went through.
 std::pair<std::size_t, std::size_t> LineAndColumn(const std::wstring& path, std::size_t offset) {
     const platform::FileHandle file = platform::OpenForReading(path);
     std::size_t line = 1;
@@ -77,147 +196,154 @@ std::pair<std::size_t, std::size_t> LineAndColumn(const std::wstring& path, std:
     return {line, column};
 }
 
-std::string Utf8(const std::wstring& text) {
-    return platform::WideToMultiByte(platform::CodePage::Utf8, text);
+std::string Place(const std::wstring& path) { return platform::NativePath(path); }
+
+// Parses a document read whole; a parse error is told with its line and column.
+bool ParseDocument(const json::JsonFindings& findings, const std::wstring& path, FileBytes& text,
+                   json::Document& document) {
+    const rapidjson::ParseResult result =
+        text.Read() ? Parse(text, document)
+                    : rapidjson::ParseResult(rapidjson::kParseErrorDocumentEmpty, 0);
+    if (!result.IsError()) {
+        if (findings.Observed()) {
+            findings.Observer()->OnDocument(path, &document);
+        }
+        return true;
+    }
+    if (findings.Observed()) {
+        const auto [line, column] = LineAndColumn(path, result.Offset());
+        findings.ReportPlace(FindingKind::ParseError,
+                              Place(path) + ":" + std::to_string(line) + ":" +
+                                  std::to_string(column),
+                              rapidjson::GetParseError_En(result.Code()));
+    }
+    return false;
 }
+
+// The sections of the data file, in the order they are read.
+enum Section {
+    kUnits,
+    kMessages,
+    kDevice,
+    kIO,
+    kParameterGroups,
+    kCommonParameters,
+    kTrips,
+    kInitOrder,
+    kAdvUserSeq,
+    kSimpleScope,
+    kSectionCount
+};
+constexpr std::array<std::string_view, kSectionCount> kSectionKeys = {
+    key::kUnits,     key::kMessages,   key::kDevice,     key::kIO,
+    key::kParameterGroups, key::kCommonParameters, key::kTrips, key::kInitOrder,
+    key::kAdvUserSeq, key::kSimpleScope};
+
+enum IOHalf { kInput, kOutput, kHalfCount };
+constexpr std::array<std::string_view, kHalfCount> kIOKeys = {key::kInput, key::kOutput};
+
+enum TripPart { kStatusInfo, kCurrentTrip, kCurrentWarning, kTripPartCount };
+constexpr std::array<std::string_view, kTripPartCount> kTripKeys = {
+    key::kStatusInfo, key::kCurrentTrip, key::kCurrentWarning};
 
 }  // namespace
 
 uint32_t CDataFileV2::Load(const std::wstring& path) {
     LoadTimer timer(L"");
+    findings_.SetObserver(observer_);
     if (path.empty() || !platform::FileExists(path)) {
-        ReportFile(FindingKind::MissingDocument, path, "the data file does not exist");
+        findings_.ReportPlace(FindingKind::MissingDocument, Place(path),
+                              "the data file does not exist");
         return 0;
     }
-    rapidjson::Document data;
-    if (!ParseDocument(path, data) || !LoadTitleDocument(path) || !ReadSections(data)) {
+    FileBytes text(path);
+    json::Allocator pool(PoolChunkBytes(text));
+    json::Document data(&pool);
+    if (!ParseDocument(findings_, path, text, data) || !LoadTitleDocument(path) || !ReadSections(data)) {
         return 0;
     }
     SetFilePath(path);
     return 1;
 }
 
-void CDataFileV2::ReportFile(FindingKind kind, const std::wstring& path,
-                             std::string message) const {
-    if (observer_ != nullptr) {
-        observer_->OnFinding({kind, nullptr, Utf8(path), std::move(message)});
-    }
-}
-
-bool CDataFileV2::ParseDocument(const std::wstring& path, rapidjson::Document& document) const {
-    if (ParseFile(path, document)) {
-        if (Observed()) {
-            observer_->OnDocument(path, &document);
-        }
-        return true;
-    }
-    if (Observed()) {
-        const auto [line, column] = LineAndColumn(path, document.GetErrorOffset());
-        observer_->OnFinding(
-            {FindingKind::ParseError, nullptr,
-             Utf8(path) + ":" + std::to_string(line) + ":" + std::to_string(column),
-             rapidjson::GetParseError_En(document.GetParseError())});
-    }
-    return false;
-}
-
 bool CDataFileV2::LoadTitleDocument(const std::wstring& path) {
     const std::optional<std::wstring> titlePath = platform::SiblingPath(
         path, std::wstring(json::kTitlesSuffix.begin(), json::kTitlesSuffix.end()));
     if (!titlePath || !platform::FileExists(*titlePath)) {
-        ReportFile(FindingKind::MissingDocument, titlePath.value_or(path),
-                   titlePath ? "the titles document does not exist"
-                             : "the data file's name gives no titles document");
+        findings_.ReportPlace(FindingKind::MissingDocument, Place(titlePath.value_or(path)),
+                              titlePath ? "the titles document does not exist"
+                                        : "the data file's name gives no titles document");
         return false;
     }
-    rapidjson::Document titles;
-    if (!ParseDocument(*titlePath, titles)) {
+    FileBytes text(*titlePath);
+    json::Allocator pool(PoolChunkBytes(text));
+    json::Document titles(&pool);
+    if (!ParseDocument(findings_, *titlePath, text, titles)) {
         return false;
     }
-    return RequireSection(titles, key::kTitles,
-                          ReadTextTable(Member(titles, key::kTitles), "title", titles_));
+    static constexpr std::array<std::string_view, 1> kKeys = {key::kTitles};
+    const Members<1> root(titles, kKeys);
+    return findings_.RequireSection(root.At(0), ReadTextTable(root[0], "title", titles_));
 }
 
 // "id" and "Text"; the text is read as at most 29 bytes of UTF-8 and trimmed. A later id
 // replaces an earlier one.
-bool CDataFileV2::ReadTextTable(const Value& value, const char* what, TextTable& table) const {
-    if (!value.IsArray()) {
-        return false;
+bool CDataFileV2::ReadTextTable(const Value& value, const char* what,
+                                json::TextTable& table) const {
+    if (value.IsArray()) {
+        table.Reserve(value.Size(), value.Size() * 16);
     }
-    for (const Value& element : value.GetArray()) {
-        const auto id = ReadNumber(element, key::kId);
-        const Value& text = Member(element, key::kText);
-        if (!id || !text.IsString()) {
-            continue;
-        }
-        const auto key = static_cast<uint32_t>(*id);
-        if (Observed()) {
-            if (table.count(key) != 0) {
-                Report(FindingKind::DuplicateId, element, key::kId,
-                       std::string(what) + " " + std::to_string(*id) + " is given again");
-            }
-            CheckFit(json::StringBytes(text).size() <= json::kTextBufferBytes, element, key::kText,
-                     json::kTextBufferBytes);
-        }
-        table[key] = json::ToWideText(json::StringBytes(text));
-    }
-    return true;
-}
-
-// A required member that is absent or of the wrong kind ends the load.
-bool CDataFileV2::RequireSection(const Value& parent, std::string_view key, bool read) const {
-    if (!read && Observed()) {
-        const Value& value = Member(parent, key);
-        Report(FindingKind::MissingSection, parent, key,
-               value.IsNull() ? "the required section is missing"
-                              : "the required section has the wrong kind");
-    }
-    return read;
+    return findings_.ReadIdTextTable(
+        value, key::kText, what, [&](uint32_t id) { return table.Contains(id); },
+        [&](uint32_t id, const Value& text, const Value& element) {
+            const std::string_view bytes = json::StringBytes(text);
+            findings_.CheckFit(bytes.size() <= json::kTextBufferBytes, element, key::kText,
+                               json::kTextBufferBytes);
+            table.Set(id, json::TableText(bytes));
+        });
 }
 
 // The order is a dependency order: titles and units first, messages before every section that
 // names one, parameters before every section that computes an address.
 bool CDataFileV2::ReadSections(const Value& root) {
-    if (!RequireSection(root, key::kUnits,
-                        ReadTextTable(Member(root, key::kUnits), "unit", units_)) ||
-        !RequireSection(root, key::kMessages, ReadMessages(Member(root, key::kMessages)))) {
+    const Members<kSectionCount> sections(root, kSectionKeys);
+    if (!findings_.RequireSection(sections.At(kUnits),
+                                  ReadTextTable(sections[kUnits], "unit", units_)) ||
+        !findings_.RequireSection(sections.At(kMessages), ReadMessages(sections[kMessages]))) {
         return false;
     }
-    ReadDevice(Member(root, key::kDevice));
-    const Value& io = Member(root, key::kIO);
-    if (!RequireSection(root, key::kIO, io.IsObject())) {
+    ReadDevice(sections[kDevice]);
+    if (!findings_.RequireSection(sections.At(kIO), sections[kIO].IsObject())) {
         return false;
     }
-    ReadTerminalHalf(Member(io, key::kInput), io_.InputCount, io_.InputBasicCount,
-                     io_.InputStatusCommAddr, io_.InputTerminals, io_.InputFuncTitleCount,
-                     io_.InputFuncTitles);
-    ReadTerminalHalf(Member(io, key::kOutput), io_.OutputCount, io_.OutputBasicCount,
-                     io_.OutputStatusCommAddr, io_.OutputTerminals, io_.OutputFuncTitleCount,
-                     io_.OutputFuncTitles);
-    if (!RequireSection(root, key::kParameterGroups,
-                        ReadParameterGroups(Member(root, key::kParameterGroups))) ||
-        !RequireSection(root, key::kCommonParameters,
-                        ReadCommonParameters(Member(root, key::kCommonParameters)))) {
+    const Members<kHalfCount> io(sections[kIO], kIOKeys);
+    ReadTerminalHalf(io[kInput], io_.InputCount, io_.InputBasicCount, io_.InputStatusCommAddr,
+                     io_.InputTerminals, io_.InputFuncTitleCount, io_.InputFuncTitles);
+    ReadTerminalHalf(io[kOutput], io_.OutputCount, io_.OutputBasicCount, io_.OutputStatusCommAddr,
+                     io_.OutputTerminals, io_.OutputFuncTitleCount, io_.OutputFuncTitles);
+    if (!findings_.RequireSection(sections.At(kParameterGroups),
+                                  ReadParameterGroups(sections[kParameterGroups])) ||
+        !findings_.RequireSection(sections.At(kCommonParameters),
+                                  ReadCommonParameters(sections[kCommonParameters]))) {
         return false;
     }
-    const Value& trips = Member(root, key::kTrips);
-    if (!RequireSection(root, key::kTrips, trips.IsObject())) {
+    if (!findings_.RequireSection(sections.At(kTrips), sections[kTrips].IsObject())) {
         return false;
     }
-    ReadStatusInfo(Member(trips, key::kStatusInfo));
-    ReadTripHalf(Member(trips, key::kCurrentTrip), key::kFirstTripAddr, key::kTripAddr,
-                 trip_.FirstTripAddr, trip_.TripAddrCount, trip_.TripAddr,
-                 trip_.TripStatusInfoCount, trip_.TripStatusInfoData, trip_.TripCount,
-                 trip_.TripNames);
-    ReadTripHalf(Member(trips, key::kCurrentWarning), key::kFirstWarnAddr, key::kWarnAddr,
-                 trip_.FirstWarnAddr, trip_.WarnAddrCount, trip_.WarnAddr,
-                 trip_.WarnStatusInfoCount, trip_.WarnStatusInfoData, trip_.WarnCount,
-                 trip_.WarnNames);
-    if (!RequireSection(root, key::kInitOrder, ReadInitOrder(Member(root, key::kInitOrder))) ||
-        !RequireSection(root, key::kAdvUserSeq, ReadAdvUserSeq(Member(root, key::kAdvUserSeq)))) {
+    const Members<kTripPartCount> trips(sections[kTrips], kTripKeys);
+    ReadStatusInfo(trips[kStatusInfo]);
+    ReadTripHalf(trips[kCurrentTrip], key::kFirstTripAddr, key::kTripAddr, trip_.FirstTripAddr,
+                 trip_.TripAddrCount, trip_.TripAddr, trip_.TripStatusInfoCount,
+                 trip_.TripStatusInfoData, trip_.TripCount, trip_.TripNames);
+    ReadTripHalf(trips[kCurrentWarning], key::kFirstWarnAddr, key::kWarnAddr, trip_.FirstWarnAddr,
+                 trip_.WarnAddrCount, trip_.WarnAddr, trip_.WarnStatusInfoCount,
+                 trip_.WarnStatusInfoData, trip_.WarnCount, trip_.WarnNames);
+    if (!findings_.RequireSection(sections.At(kInitOrder), ReadInitOrder(sections[kInitOrder])) ||
+        !findings_.RequireSection(sections.At(kAdvUserSeq),
+                                  ReadAdvUserSeq(sections[kAdvUserSeq]))) {
         return false;
     }
-    ReadSimpleScope(Member(root, key::kSimpleScope));
+    ReadSimpleScope(sections[kSimpleScope]);
     return true;
 }
 

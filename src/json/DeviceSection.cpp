@@ -3,35 +3,74 @@
 
 #include "json/DataFileV2.h"
 #include "json/JsonFormat.h"
-#include "json/JsonValue.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
 
 namespace key = json::key;
+
 namespace {
 
-using json::Member;
+enum DeviceKey {
+    kDataFileVersion,
+    kModelNo,
+    kModel,
+    kInvSwVersion,
+    kKeypadCommOffset16,
+    kKeypadCommOffset32,
+    kModelNoCommAddr,
+    kMotorStatusCommAddr,
+    kInvStatusCommAddr,
+    kInvControlCommAddr,
+    kParaSaveCommAddr,
+    kParaStatusNum,
+    kParaControlNum,
+    kDeviceKeyCount
+};
+constexpr std::array<std::string_view, kDeviceKeyCount> kDeviceKeys = {
+    key::kDataFileVersion,    key::kModelNo,           key::kModel,
+    key::kInvSwVersion,       key::kKeypadCommOffset16, key::kKeypadCommOffset32,
+    key::kModelNoCommAddr,    key::kMotorStatusCommAddr, key::kInvStatusCommAddr,
+    key::kInvControlCommAddr, key::kParaSaveCommAddr,  key::kParaStatusNum,
+    key::kParaControlNum};
+
+enum HalfKey {
+    kTotalNumOfBasic,
+    kTotalNumOfExt,
+    kStatusCommAddr,
+    kBasicTerminalInfo,
+    kExtTerminalInfo,
+    kMessageId,
+    kHalfKeyCount
+};
+constexpr std::array<std::string_view, kHalfKeyCount> kHalfKeys = {
+    key::kTotalNumOfBasic,   key::kTotalNumOfExt,    key::kStatusCommAddr,
+    key::kBasicTerminalInfo, key::kExtTerminalInfo, key::kMessageId};
+
+enum TerminalKey { kTitleId, kAtValue, kCommAddr, kTerminalKeyCount };
+constexpr std::array<std::string_view, kTerminalKeyCount> kTerminalKeys = {
+    key::kTitleId, key::kAtValue, key::kCommAddr};
 
 }  // namespace
 
 void CDataFileV2::ReadDevice(const Value& section) {
-    CheckFit(json::CopyFixedText(Member(section, key::kDataFileVersion), device_.DataFileVersion),
-             section, key::kDataFileVersion, sizeof device_.DataFileVersion - 1);
-    ReadIntField(section, key::kModelNo, device_.ModelNo);
-    CheckFit(json::CopyFixedText(Member(section, key::kModel), device_.Model), section, key::kModel,
-             json::kTextBufferBytes);
-    CheckFit(json::CopyFixedText(Member(section, key::kInvSwVersion), device_.InvSwVersion),
-             section, key::kInvSwVersion, sizeof device_.InvSwVersion - 1);
-    ReadHexField(section, key::kKeypadCommOffset16, device_.KeypadCommOffset16);
-    ReadHexField(section, key::kKeypadCommOffset32, extend_.KeypadCommOffset32);
-    ReadHexField(section, key::kModelNoCommAddr, device_.ModelNoCommAddr);
-    ReadHexField(section, key::kMotorStatusCommAddr, device_.MotorStatusCommAddr);
-    ReadHexField(section, key::kInvStatusCommAddr, device_.InvStatusCommAddr);
-    ReadHexField(section, key::kInvControlCommAddr, device_.InvControlCommAddr);
-    ReadHexField(section, key::kParaSaveCommAddr, device_.ParaSaveCommAddr);
-    ReadIntField(section, key::kParaStatusNum, paraStatusNum_);
-    ReadIntField(section, key::kParaControlNum, paraControlNum_);
+    const json::Members<kDeviceKeyCount> device(section, kDeviceKeys);
+    findings_.CheckFit(json::CopyFixedText(device[kDataFileVersion], device_.DataFileVersion),
+                       section, key::kDataFileVersion, sizeof device_.DataFileVersion - 1);
+    findings_.ReadIntField(device.At(kModelNo), device_.ModelNo);
+    findings_.CheckFit(json::CopyFixedText(device[kModel], device_.Model), section, key::kModel,
+                       json::kTextBufferBytes);
+    findings_.CheckFit(json::CopyFixedText(device[kInvSwVersion], device_.InvSwVersion), section,
+                       key::kInvSwVersion, sizeof device_.InvSwVersion - 1);
+    findings_.ReadHexField(device.At(kKeypadCommOffset16), device_.KeypadCommOffset16);
+    findings_.ReadHexField(device.At(kKeypadCommOffset32), extend_.KeypadCommOffset32);
+    findings_.ReadHexField(device.At(kModelNoCommAddr), device_.ModelNoCommAddr);
+    findings_.ReadHexField(device.At(kMotorStatusCommAddr), device_.MotorStatusCommAddr);
+    findings_.ReadHexField(device.At(kInvStatusCommAddr), device_.InvStatusCommAddr);
+    findings_.ReadHexField(device.At(kInvControlCommAddr), device_.InvControlCommAddr);
+    findings_.ReadHexField(device.At(kParaSaveCommAddr), device_.ParaSaveCommAddr);
+    findings_.ReadIntField(device.At(kParaStatusNum), paraStatusNum_);
+    findings_.ReadIntField(device.At(kParaControlNum), paraControlNum_);
 }
 
 // One half of IOSpec from "Input" or "Output". Extension terminals always start at the basic
@@ -42,59 +81,60 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
     if (!half.IsObject()) {
         return false;
     }
-    ReadIntField(half, key::kTotalNumOfBasic, basic);
-    if (const auto extension = ReadNumber(half, key::kTotalNumOfExt)) {
+    const json::Members<kHalfKeyCount> members(half, kHalfKeys);
+    findings_.ReadIntField(members.At(kTotalNumOfBasic), basic);
+    if (const auto extension = findings_.ReadNumber(members.At(kTotalNumOfExt))) {
         total = static_cast<int32_t>(static_cast<int64_t>(basic) + *extension);
     }
-    ReadHexField(half, key::kStatusCommAddr, statusAddr);
+    findings_.ReadHexField(members.At(kStatusCommAddr), statusAddr);
     if (total > 0) {
+        // Terminals that could not be allocated keep their count and stay absent.
         terminals = AllocateZeroed<TerminalInfo>(total);
-        const Value& basicList = Member(half, key::kBasicTerminalInfo);
         const int64_t basicEntries = std::clamp<int64_t>(basic, 0, total);
-        CheckTerminalList(half, key::kBasicTerminalInfo, basicEntries);
+        const Value& basicList = members[kBasicTerminalInfo];
+        CheckTerminalList(members.At(kBasicTerminalInfo), basicEntries);
         if (!basicList.IsArray()) {
             return false;
         }
-        // Terminals that could not be allocated keep their count and stay absent.
-        for (int64_t k = 0;
-             terminals != nullptr && k < std::min<int64_t>(basicList.Size(), basicEntries); ++k) {
+        const int64_t basicRead = std::min<int64_t>(basicList.Size(), basicEntries);
+        for (int64_t k = 0; terminals != nullptr && k < basicRead; ++k) {
             ReadTerminal(basicList[static_cast<rapidjson::SizeType>(k)], terminals[k]);
         }
-        const Value& extList = Member(half, key::kExtTerminalInfo);
+        const Value& extList = members[kExtTerminalInfo];
         const int64_t extEntries = total - basicEntries;
-        CheckTerminalList(half, key::kExtTerminalInfo, extEntries);
+        CheckTerminalList(members.At(kExtTerminalInfo), extEntries);
         if (!extList.IsArray()) {
             return false;
         }
-        for (int64_t k = 0;
-             terminals != nullptr && k < std::min<int64_t>(extList.Size(), extEntries); ++k) {
+        const int64_t extRead = std::min<int64_t>(extList.Size(), extEntries);
+        for (int64_t k = 0; terminals != nullptr && k < extRead; ++k) {
             ReadTerminal(extList[static_cast<rapidjson::SizeType>(k)], terminals[basicEntries + k]);
         }
     }
-    MessageReference(half, funcCount, funcTitles);
+    MessageReference(members.At(kMessageId), funcCount, funcTitles);
     return true;
 }
 
 void CDataFileV2::ReadTerminal(const Value& element, TerminalInfo& terminal) {
-    const std::wstring atValue = AtValueOf(element, platform::CodePage::SystemAnsi);
-    if (const auto title = TitleOf(element, atValue)) {
-        CheckFit(json::StoreCodePage(*title, terminal.Title), element, key::kTitleId,
-                 sizeof terminal.Title);
+    const json::Members<kTerminalKeyCount> members(element, kTerminalKeys);
+    const std::wstring atValue =
+        findings_.AtValue(members.At(kAtValue), platform::CodePage::SystemAnsi);
+    if (const auto title = TitleOf(members.At(kTitleId), atValue)) {
+        findings_.CheckFit(json::StoreCodePage(*title, terminal.Title), element, key::kTitleId,
+                           sizeof terminal.Title);
     }
-    ReadHexField(element, key::kCommAddr, terminal.CommAddr);
+    findings_.ReadHexField(members.At(kCommAddr), terminal.CommAddr);
 }
 
 // The counts size the terminal table; the lists only fill it.
-void CDataFileV2::CheckTerminalList(const Value& half, std::string_view key,
-                                    int64_t entries) const {
-    if (!Observed()) {
+void CDataFileV2::CheckTerminalList(const Field& list, int64_t entries) const {
+    if (!findings_.Observed()) {
         return;
     }
-    const Value& list = Member(half, key);
-    const int64_t given = list.IsArray() ? list.Size() : 0;
+    const int64_t given = list.value.IsArray() ? list.value.Size() : 0;
     if (given != entries) {
-        Report(
-            FindingKind::CountMismatch, half, key,
+        findings_.Report(
+            FindingKind::CountMismatch, list.object, list.key,
             std::to_string(given) + " terminals listed for a count of " + std::to_string(entries));
     }
 }

@@ -1,10 +1,12 @@
-// Member access, integer reading and the fixed-field stores.
+// The parser's allocator, member access, integer reading and the fixed-field stores.
 #include "json/JsonValue.h"
 
 #include <algorithm>
-#include <cwctype>
+#include <cstring>
+#include <new>
 
 #include "model/FixedText.h"
+#include "model/TableMemory.h"
 
 namespace vqdf::json {
 namespace {
@@ -14,43 +16,82 @@ namespace {
 // each load and unload of the DLL would lose it.
 const Value kNull;
 
-const Value& NullValue() { return kNull; }
-
 // White space as the trimming of table texts sees it.
-bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// UTF-8 text in the system's code page; ASCII is the same in both.
+std::string CodePageBytes(std::string_view text) {
+    if (IsAscii(text)) {
+        return std::string(text);
+    }
+    return platform::WideToMultiByte(platform::CodePage::SystemAnsi,
+                                     platform::MultiByteToWide(platform::CodePage::Utf8, text));
+}
 
 }  // namespace
 
+void* ParserAllocator::Malloc(std::size_t size) {
+    if (size == 0) {
+        return nullptr;
+    }
+    void* block = AllocateBytes(size);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return block;
+}
+
+// A block that cannot grow stays as it was, owned by its holder, which frees it.
+void* ParserAllocator::Realloc(void* original, std::size_t, std::size_t newSize) {
+    if (newSize == 0) {
+        FreeBytes(original);
+        return nullptr;
+    }
+    void* block = ReallocateBytes(original, newSize);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return block;
+}
+
+void ParserAllocator::Free(void* block) noexcept { FreeBytes(block); }
+
+const Value& NullValue() { return kNull; }
+
 const Value& Member(const Value& object, std::string_view name) {
     if (!object.IsObject()) {
-        return NullValue();
+        return kNull;
     }
-    const Value wanted(
-        rapidjson::StringRef(name.data(), static_cast<rapidjson::SizeType>(name.size())));
-    const auto found = object.FindMember(wanted);
-    return found == object.MemberEnd() ? NullValue() : found->value;
+    for (const auto& member : object.GetObject()) {
+        if (std::string_view(member.name.GetString(), member.name.GetStringLength()) == name) {
+            return member.value;
+        }
+    }
+    return kNull;
 }
 
-std::optional<int32_t> ReadInt(const Value& value) {
-    if (value.IsInt()) {
-        return value.GetInt();
-    }
-    if (value.IsBool()) {
-        return value.GetBool() ? 1 : 0;
-    }
-    return std::nullopt;
-}
-
+// The string's bytes are text in the system's code page; hexadecimal text is ASCII in every one.
 std::optional<uint32_t> ParseHexText(const Value& value) {
     if (!value.IsString()) {
         return std::nullopt;
     }
-    return ParseHexText(
-        platform::MultiByteToWide(platform::CodePage::SystemAnsi, StringBytes(value)));
+    const std::string_view bytes = StringBytes(value);
+    if (IsAscii(bytes)) {
+        return ParseHexText(std::wstring(bytes.begin(), bytes.end()));
+    }
+    return ParseHexText(platform::MultiByteToWide(platform::CodePage::SystemAnsi, bytes));
 }
 
-// A text ends at its first zero byte, as in the zero-terminated buffers the fields are copied
-// through: an escaped "\u0000" ends it there.
 std::string_view StringBytes(const Value& value) {
     if (!value.IsString()) {
         return {};
@@ -70,12 +111,23 @@ std::string_view CutUtf8(std::string_view bytes, std::size_t maxBytes) {
     return bytes.substr(0, cut);
 }
 
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::wstring ToWideText(std::string_view bytes) {
-    const std::wstring text =
-        platform::MultiByteToWide(platform::CodePage::Utf8, CutUtf8(bytes, kTextBufferBytes));
-    const auto first = std::find_if_not(text.begin(), text.end(), IsBlank);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), IsBlank).base();
-    return first < last ? std::wstring(first, last) : std::wstring();
+    return platform::MultiByteToWide(platform::CodePage::Utf8, TableText(bytes));
+}
+
+std::string TableText(std::string_view bytes) {
+    const std::string_view cut = CutUtf8(bytes, kTextBufferBytes);
+    if (IsAscii(cut)) {
+        return std::string(Trimmed(cut));
+    }
+    const std::string normal = platform::WideToMultiByte(
+        platform::CodePage::Utf8, platform::MultiByteToWide(platform::CodePage::Utf8, cut));
+    return std::string(Trimmed(normal));
 }
 
 std::wstring CodePageText(const Value& value, platform::CodePage codePage) {
@@ -94,22 +146,25 @@ bool CopyFixedText(const Value& value, char* field, std::size_t width) {
     return text.size() == whole.size();
 }
 
-bool StoreUtf8(std::wstring_view text, char* field, std::size_t width) {
+bool StoreUtf8(std::string_view text, char* field, std::size_t width) {
     if (text.empty() || width == 0) {
         return true;
     }
-    const std::string bytes = platform::WideToMultiByte(platform::CodePage::Utf8, text);
-    const std::string_view fitted = CutUtf8(bytes, width - 1);
+    const std::string_view fitted = CutUtf8(text, width - 1);
     std::memset(field, 0, width);
     std::memcpy(field, fitted.data(), fitted.size());
-    return fitted.size() == bytes.size();
+    return fitted.size() == text.size();
 }
 
-bool StoreCodePage(std::wstring_view text, char* field, std::size_t width) {
+bool StoreCodePage(std::string_view text, char* field, std::size_t width) {
     if (text.empty()) {
         return true;
     }
-    const std::string bytes = platform::WideToMultiByte(platform::CodePage::SystemAnsi, text);
+    if (IsAscii(text)) {
+        std::memcpy(field, text.data(), std::min(text.size(), width));
+        return text.size() <= width;
+    }
+    const std::string bytes = CodePageBytes(text);
     std::memcpy(field, bytes.data(), std::min(bytes.size(), width));
     return bytes.size() <= width;
 }

@@ -1,14 +1,21 @@
 // "Messages": numbered lists of titles that parameters, terminals and trips name by index.
 #include "json/DataFileV2.h"
 #include "json/JsonFormat.h"
-#include "json/JsonValue.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
 
 namespace key = json::key;
 
-using json::Member;
+namespace {
+
+enum MessageKey { kTitleInfo, kMessageKeyCount };
+constexpr std::array<std::string_view, kMessageKeyCount> kMessageKeys = {key::kTitleInfo};
+
+enum TitleKey { kTitleId, kAtValue, kTitleKeyCount };
+constexpr std::array<std::string_view, kTitleKeyCount> kTitleKeys = {key::kTitleId, key::kAtValue};
+
+}  // namespace
 
 bool CDataFileV2::ReadMessages(const Value& section) {
     if (!section.IsArray()) {
@@ -22,7 +29,8 @@ bool CDataFileV2::ReadMessages(const Value& section) {
         return true;
     }
     for (const Value& element : section.GetArray()) {
-        const Value& titleInfo = Member(element, key::kTitleInfo);
+        const json::Members<kMessageKeyCount> message(element, kMessageKeys);
+        const Value& titleInfo = message[kTitleInfo];
         if (titleInfo.IsArray()) {
             entry->TitleInfoCount = static_cast<int32_t>(titleInfo.Size());
             entry->TitleInfo = AllocateZeroed<MsgTitle>(titleInfo.Size());
@@ -31,10 +39,12 @@ bool CDataFileV2::ReadMessages(const Value& section) {
                 if (slot == nullptr) {
                     break;
                 }
-                const std::wstring atValue = AtValueOf(item, platform::CodePage::SystemAnsi);
-                if (const auto title = TitleOf(item, atValue)) {
-                    CheckFit(json::StoreUtf8(*title, slot->Title), item, key::kTitleId,
-                             sizeof slot->Title);
+                const json::Members<kTitleKeyCount> title(item, kTitleKeys);
+                const std::wstring atValue =
+                    findings_.AtValue(title.At(kAtValue), platform::CodePage::SystemAnsi);
+                if (const auto text = TitleOf(title.At(kTitleId), atValue)) {
+                    findings_.CheckFit(json::StoreUtf8(*text, slot->Title), item, key::kTitleId,
+                                       sizeof slot->Title);
                 }
                 ++slot;
             }
@@ -46,8 +56,9 @@ bool CDataFileV2::ReadMessages(const Value& section) {
 
 // The record shares the message's title storage; ids compare as unsigned 32-bit numbers, so a
 // negative id is out of range and gives a count of 0.
-void CDataFileV2::MessageReference(const Value& object, int32_t& count, MsgTitle*& titles) const {
-    const auto id = ReadNumber(object, key::kMessageId);
+void CDataFileV2::MessageReference(const Field& messageId, int32_t& count,
+                                   MsgTitle*& titles) const {
+    const auto id = findings_.ReadNumber(messageId);
     if (!id) {
         return;
     }
@@ -57,16 +68,58 @@ void CDataFileV2::MessageReference(const Value& object, int32_t& count, MsgTitle
         titles = message_.Messages[index].TitleInfo;
         return;
     }
-    CheckKnownMessage(object, key::kMessageId);
+    CheckKnownMessage(messageId);
     count = 0;
 }
 
 // Messages are named by their position in "Messages".
-void CDataFileV2::CheckKnownMessage(const Value& element, std::string_view key) const {
-    const auto id = json::ReadInt(element, key);
-    if (Observed() && id &&
-        static_cast<uint32_t>(*id) >= static_cast<uint32_t>(message_.MessageCount)) {
-        Report(FindingKind::UnknownId, element, key, "no message " + std::to_string(*id));
+void CDataFileV2::CheckKnownMessage(const Field& messageId) const {
+    if (!findings_.Observed()) {
+        return;
+    }
+    const auto id = json::ReadInt(messageId.value);
+    if (id && static_cast<uint32_t>(*id) >= static_cast<uint32_t>(message_.MessageCount)) {
+        findings_.Report(FindingKind::UnknownId, messageId.object, messageId.key,
+                         "no message " + std::to_string(*id));
+    }
+}
+
+// A title id that the titles table lacks gives an empty title, and is told.
+std::optional<std::string_view> CDataFileV2::TitleOf(const Field& titleId,
+                                                     const std::wstring& atValue) {
+    const auto id = findings_.ReadNumber(titleId);
+    if (!id) {
+        return std::nullopt;
+    }
+    const auto key = static_cast<uint32_t>(*id);
+    if (findings_.Observed() && !titles_.Contains(key)) {
+        findings_.Report(FindingKind::UnknownId, titleId.object, titleId.key,
+                         "no title " + std::to_string(*id));
+    }
+    return TitleText(key, atValue);
+}
+
+std::optional<std::string_view> CDataFileV2::UnitOf(const Field& unitId) {
+    const auto id = findings_.ReadNumber(unitId);
+    if (!id) {
+        return std::nullopt;
+    }
+    const auto key = static_cast<uint32_t>(*id);
+    if (findings_.Observed() && !units_.Contains(key)) {
+        findings_.Report(FindingKind::UnknownId, unitId.object, unitId.key,
+                         "no unit " + std::to_string(*id));
+    }
+    return units_.Find(key);
+}
+
+void CDataFileV2::CheckKnownParam(const Field& paramId) const {
+    if (!findings_.Observed()) {
+        return;
+    }
+    const auto id = json::ReadInt(paramId.value);
+    if (id && !paramIds_.Contains(static_cast<uint32_t>(*id))) {
+        findings_.Report(FindingKind::UnknownId, paramId.object, paramId.key,
+                         "no parameter " + std::to_string(*id));
     }
 }
 

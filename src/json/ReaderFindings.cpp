@@ -1,25 +1,18 @@
-// The member reads of the JSON reader that also tell an observer what they skip or cut: ids
-// that name nothing, numbers that do not fit, hexadecimal texts that are not, texts cut short.
+// The member reads that tell an observer what they skip or cut.
+#include "json/ReaderFindings.h"
+
 #include <algorithm>
-#include <string_view>
 
-#include "json/DataFileV2.h"
 #include "json/JsonFormat.h"
-#include "json/JsonValue.h"
 
-namespace vqdf {
-
-namespace key = json::key;
+namespace vqdf::json {
 namespace {
-
-using json::Member;
-using json::Value;
 
 // A value as a finding quotes it: numbers as written, strings quoted and kept short.
 std::string Describe(const Value& value) {
     if (value.IsString()) {
-        std::string text(json::CutUtf8(json::StringBytes(value), 40));
-        return '"' + text + (text.size() < json::StringBytes(value).size() ? "...\"" : "\"");
+        std::string text(CutUtf8(StringBytes(value), 40));
+        return '"' + text + (text.size() < StringBytes(value).size() ? "...\"" : "\"");
     }
     if (value.IsInt64()) {
         return std::to_string(value.GetInt64());
@@ -55,97 +48,76 @@ std::string HexProblem(std::string_view text) {
 
 }  // namespace
 
-void CDataFileV2::Report(FindingKind kind, const Value& element, std::string_view key,
-                         std::string message) const {
+void JsonFindings::Report(FindingKind kind, const Value& element, std::string_view key,
+                          std::string message) const {
     if (observer_ != nullptr) {
         observer_->OnFinding({kind, &element, std::string(key), std::move(message)});
     }
 }
 
-std::optional<int32_t> CDataFileV2::ReadNumber(const Value& object, std::string_view key) const {
-    const Value& value = Member(object, key);
-    const auto number = json::ReadInt(value);
-    if (!number && !value.IsNull() && Observed()) {
-        Report(FindingKind::OutOfRange, object, key,
-               Describe(value) +
-                   (value.IsNumber() ? " does not fit a 32-bit integer" : " is not an integer"));
+void JsonFindings::ReportPlace(FindingKind kind, std::string place, std::string message) const {
+    if (observer_ != nullptr) {
+        observer_->OnFinding({kind, nullptr, std::move(place), std::move(message)});
+    }
+}
+
+std::optional<int32_t> JsonFindings::ReadNumber(const Field& field) const {
+    const auto number = ReadInt(field.value);
+    if (!number && !field.value.IsNull() && Observed()) {
+        Report(FindingKind::OutOfRange, field.object, field.key,
+               Describe(field.value) + (field.value.IsNumber() ? " does not fit a 32-bit integer"
+                                                               : " is not an integer"));
     }
     return number;
 }
 
-void CDataFileV2::ReadIntField(const Value& object, std::string_view key, int32_t& field) const {
-    if (const auto value = ReadNumber(object, key)) {
-        field = *value;
+void JsonFindings::ReadIntField(const Field& field, int32_t& target) const {
+    if (const auto value = ReadNumber(field)) {
+        target = *value;
     }
 }
 
-void CDataFileV2::ReadHexField(const Value& object, std::string_view key, int32_t& field) const {
-    json::ReadHexInto(object, key, field);
-    if (!Observed()) {
-        return;
+void JsonFindings::ReadHexField(const Field& field, int32_t& target) const {
+    if (const auto value = ParseHexText(field.value)) {
+        target = static_cast<int32_t>(*value);
     }
-    const Value& value = Member(object, key);
-    if (value.IsNull()) {
+    if (!Observed() || field.value.IsNull()) {
         return;
     }
     const std::string problem =
-        value.IsString() ? HexProblem(json::StringBytes(value)) : "is not hexadecimal text";
+        field.value.IsString() ? HexProblem(StringBytes(field.value)) : "is not hexadecimal text";
     if (!problem.empty()) {
-        Report(FindingKind::OutOfRange, object, key, Describe(value) + " " + problem);
+        Report(FindingKind::OutOfRange, field.object, field.key,
+               Describe(field.value) + " " + problem);
     }
 }
 
-std::wstring CDataFileV2::AtValueOf(const Value& element, platform::CodePage codePage) const {
-    const Value& value = Member(element, key::kAtValue);
-    if (Observed() && json::StringBytes(value).size() > json::kTextBufferBytes) {
-        Report(FindingKind::TextCut, element, key::kAtValue,
-               Describe(value) + " is read as its first " + std::to_string(json::kTextBufferBytes) +
-                   " bytes");
+std::wstring JsonFindings::AtValue(const Field& field, platform::CodePage codePage) const {
+    if (Observed() && StringBytes(field.value).size() > kTextBufferBytes) {
+        Report(FindingKind::TextCut, field.object, field.key,
+               Describe(field.value) + " is read as its first " +
+                   std::to_string(kTextBufferBytes) + " bytes");
     }
-    return json::CodePageText(value, codePage);
+    return CodePageText(field.value, codePage);
 }
 
-std::optional<std::wstring> CDataFileV2::TitleOf(const Value& element,
-                                                 const std::wstring& atValue) {
-    const auto id = ReadNumber(element, key::kTitleId);
-    if (!id) {
-        return std::nullopt;
-    }
-    const auto titleId = static_cast<uint32_t>(*id);
-    if (Observed() && titles_.count(titleId) == 0) {
-        Report(FindingKind::UnknownId, element, key::kTitleId, "no title " + std::to_string(*id));
-    }
-    return BuildTitle(titleId, atValue);
-}
-
-std::optional<std::wstring> CDataFileV2::UnitOf(const Value& element) {
-    const auto id = ReadNumber(element, key::kUnitId);
-    if (!id) {
-        return std::nullopt;
-    }
-    const auto unitId = static_cast<uint32_t>(*id);
-    if (Observed() && units_.count(unitId) == 0) {
-        Report(FindingKind::UnknownId, element, key::kUnitId, "no unit " + std::to_string(*id));
-    }
-    return BuildUnit(unitId);
-}
-
-void CDataFileV2::CheckFit(bool fitted, const Value& element, std::string_view key,
-                           std::size_t width) const {
-    if (!fitted && Observed()) {
-        Report(FindingKind::TextCut, element, key,
-               "the text is cut to fit its field of " + std::to_string(width) + " bytes");
-    }
-}
-
-void CDataFileV2::CheckKnownParam(const Value& element, std::string_view key) const {
-    if (!Observed()) {
+void JsonFindings::CheckFit(bool fitted, const Value& element, std::string_view key,
+                            std::size_t width) const {
+    if (fitted || !Observed()) {
         return;
     }
-    const auto id = json::ReadInt(element, key);
-    if (id && paramIds_.count(static_cast<uint32_t>(*id)) == 0) {
-        Report(FindingKind::UnknownId, element, key, "no parameter " + std::to_string(*id));
-    }
+    Report(FindingKind::TextCut, element, key,
+           width == 0 ? "the text is cut to fit its field"
+                      : "the text is cut to fit its field of " + std::to_string(width) + " bytes");
 }
 
-}  // namespace vqdf
+bool JsonFindings::RequireSection(const Field& field, bool read) const {
+    if (!read && Observed()) {
+        Report(FindingKind::MissingSection, field.object, field.key,
+               field.value.IsNull() ? "the required section is missing"
+                                    : "the required section has the wrong kind");
+    }
+    return read;
+}
+
+}  // namespace vqdf::json

@@ -2,11 +2,16 @@
 // parameters with their communication addresses.
 #include "json/DataFileV2.h"
 #include "json/JsonFormat.h"
-#include "json/JsonValue.h"
 
 namespace vqdf {
 
 namespace key = json::key;
+
+namespace {
+
+constexpr std::array<std::string_view, 1> kRoleKeys = {key::kParametersId};
+
+}  // namespace
 
 // The user-sequence roles use the 16-bit addresses; a role already present keeps its entry.
 bool CDataFileV2::ReadAdvUserSeq(const Value& section) {
@@ -16,7 +21,7 @@ bool CDataFileV2::ReadAdvUserSeq(const Value& section) {
     if (!read) {
         return false;
     }
-    for (const auto& [role, key] : json::kAdvUserSeqRoles) {
+    for (const auto& [role, member] : json::kAdvUserSeqRoles) {
         const uint32_t paramId = advUserSeq_.GetRole(role);
         specialParams_.emplace(role, SpecialParam{paramId, CommAddress16(paramId)});
     }
@@ -25,15 +30,23 @@ bool CDataFileV2::ReadAdvUserSeq(const Value& section) {
 
 // The scope roles use the 32-bit addresses; a role without a usable parameter id is left out.
 void CDataFileV2::ReadSimpleScope(const Value& section) {
-    for (const auto& [role, key] : json::kScopeRoles) {
-        const Value& entry = json::Member(section, key);
-        const auto paramId = ReadNumber(entry, key::kParametersId);
+    static constexpr auto kMemberKeys = [] {
+        std::array<std::string_view, json::kScopeRoles.size()> keys{};
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            keys[k] = json::kScopeRoles[k].second;
+        }
+        return keys;
+    }();
+    const json::Members<kMemberKeys.size()> members(section, kMemberKeys);
+    for (std::size_t k = 0; k < kMemberKeys.size(); ++k) {
+        const json::Members<1> entry(members[k], kRoleKeys);
+        const auto paramId = findings_.ReadNumber(entry.At(0));
         if (!paramId) {
             continue;
         }
-        CheckKnownParam(entry, key::kParametersId);
+        CheckKnownParam(entry.At(0));
         const auto id = static_cast<uint32_t>(*paramId);
-        specialParams_.emplace(role, SpecialParam{id, CommAddress32(id)});
+        specialParams_.emplace(json::kScopeRoles[k].first, SpecialParam{id, CommAddress32(id)});
     }
 }
 

@@ -56,35 +56,37 @@ std::string FillText(const std::string& value, std::size_t placeholders) {
 }  // namespace
 
 std::wstring CParamTitle::FormatTitle(const std::wstring& title, const std::wstring& value) const {
-    const std::string narrowTitle =
-        platform::WideToMultiByte(platform::CodePage::ThreadAnsi, title);
-    const std::string narrowValue =
-        platform::WideToMultiByte(platform::CodePage::ThreadAnsi, value);
-    const std::size_t placeholders =
-        static_cast<std::size_t>(std::count(narrowTitle.begin(), narrowTitle.end(), kPlaceholder));
+    return platform::MultiByteToWide(
+        platform::CodePage::ThreadAnsi,
+        FormatBytes(platform::WideToMultiByte(platform::CodePage::ThreadAnsi, title),
+                    platform::WideToMultiByte(platform::CodePage::ThreadAnsi, value)));
+}
+
+std::string CParamTitle::FormatBytes(std::string_view title, std::string_view value) const {
+    const auto placeholders =
+        static_cast<std::size_t>(std::count(title.begin(), title.end(), kPlaceholder));
     if (placeholders == 0) {
-        return platform::MultiByteToWide(platform::CodePage::ThreadAnsi, narrowTitle);
+        return std::string(title);
     }
-    const std::string fill = FillText(narrowValue, placeholders);
+    const std::string fill = FillText(std::string(value), placeholders);
     std::size_t nextFill = 0;
     // The title is walked once, left to right, so that placeholders the value brings in are
     // never filled again.
     std::string result;
     std::size_t i = 0;
-    while (i < narrowTitle.size()) {
-        if (narrowTitle[i] != kPlaceholder) {
-            result.push_back(narrowTitle[i++]);
+    while (i < title.size()) {
+        if (title[i] != kPlaceholder) {
+            result.push_back(title[i++]);
             continue;
         }
         const bool atStart = i == 0;
         std::string filled;
-        for (; i < narrowTitle.size() && (narrowTitle[i] == kPlaceholder || narrowTitle[i] == '.');
-             ++i) {
-            filled.push_back(narrowTitle[i] == '.' ? '.' : fill[nextFill++]);
+        for (; i < title.size() && (title[i] == kPlaceholder || title[i] == '.'); ++i) {
+            filled.push_back(title[i] == '.' ? '.' : fill[nextFill++]);
         }
         result += atStart && IsDigit(filled.front()) ? NumberText(filled) : filled;
     }
-    return platform::MultiByteToWide(platform::CodePage::ThreadAnsi, result);
+    return result;
 }
 
 }  // namespace vqdf

@@ -5,16 +5,22 @@
 
 #include "json/DataFileV2.h"
 #include "json/JsonFormat.h"
-#include "json/JsonValue.h"
 #include "model/FixedText.h"
 #include "model/TableMemory.h"
 
 namespace vqdf {
 
 namespace key = json::key;
+
 namespace {
 
-using json::Member;
+enum StatusKey { kId, kAtValue, kTitleId, kDataType, kPoint16, kUnitId, kStatusKeyCount };
+constexpr std::array<std::string_view, kStatusKeyCount> kStatusKeys = {
+    key::kId, key::kAtValue, key::kTitleId, key::kDataType, key::kPoint16, key::kUnitId};
+
+enum SlotKey { kStatusInfoId, kCommAddr, kSlotKeyCount };
+constexpr std::array<std::string_view, kSlotKeyCount> kSlotKeys = {key::kStatusInfoId,
+                                                                   key::kCommAddr};
 
 // A status title is stored without terminator; in a slot it is terminated, so it keeps at most
 // one byte less than the field.
@@ -34,24 +40,26 @@ bool CDataFileV2::ReadStatusInfo(const Value& section) {
         return false;
     }
     for (const Value& element : section.GetArray()) {
+        const json::Members<kStatusKeyCount> members(element, kStatusKeys);
         StatusRecord record;
-        const uint32_t id = static_cast<uint32_t>(ReadNumber(element, key::kId).value_or(0));
-        const std::wstring atValue = AtValueOf(element, platform::CodePage::SystemAnsi);
-        if (const auto title = TitleOf(element, atValue)) {
+        const auto id = static_cast<uint32_t>(findings_.ReadNumber(members.At(kId)).value_or(0));
+        const std::wstring atValue =
+            findings_.AtValue(members.At(kAtValue), platform::CodePage::SystemAnsi);
+        if (const auto title = TitleOf(members.At(kTitleId), atValue)) {
             // The slots keep the title terminated, one byte short of this field.
             const bool fitted = json::StoreCodePage(*title, record.Title) &&
                                 record.Title[sizeof record.Title - 1] == 0;
-            CheckFit(fitted, element, key::kTitleId, sizeof record.Title - 1);
+            findings_.CheckFit(fitted, element, key::kTitleId, sizeof record.Title - 1);
         }
-        ReadIntField(element, key::kDataType, record.DataType);
-        ReadIntField(element, key::kPoint16, record.Point16);
-        if (const auto unit = UnitOf(element)) {
-            CheckFit(json::StoreUtf8(*unit, record.Unit), element, key::kUnitId,
-                     sizeof record.Unit - 1);
+        findings_.ReadIntField(members.At(kDataType), record.DataType);
+        findings_.ReadIntField(members.At(kPoint16), record.Point16);
+        if (const auto unit = UnitOf(members.At(kUnitId))) {
+            findings_.CheckFit(json::StoreUtf8(*unit, record.Unit), element, key::kUnitId,
+                               sizeof record.Unit - 1);
         }
-        if (Observed() && statusTable_.count(id) != 0) {
-            Report(FindingKind::DuplicateId, element, key::kId,
-                   "status information " + std::to_string(id) + " is given again");
+        if (findings_.Observed() && statusTable_.count(id) != 0) {
+            findings_.Report(FindingKind::DuplicateId, element, key::kId,
+                             "status information " + std::to_string(id) + " is given again");
         }
         statusTable_[id] = record;
     }
@@ -64,8 +72,11 @@ void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey,
                                std::string_view addrKey, int32_t& firstAddr, int32_t& addrCount,
                                int32_t*& addrs, int32_t& statusCount, StatusInfoData*& statusData,
                                int32_t& nameCount, MsgTitle*& names) {
-    ReadHexField(half, firstAddrKey, firstAddr);
-    const Value& addrList = Member(half, addrKey);
+    const std::array<std::string_view, 4> keys = {firstAddrKey, addrKey, key::kStatusInfoData,
+                                                  key::kMessageId};
+    const json::Members<4> members(half, keys);
+    findings_.ReadHexField(members.At(0), firstAddr);
+    const Value& addrList = members[1];
     if (addrList.IsArray()) {
         addrCount = static_cast<int32_t>(addrList.Size());
         addrs = AllocateList<int32_t>(addrList.Size());
@@ -77,13 +88,13 @@ void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey,
             }
             if (const auto value = json::ParseHexText(element)) {
                 *entry++ = static_cast<int32_t>(*value);
-            } else if (Observed()) {
-                Report(FindingKind::OutOfRange, element, "",
-                       "an address that is no text takes no entry");
+            } else if (findings_.Observed()) {
+                findings_.Report(FindingKind::OutOfRange, element, "",
+                                 "an address that is no text takes no entry");
             }
         }
     }
-    const Value& statusList = Member(half, key::kStatusInfoData);
+    const Value& statusList = members[2];
     if (statusList.IsArray()) {
         statusCount = static_cast<int32_t>(statusList.Size());
         statusData = AllocateZeroed<StatusInfoData>(statusList.Size());
@@ -91,25 +102,26 @@ void CDataFileV2::ReadTripHalf(const Value& half, std::string_view firstAddrKey,
             ReadStatusInfoData(statusList, statusData);
         }
     }
-    MessageReference(half, nameCount, names);
+    MessageReference(members.At(3), nameCount, names);
 }
 
 void CDataFileV2::ReadStatusInfoData(const Value& list, StatusInfoData* slots) const {
     for (const Value& element : list.GetArray()) {
         StatusInfoData& slot = *slots++;
-        const auto statusId = ReadNumber(element, key::kStatusInfoId);
+        const json::Members<kSlotKeyCount> members(element, kSlotKeys);
+        const auto statusId = findings_.ReadNumber(members.At(kStatusInfoId));
         if (!statusId || *statusId == -1) {
             continue;
         }
         const auto found = statusTable_.find(static_cast<uint32_t>(*statusId));
         if (found == statusTable_.end()) {
-            if (Observed()) {
-                Report(FindingKind::UnknownId, element, key::kStatusInfoId,
-                       "no status information " + std::to_string(*statusId));
+            if (findings_.Observed()) {
+                findings_.Report(FindingKind::UnknownId, element, key::kStatusInfoId,
+                                 "no status information " + std::to_string(*statusId));
             }
             continue;
         }
-        ReadHexField(element, key::kCommAddr, slot.CommAddr);
+        findings_.ReadHexField(members.At(kCommAddr), slot.CommAddr);
         const StatusRecord& record = found->second;
         CopyTerminated(record.Title, slot.Title);
         slot.DataType = record.DataType;
