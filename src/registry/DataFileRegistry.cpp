@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cwctype>
 #include <utility>
 
 #include "compound/LegacyFormat.h"
@@ -15,9 +14,14 @@
 namespace vqdf {
 namespace {
 
-// A text built in a buffer on the stack while it fits, and on the heap beyond.
+// A text built in a buffer on the stack while it fits, and on the heap beyond. Its characters are
+// copied one by one: the texts are short, shorter than a call to copy them would be worth.
 class ShortText {
 public:
+    ShortText() = default;
+    ShortText(const ShortText&) = delete;
+    ShortText& operator=(const ShortText&) = delete;
+
     void Append(std::wstring_view part) {
         if (!heap_.empty() || size_ + part.size() > small_.size()) {
             if (heap_.empty()) {
@@ -26,21 +30,22 @@ public:
             heap_.append(part);
             return;
         }
-        std::copy(part.begin(), part.end(), small_.begin() + static_cast<std::ptrdiff_t>(size_));
-        size_ += part.size();
+        for (const wchar_t c : part) {
+            small_[size_++] = c;
+        }
     }
     std::wstring_view View() const {
         return heap_.empty() ? std::wstring_view(small_.data(), size_) : std::wstring_view(heap_);
     }
 
 private:
-    std::array<wchar_t, 64> small_{};
+    std::array<wchar_t, 64> small_;  // only the first size_ are set
     std::size_t size_ = 0;
     std::wstring heap_;
 };
 
-// A number in plain decimal, as "%d" writes it.
-ShortText Decimal(int32_t value) {
+// A number in plain decimal, as "%d" writes it, into text.
+void AppendDecimal(int32_t value, ShortText& text) {
     std::array<wchar_t, 12> digits{};
     std::size_t first = digits.size();
     int64_t rest = value < 0 ? -int64_t{value} : value;
@@ -51,36 +56,33 @@ ShortText Decimal(int32_t value) {
     if (value < 0) {
         digits[--first] = L'-';
     }
-    ShortText text;
     text.Append(std::wstring_view(digits.data() + first, digits.size() - first));
-    return text;
 }
 
-// The key of a model and version, as MakeKey builds it, for a lookup.
-ShortText LookupKey(std::wstring_view model, std::wstring_view version) {
-    ShortText key;
+// The key of a model and version, as MakeKey builds it, into key: each "." of the version becomes
+// "_". Empty when either text is.
+void LookupKey(std::wstring_view model, std::wstring_view version, ShortText& key) {
     if (model.empty() || version.empty()) {
-        return key;
+        return;
     }
     key.Append(model);
     key.Append(L"_");
-    // Each "." of the version becomes "_".
-    for (std::size_t from = 0; from < version.size();) {
-        const std::size_t dot = std::min(version.find(L'.', from), version.size());
-        key.Append(version.substr(from, dot - from));
-        if (dot < version.size()) {
+    std::size_t from = 0;
+    for (std::size_t k = 0; k < version.size(); ++k) {
+        if (version[k] == L'.') {
+            key.Append(version.substr(from, k - from));
             key.Append(L"_");
+            from = k + 1;
         }
-        from = dot + 1;
     }
-    return key;
+    key.Append(version.substr(from));
 }
 
-// Reads an integer as _wtoi does: leading blanks, a sign, decimal digits up to the first other
+// Reads an integer as _wtoi does in the C locale: leading blanks, a sign, decimal digits up to the first other
 // character; no digits give 0. Values beyond 32 bits saturate.
 int32_t LeadingInt(std::wstring_view text) {
     std::size_t i = 0;
-    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) {
+    while (i < text.size() && (text[i] == L' ' || (text[i] >= L'\t' && text[i] <= L'\r'))) {
         ++i;
     }
     bool negative = false;
@@ -146,13 +148,15 @@ std::wstring CDataFileRegistry::KeyOfPath(const std::wstring& path) {
 
 CDataFileRegistry::Files::iterator CDataFileRegistry::Find(std::wstring_view model,
                                                           std::wstring_view version) {
-    const ShortText key = LookupKey(model, version);
+    ShortText key;
+    LookupKey(model, version, key);
     return key.View().empty() ? files_.end() : files_.find(key.View());
 }
 
 CDataFileRegistry::Files::const_iterator CDataFileRegistry::Find(std::wstring_view model,
                                                                 std::wstring_view version) const {
-    const ShortText key = LookupKey(model, version);
+    ShortText key;
+    LookupKey(model, version, key);
     return key.View().empty() ? files_.end() : files_.find(key.View());
 }
 
@@ -193,6 +197,7 @@ int32_t CDataFileRegistry::LoadDataFile(const std::wstring& path, const std::wst
     }
     files_.emplace(key, Registered{std::move(reader)});
     release.Keep();
+    recentIndexStale_ = true;
     return 0;
 }
 
@@ -219,31 +224,64 @@ int32_t CDataFileRegistry::SetDataFilePath(const std::wstring& path) {
     return LoadDataFile(path, KeyOfPath(path));
 }
 
-// The keys that begin with the prefix lie together in the ordered map, from the first key not
-// below the prefix on.
+// The newest minor below the limit among the keys that begin with model, "_", the major in plain
+// decimal and "_": looked up in an index of every such beginning of the registered keys, made anew
+// after each registration, on the first search that follows it.
 int32_t CDataFileRegistry::GetRecentDataFileVer(std::wstring_view model,
                                                 std::wstring_view version) const {
     const std::size_t dot = version.find(L'.');
     const int32_t major = dot == std::wstring_view::npos ? 0 : LeadingInt(version.substr(0, dot));
     const int32_t limit =
         LeadingInt(dot == std::wstring_view::npos ? version : version.substr(dot + 1));
+    if (recentIndexStale_) {
+        recentIndex_ = MakeRecentIndex();
+        recentIndexStale_ = false;
+    }
     ShortText prefix;
     prefix.Append(model);
     prefix.Append(L"_");
-    prefix.Append(Decimal(major).View());
+    AppendDecimal(major, prefix);
     prefix.Append(L"_");
     const std::wstring_view wanted = prefix.View();
-    int32_t best = -1;
-    for (auto entry = files_.lower_bound(wanted);
-         entry != files_.end() && std::wstring_view(entry->first).substr(0, wanted.size()) == wanted;
-         ++entry) {
-        // A key shorter than the prefix never gets here; the empty key sorts first of all.
-        const int32_t minor = LeadingInt(std::wstring_view(entry->first).substr(wanted.size()));
-        if (minor > best && minor < limit) {
-            best = minor;
+    // The last entry of the prefix whose minor is below the limit; only minors from 0 count.
+    const auto below = std::lower_bound(
+        recentIndex_.begin(), recentIndex_.end(), std::make_pair(wanted, limit),
+        [](const RecentEntry& entry, const std::pair<std::wstring_view, int32_t>& key) {
+            const int order = std::wstring_view(entry.first).compare(key.first);
+            return order < 0 || (order == 0 && entry.second < key.second);
+        });
+    if (below == recentIndex_.begin()) {
+        return -1;
+    }
+    const RecentEntry& found = *std::prev(below);
+    return found.first == wanted && found.second >= 0 ? found.second : -1;
+}
+
+// Every beginning of a key that a search can ask for, with the minor the rest of the key gives:
+// a key M1_1_2_3 gives M1_1_ with minor 2 and M1_1_2_ with minor 3. Ordered by beginning, then
+// minor.
+std::vector<CDataFileRegistry::RecentEntry> CDataFileRegistry::MakeRecentIndex() const {
+    std::vector<RecentEntry> index;
+    for (const auto& entry : files_) {
+        const std::wstring_view key = entry.first;
+        for (std::size_t model = key.find(L'_'); model != std::wstring_view::npos;
+             model = key.find(L'_', model + 1)) {
+            const std::size_t end = key.find(L'_', model + 1);
+            if (end == std::wstring_view::npos) {
+                break;
+            }
+            const std::wstring_view digits = key.substr(model + 1, end - model - 1);
+            ShortText canonical;
+            AppendDecimal(LeadingInt(digits), canonical);
+            if (canonical.View() != digits) {
+                continue;
+            }
+            index.emplace_back(std::wstring(key.substr(0, end + 1)),
+                               LeadingInt(key.substr(end + 1)));
         }
     }
-    return best;
+    std::sort(index.begin(), index.end());
+    return index;
 }
 
 void CDataFileRegistry::RemoveAllDataFiles() {
@@ -252,6 +290,7 @@ void CDataFileRegistry::RemoveAllDataFiles() {
         entry.second.file.reset();
     }
     files_.clear();
+    recentIndexStale_ = true;
 }
 
 int32_t CDataFileRegistry::GetModuleDirectory(std::wstring& directory) {

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/DataFile.h"
 
@@ -51,13 +53,25 @@ private:
         std::unique_ptr<IDataFile> file;
         bool degreeSignsShown = false;
     };
-    using Files = std::map<std::wstring, Registered, std::less<>>;
+    // Keys looked up as views of a key built on the stack.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::wstring_view key) const {
+            return std::hash<std::wstring_view>()(key);
+        }
+    };
+    using Files = std::unordered_map<std::wstring, Registered, KeyHash, std::equal_to<>>;
+
+    using RecentEntry = std::pair<std::wstring, int32_t>;
+    std::vector<RecentEntry> MakeRecentIndex() const;
 
     Files::iterator Find(std::wstring_view model, std::wstring_view version);
     Files::const_iterator Find(std::wstring_view model, std::wstring_view version) const;
 
     ReaderFactory factory_;
     Files files_;
+    mutable std::vector<RecentEntry> recentIndex_;
+    mutable bool recentIndexStale_ = true;
 };
 
 // The reader a path calls for: JSON when the path holds ".json" anywhere, directories included
