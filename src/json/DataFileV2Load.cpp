@@ -96,7 +96,7 @@ private:
 
 // The parser's pool grows by chunks about the size of the text, so that a load needs few.
 std::size_t PoolChunkBytes(const FileBytes& text) {
-    return std::max<std::size_t>(1024 * 1024, text.Size());
+    return std::max<std::size_t>(64 * 1024, text.Size());
 }
 
 // Nesting deeper than this is parsed without recursion: data files nest a few levels, and a
