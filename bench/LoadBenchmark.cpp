@@ -48,9 +48,7 @@ fs::path DataFile(int factor) {
     return path;
 }
 
-fs::path TitlesFile(int factor) {
-    return vqdf::api::TitlesPathOf(DataFile(factor).string());
-}
+fs::path TitlesFile(int factor) { return vqdf::api::TitlesPathOf(DataFile(factor).string()); }
 
 // The legacy form of the same drive, written from its JSON form.
 fs::path LegacyFile(int factor) {

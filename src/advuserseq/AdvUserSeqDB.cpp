@@ -52,10 +52,14 @@ enum BlockKey {
     kCommentsId,
     kBlockKeyCount
 };
-constexpr std::array<std::string_view, kBlockKeyCount> kBlockKeys = {
-    key::kName,      key::kGroupsId,  key::kBlockid,
-    key::kBlockType, key::kExpansion, key::kInputParameterIdList,
-    key::kOutputParameterIdList, key::kCommentsId};
+constexpr std::array<std::string_view, kBlockKeyCount> kBlockKeys = {key::kName,
+                                                                     key::kGroupsId,
+                                                                     key::kBlockid,
+                                                                     key::kBlockType,
+                                                                     key::kExpansion,
+                                                                     key::kInputParameterIdList,
+                                                                     key::kOutputParameterIdList,
+                                                                     key::kCommentsId};
 
 enum ExpansionKey { kExpansionType, kExpansionIOTypesId, kExpansionKeyCount };
 constexpr std::array<std::string_view, kExpansionKeyCount> kExpansionKeys = {key::kExpansionType,
@@ -127,14 +131,14 @@ int32_t CAdvUserSeqDB::LoadAdvUserSeq(const Value& section) {
         return platform::MultiByteToWide(platform::CodePage::Utf8, json::StringBytes(text));
     };
     const bool read =
-        findings_.RequireSection(members.At(kBitPinTypes),
-                                 ReadTable(members.At(kBitPinTypes), key::kName, bitPinTypes_,
-                                           name)) &&
+        findings_.RequireSection(
+            members.At(kBitPinTypes),
+            ReadTable(members.At(kBitPinTypes), key::kName, bitPinTypes_, name)) &&
         findings_.RequireSection(members.At(kIOTypes),
                                  ReadTable(members.At(kIOTypes), key::kName, ioTypes_, name)) &&
-        findings_.RequireSection(members.At(kComments),
-                                 ReadTable(members.At(kComments), key::kContents, comments_,
-                                           comment)) &&
+        findings_.RequireSection(
+            members.At(kComments),
+            ReadTable(members.At(kComments), key::kContents, comments_, comment)) &&
         findings_.RequireSection(members.At(kGroups),
                                  ReadTable(members.At(kGroups), key::kName, groups_, name)) &&
         findings_.RequireSection(members.At(kFunctionList),
@@ -146,8 +150,8 @@ uint32_t CAdvUserSeqDB::GetRole(uint32_t role) { return static_cast<uint32_t>(ro
 
 // "id" and a text member into the table; the text is read by toText. A later id replaces.
 template <typename ToText>
-bool CAdvUserSeqDB::ReadTable(const json::Field& field, std::string_view textKey,
-                              NameTable& table, ToText toText) const {
+bool CAdvUserSeqDB::ReadTable(const json::Field& field, std::string_view textKey, NameTable& table,
+                              ToText toText) const {
     return findings_.ReadIdTextTable(
         field.value, textKey, "id", [&](uint32_t id) { return table.count(id) != 0; },
         [&](uint32_t id, const Value& text, const Value&) { table[id] = toText(text); });
@@ -170,11 +174,11 @@ bool CAdvUserSeqDB::ReadFunctionList(const Value& list) {
 
 void CAdvUserSeqDB::ReadFunctionBlock(const Value& element, FunctionBlock& block) const {
     const Members<kBlockKeyCount> members(element, kBlockKeys);
-    findings_.CheckFit(json::StoreUtf16(platform::MultiByteToWide(
-                                            platform::CodePage::Utf8,
-                                            json::StringBytes(members[kName])),
-                                        block.Name),
-                       element, key::kName);
+    findings_.CheckFit(
+        json::StoreUtf16(
+            platform::MultiByteToWide(platform::CodePage::Utf8, json::StringBytes(members[kName])),
+            block.Name),
+        element, key::kName);
     const auto group = ReadId(members.At(kGroupsId), &groups_, "group");
     if (group) {
         findings_.CheckFit(

@@ -212,10 +212,10 @@ bool ParseDocument(const json::JsonFindings& findings, const std::wstring& path,
     }
     if (findings.Observed()) {
         const auto [line, column] = LineAndColumn(path, result.Offset());
-        findings.ReportPlace(FindingKind::ParseError,
-                              Place(path) + ":" + std::to_string(line) + ":" +
-                                  std::to_string(column),
-                              rapidjson::GetParseError_En(result.Code()));
+        findings.ReportPlace(
+            FindingKind::ParseError,
+            Place(path) + ":" + std::to_string(line) + ":" + std::to_string(column),
+            rapidjson::GetParseError_En(result.Code()));
     }
     return false;
 }
@@ -235,9 +235,9 @@ enum Section {
     kSectionCount
 };
 constexpr std::array<std::string_view, kSectionCount> kSectionKeys = {
-    key::kUnits,     key::kMessages,   key::kDevice,     key::kIO,
-    key::kParameterGroups, key::kCommonParameters, key::kTrips, key::kInitOrder,
-    key::kAdvUserSeq, key::kSimpleScope};
+    key::kUnits,           key::kMessages,         key::kDevice, key::kIO,
+    key::kParameterGroups, key::kCommonParameters, key::kTrips,  key::kInitOrder,
+    key::kAdvUserSeq,      key::kSimpleScope};
 
 enum IOHalf { kInput, kOutput, kHalfCount };
 constexpr std::array<std::string_view, kHalfCount> kIOKeys = {key::kInput, key::kOutput};
@@ -259,7 +259,8 @@ uint32_t CDataFileV2::Load(const std::wstring& path) {
     FileBytes text(path);
     json::Allocator pool(PoolChunkBytes(text));
     json::Document data(&pool);
-    if (!ParseDocument(findings_, path, text, data) || !LoadTitleDocument(path) || !ReadSections(data)) {
+    if (!ParseDocument(findings_, path, text, data) || !LoadTitleDocument(path) ||
+        !ReadSections(data)) {
         return 0;
     }
     SetFilePath(path);

@@ -27,12 +27,19 @@ enum DeviceKey {
     kParaControlNum,
     kDeviceKeyCount
 };
-constexpr std::array<std::string_view, kDeviceKeyCount> kDeviceKeys = {
-    key::kDataFileVersion,    key::kModelNo,           key::kModel,
-    key::kInvSwVersion,       key::kKeypadCommOffset16, key::kKeypadCommOffset32,
-    key::kModelNoCommAddr,    key::kMotorStatusCommAddr, key::kInvStatusCommAddr,
-    key::kInvControlCommAddr, key::kParaSaveCommAddr,  key::kParaStatusNum,
-    key::kParaControlNum};
+constexpr std::array<std::string_view, kDeviceKeyCount> kDeviceKeys = {key::kDataFileVersion,
+                                                                       key::kModelNo,
+                                                                       key::kModel,
+                                                                       key::kInvSwVersion,
+                                                                       key::kKeypadCommOffset16,
+                                                                       key::kKeypadCommOffset32,
+                                                                       key::kModelNoCommAddr,
+                                                                       key::kMotorStatusCommAddr,
+                                                                       key::kInvStatusCommAddr,
+                                                                       key::kInvControlCommAddr,
+                                                                       key::kParaSaveCommAddr,
+                                                                       key::kParaStatusNum,
+                                                                       key::kParaControlNum};
 
 enum HalfKey {
     kTotalNumOfBasic,
@@ -44,7 +51,7 @@ enum HalfKey {
     kHalfKeyCount
 };
 constexpr std::array<std::string_view, kHalfKeyCount> kHalfKeys = {
-    key::kTotalNumOfBasic,   key::kTotalNumOfExt,    key::kStatusCommAddr,
+    key::kTotalNumOfBasic,   key::kTotalNumOfExt,   key::kStatusCommAddr,
     key::kBasicTerminalInfo, key::kExtTerminalInfo, key::kMessageId};
 
 enum TerminalKey { kTitleId, kAtValue, kCommAddr, kTerminalKeyCount };

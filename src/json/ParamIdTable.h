@@ -36,9 +36,10 @@ public:
         }
         std::stable_sort(entries_.begin(), entries_.end(),
                          [](const Entry& a, const Entry& b) { return a.first < b.first; });
-        entries_.erase(std::unique(entries_.begin(), entries_.end(),
-                                   [](const Entry& a, const Entry& b) { return a.first == b.first; }),
-                       entries_.end());
+        entries_.erase(
+            std::unique(entries_.begin(), entries_.end(),
+                        [](const Entry& a, const Entry& b) { return a.first == b.first; }),
+            entries_.end());
         ordered_ = true;
     }
 

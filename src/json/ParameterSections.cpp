@@ -162,15 +162,14 @@ void CDataFileV2::ReadParameter(const Value& element, ParamInfo& param, const Gr
     }
     findings_.ReadHexField(members.At(kAttr), param.Attr);
     if (const auto id = findings_.ReadNumber(members.At(kId))) {
-        const bool added =
-            paramIds_.Add(static_cast<uint32_t>(*id),
-                          ParamLocation{static_cast<uint32_t>(group.GroupNum),
-                                        static_cast<uint32_t>(param.CodeNum)},
-                          findings_.Observed());
+        const bool added = paramIds_.Add(static_cast<uint32_t>(*id),
+                                         ParamLocation{static_cast<uint32_t>(group.GroupNum),
+                                                       static_cast<uint32_t>(param.CodeNum)},
+                                         findings_.Observed());
         if (!added) {
-            findings_.Report(FindingKind::DuplicateId, element, key::kId,
-                             "parameter " + std::to_string(*id) +
-                                 " is given again: it has no address");
+            findings_.Report(
+                FindingKind::DuplicateId, element, key::kId,
+                "parameter " + std::to_string(*id) + " is given again: it has no address");
         }
     }
 }
@@ -191,8 +190,8 @@ bool CDataFileV2::ReadCommonParameters(const Value& section) {
         const std::wstring atValue =
             findings_.AtValue(members.At(kCommonAtValue), platform::CodePage::ThreadAnsi);
         if (const auto title = TitleOf(members.At(kCommonTitleId), atValue)) {
-            findings_.CheckFit(json::StoreCodePage(*title, common->Title), element,
-                               key::kTitleId, sizeof common->Title);
+            findings_.CheckFit(json::StoreCodePage(*title, common->Title), element, key::kTitleId,
+                               sizeof common->Title);
         }
         findings_.ReadIntField(members.At(kCommonDef), common->Def);
         findings_.ReadIntField(members.At(kCommonMax), common->Max);

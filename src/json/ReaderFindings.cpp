@@ -95,8 +95,8 @@ void JsonFindings::ReadHexField(const Field& field, int32_t& target) const {
 std::wstring JsonFindings::AtValue(const Field& field, platform::CodePage codePage) const {
     if (Observed() && StringBytes(field.value).size() > kTextBufferBytes) {
         Report(FindingKind::TextCut, field.object, field.key,
-               Describe(field.value) + " is read as its first " +
-                   std::to_string(kTextBufferBytes) + " bytes");
+               Describe(field.value) + " is read as its first " + std::to_string(kTextBufferBytes) +
+                   " bytes");
     }
     return CodePageText(field.value, codePage);
 }

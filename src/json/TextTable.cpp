@@ -46,7 +46,8 @@ const TextTable::Entry* TextTable::Locate(uint32_t id) const {
 
 std::string_view TextTable::Find(uint32_t id) const {
     const Entry* entry = Locate(id);
-    return entry == nullptr ? std::string_view() : std::string_view(texts_).substr(entry->offset, entry->length);
+    return entry == nullptr ? std::string_view()
+                            : std::string_view(texts_).substr(entry->offset, entry->length);
 }
 
 }  // namespace vqdf::json

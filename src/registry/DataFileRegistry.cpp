@@ -78,8 +78,8 @@ void LookupKey(std::wstring_view model, std::wstring_view version, ShortText& ke
     key.Append(version.substr(from));
 }
 
-// Reads an integer as _wtoi does in the C locale: leading blanks, a sign, decimal digits up to the first other
-// character; no digits give 0. Values beyond 32 bits saturate.
+// Reads an integer as _wtoi does in the C locale: leading blanks, a sign, decimal digits up to the
+// first other character; no digits give 0. Values beyond 32 bits saturate.
 int32_t LeadingInt(std::wstring_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == L' ' || (text[i] >= L'\t' && text[i] <= L'\r'))) {
@@ -147,14 +147,14 @@ std::wstring CDataFileRegistry::KeyOfPath(const std::wstring& path) {
 }
 
 CDataFileRegistry::Files::iterator CDataFileRegistry::Find(std::wstring_view model,
-                                                          std::wstring_view version) {
+                                                           std::wstring_view version) {
     ShortText key;
     LookupKey(model, version, key);
     return key.View().empty() ? files_.end() : files_.find(key.View());
 }
 
 CDataFileRegistry::Files::const_iterator CDataFileRegistry::Find(std::wstring_view model,
-                                                                std::wstring_view version) const {
+                                                                 std::wstring_view version) const {
     ShortText key;
     LookupKey(model, version, key);
     return key.View().empty() ? files_.end() : files_.find(key.View());
@@ -195,7 +195,9 @@ int32_t CDataFileRegistry::LoadDataFile(const std::wstring& path, const std::wst
     if (reader->Load(path) == 0) {
         return 1;
     }
-    files_.emplace(key, Registered{std::move(reader)});
+    // The entry is made first: making it may run out of memory, and the reader must be whole
+    // then to be released. Moving the reader into it cannot fail.
+    files_.try_emplace(key).first->second.file = std::move(reader);
     release.Keep();
     recentIndexStale_ = true;
     return 0;

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <unordered_map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <new>
 
 #include "platform/CodePage.h"
 #include "platform/CompoundStorage.h"
@@ -48,6 +49,21 @@ class CompoundStream : public GsfReference<GsfInput> {
 
 void CompoundStorageCloser::operator()(CompoundStorage* storage) const { delete storage; }
 void CompoundStreamCloser::operator()(CompoundStream* stream) const { delete stream; }
+
+namespace {
+
+// The holder of a libgsf object; when there is no memory for it, the object is dropped at once,
+// so that no file stays open and locked.
+template <typename Holder, typename Handle, typename T>
+Handle Hold(T* object) {
+    auto* holder = new (std::nothrow) Holder(object);
+    if (holder == nullptr) {
+        g_object_unref(object);
+    }
+    return Handle(holder);
+}
+
+}  // namespace
 
 namespace {
 
@@ -168,7 +184,7 @@ StorageHandle OpenCompoundFile(const std::wstring& path, bool exclusive) {
     if (error != nullptr) {
         g_error_free(error);
     }
-    return root == nullptr ? nullptr : StorageHandle(new CompoundStorage(root));
+    return root == nullptr ? nullptr : Hold<CompoundStorage, StorageHandle>(root);
 }
 
 StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name) {
@@ -181,7 +197,7 @@ StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name
         g_object_unref(child);
         return nullptr;
     }
-    return StorageHandle(new CompoundStorage(GSF_INFILE(child)));
+    return Hold<CompoundStorage, StorageHandle>(GSF_INFILE(child));
 }
 
 StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) {
@@ -194,7 +210,7 @@ StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) 
         g_object_unref(child);
         return nullptr;
     }
-    return StreamHandle(new CompoundStream(child));
+    return Hold<CompoundStream, StreamHandle>(child);
 }
 
 std::vector<std::wstring> ChildNames(CompoundStorage& storage) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <new>
 
 #include "platform/CompoundStorage.h"
 
@@ -43,6 +44,21 @@ void CompoundStreamCloser::operator()(CompoundStream* stream) const { delete str
 
 namespace {
 
+// The holder of a storage or stream; when there is no memory for it, the object is released at
+// once, so that no file stays open.
+template <typename Holder, typename Handle, typename T>
+Handle Hold(T* object) {
+    auto* holder = new (std::nothrow) Holder(object);
+    if (holder == nullptr) {
+        object->Release();
+    }
+    return Handle(holder);
+}
+
+}  // namespace
+
+namespace {
+
 // Children of an open storage are always opened share-exclusive, as the platform requires.
 constexpr DWORD kChildMode = STGM_READ | STGM_SHARE_EXCLUSIVE;
 
@@ -54,7 +70,7 @@ StorageHandle OpenCompoundFile(const std::wstring& path, bool exclusive) {
     if (FAILED(StgOpenStorage(path.c_str(), nullptr, mode, nullptr, 0, &root)) || root == nullptr) {
         return nullptr;
     }
-    return StorageHandle(new CompoundStorage(root));
+    return Hold<CompoundStorage, StorageHandle>(root);
 }
 
 StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name) {
@@ -63,7 +79,7 @@ StorageHandle OpenChildStorage(CompoundStorage& parent, const std::wstring& name
         child == nullptr) {
         return nullptr;
     }
-    return StorageHandle(new CompoundStorage(child));
+    return Hold<CompoundStorage, StorageHandle>(child);
 }
 
 StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) {
@@ -72,7 +88,7 @@ StreamHandle OpenChildStream(CompoundStorage& parent, const std::wstring& name) 
         child == nullptr) {
         return nullptr;
     }
-    return StreamHandle(new CompoundStream(child));
+    return Hold<CompoundStream, StreamHandle>(child);
 }
 
 std::vector<std::wstring> ChildNames(CompoundStorage& storage) {

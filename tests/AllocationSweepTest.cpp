@@ -1,0 +1,181 @@
+// Every allocation a load makes, made to fail in turn: the N-th allocation of the readers' own
+// (their arrays, the JSON parser's memory) gives null and the N-th of the C++ runtime's throws,
+// for N = 1, 2, 3, ... until a load no longer reaches N. Each run must give a status, leave
+// nothing registered when it fails, and leave no block allocated once the data file is gone. This
+// program puts its own allocation functions in place of the library's and of the runtime's.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "AppWalk.h"
+#include "model/FunctionBlockCopies.h"
+#include "model/TableMemory.h"
+
+namespace {
+
+// The allocations counted while armed, the one that fails, and the blocks still allocated.
+struct Sweep {
+    bool armed = false;
+    long made = 0;
+    long failAt = 0;
+    long live = 0;
+};
+Sweep sweep;
+
+bool Fails() { return sweep.armed && ++sweep.made == sweep.failAt; }
+
+void* Counted(void* block) {
+    if (block != nullptr) {
+        ++sweep.live;
+    }
+    return block;
+}
+
+void Uncounted(void* block) {
+    if (block != nullptr) {
+        --sweep.live;
+        std::free(block);
+    }
+}
+
+void* New(std::size_t size) {
+    if (Fails()) {
+        throw std::bad_alloc();
+    }
+    void* block = Counted(std::malloc(size == 0 ? 1 : size));
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return block;
+}
+
+}  // namespace
+
+namespace vqdf {
+
+void* AllocateBytes(std::size_t size) { return Fails() ? nullptr : Counted(std::malloc(size)); }
+
+void* AllocateZeroedBytes(std::size_t count, std::size_t size) {
+    return Fails() ? nullptr : Counted(std::calloc(count, size));
+}
+
+void* ReallocateBytes(void* block, std::size_t size) {
+    if (Fails()) {
+        return nullptr;
+    }
+    void* moved = std::realloc(block, size);
+    if (block == nullptr && moved != nullptr) {
+        ++sweep.live;
+    }
+    return moved;
+}
+
+void FreeBytes(void* block) { Uncounted(block); }
+
+}  // namespace vqdf
+
+void* operator new(std::size_t size) { return New(size); }
+void* operator new[](std::size_t size) { return New(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return New(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+    return operator new(size, nothrow);
+}
+void operator delete(void* block) noexcept { Uncounted(block); }
+void operator delete[](void* block) noexcept { Uncounted(block); }
+void operator delete(void* block, std::size_t) noexcept { Uncounted(block); }
+void operator delete[](void* block, std::size_t) noexcept { Uncounted(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { Uncounted(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { Uncounted(block); }
+
+namespace vqdf::testing {
+namespace {
+
+const std::wstring kJson = L"" VQDF_EXAMPLES_DIR "/M1_1_05.json";
+const std::wstring kLegacy = L"" VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv";
+
+// Arms the sweep for its scope.
+class Armed {
+public:
+    explicit Armed(long failAt) {
+        sweep.made = 0;
+        sweep.failAt = failAt;
+        sweep.armed = true;
+    }
+    ~Armed() { sweep.armed = false; }
+    Armed(const Armed&) = delete;
+    Armed& operator=(const Armed&) = delete;
+};
+
+// Runs step once with no allocation failing, to count them, then once with each of them failing
+// in turn; every run must reach the allocation that fails, as a run that stops short of it shows
+// that an earlier failure left something behind (a file still locked, say). Returns the count.
+template <typename Step>
+long SweepAllocations(Step step) {
+    long total = 0;
+    step([&](const auto& run) {
+        const Armed armed(0);
+        run();
+        total = sweep.made;
+    });
+    for (long failAt = 1; failAt <= total && !::testing::Test::HasFailure(); ++failAt) {
+        const long liveBefore = sweep.live;
+        step([&](const auto& run) {
+            const Armed armed(failAt);
+            run();
+            EXPECT_GE(sweep.made, failAt) << "a failure at allocation " << failAt - 1
+                                          << " kept the next load from getting as far";
+        });
+        EXPECT_EQ(sweep.live, liveBefore) << "blocks left after a failure at allocation " << failAt;
+    }
+    return total;
+}
+
+TEST(AllocationSweep, LoadsOfBothFormatsGiveAStatusAndLeaveNothingBehind) {
+    for (const std::wstring& path : {kJson, kLegacy}) {
+        const long points = SweepAllocations([&](const auto& armed) {
+            CvqDataFileReaderApp app;
+            int32_t status = -1;
+            armed([&] { status = app.SetDataFilePath(path.c_str()); });
+            ASSERT_TRUE(status == 0 || status == 1);
+            EXPECT_EQ(app.Registry().Size(), status == 0 ? 1u : 0u);
+            if (status == 0) {
+                WalkEveryGetter(AppGetters{app, L"M1", L"1.05"});
+            }
+        });
+        std::printf("%ls: %ld allocation points\n", path.c_str(), points);
+    }
+}
+
+TEST(AllocationSweep, ContainerGettersLeaveTheCallersContainersWholeOrUnchanged) {
+    CvqDataFileReaderApp app;
+    ASSERT_EQ(app.SetDataFilePath(kJson.c_str()), 0);
+    const long blocks = SweepAllocations([&](const auto& armed) {
+        std::vector<FunctionBlock*> copies;
+        armed([&] { app.GetSpecAdvUserSeq(L"M1", L"1.05", &copies); });
+        for (FunctionBlock* copy : copies) {
+            ASSERT_NE(copy, nullptr);
+            FunctionBlockCopies::Free(copy);
+        }
+    });
+    ParamIdMap all;
+    app.GetParamIDS(L"M1", L"1.05", &all);
+    const long ids = SweepAllocations([&](const auto& armed) {
+        ParamIdMap mine = {{4'000'000'000u, {1, 2}}};
+        armed([&] { app.GetParamIDS(L"M1", L"1.05", &mine); });
+        const bool whole = mine.size() == all.size() && mine.count(4'000'000'000u) == 0;
+        const bool unchanged = mine.size() == 1 && mine.count(4'000'000'000u) == 1;
+        EXPECT_TRUE(whole || unchanged);
+    });
+    std::printf("function blocks: %ld allocation points, parameter ids: %ld\n", blocks, ids);
+}
+
+}  // namespace
+}  // namespace vqdf::testing
