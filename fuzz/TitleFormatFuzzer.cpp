@@ -19,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         const std::wstring formatted = CParamTitle().FormatTitle(title, value);
         char field[30];
         std::memset(field, 0, sizeof field);
-        json::StoreCodePage(formatted.empty() ? title : formatted, field);
+        json::StoreCodePage(platform::WideToMultiByte(platform::CodePage::Utf8,
+                                                      formatted.empty() ? title : formatted),
+                            field);
         char16_t wide[28];
         json::StoreUtf16(formatted, wide);
     }
