@@ -10,6 +10,7 @@
 #include <new>
 
 #include "AppWalk.h"
+#include "registry/DataFileRegistry.h"
 #include "model/FunctionBlockCopies.h"
 #include "model/TableMemory.h"
 
@@ -21,6 +22,7 @@ struct Sweep {
     long made = 0;
     long failAt = 0;
     long live = 0;
+    long tables = 0;  // of those, the blocks of the readers' own allocation functions
 };
 Sweep sweep;
 
@@ -55,10 +57,15 @@ void* New(std::size_t size) {
 
 namespace vqdf {
 
-void* AllocateBytes(std::size_t size) { return Fails() ? nullptr : Counted(std::malloc(size)); }
+void* Table(void* block) {
+    sweep.tables += block != nullptr ? 1 : 0;
+    return Counted(block);
+}
+
+void* AllocateBytes(std::size_t size) { return Fails() ? nullptr : Table(std::malloc(size)); }
 
 void* AllocateZeroedBytes(std::size_t count, std::size_t size) {
-    return Fails() ? nullptr : Counted(std::calloc(count, size));
+    return Fails() ? nullptr : Table(std::calloc(count, size));
 }
 
 void* ReallocateBytes(void* block, std::size_t size) {
@@ -66,13 +73,13 @@ void* ReallocateBytes(void* block, std::size_t size) {
         return nullptr;
     }
     void* moved = std::realloc(block, size);
-    if (block == nullptr && moved != nullptr) {
-        ++sweep.live;
-    }
-    return moved;
+    return block == nullptr ? Table(moved) : moved;
 }
 
-void FreeBytes(void* block) { Uncounted(block); }
+void FreeBytes(void* block) {
+    sweep.tables -= block != nullptr ? 1 : 0;
+    Uncounted(block);
+}
 
 }  // namespace vqdf
 
@@ -175,6 +182,36 @@ TEST(AllocationSweep, ContainerGettersLeaveTheCallersContainersWholeOrUnchanged)
         EXPECT_TRUE(whole || unchanged);
     });
     std::printf("function blocks: %ld allocation points, parameter ids: %ld\n", blocks, ids);
+}
+
+// Releasing a reader's tables, as the registry does before it destroys the reader, leaves every
+// pointer to a table null in both formats, and with the reader gone no array its load made is
+// left.
+TEST(AllocationSweep, ReleasingTheTablesFreesEveryArrayAndNullsEveryPointer) {
+    for (const std::wstring& path : {kJson, kLegacy}) {
+        const long before = sweep.tables;
+        std::unique_ptr<CDataFileBase> reader = MakeReader(ReaderKindOfPath(path), path);
+        ASSERT_EQ(reader->Load(path), 1u);
+        EXPECT_GT(sweep.tables, before + 100);
+        reader->ReleaseTables();
+        const DeviceInfo& device = *reader->GetDeviceInfo();
+        const IOSpec& io = *reader->GetIOSpec();
+        const TripSpec& trip = *reader->GetTripSpec();
+        const void* const pointers[] = {
+            device.DiagNumbers,      io.InputTerminals,
+            io.OutputTerminals,      io.InputFuncTitles,
+            io.OutputFuncTitles,     trip.TripStatusInfoData,
+            trip.WarnStatusInfoData, trip.TripNames,
+            trip.WarnNames,          trip.TripAddr,
+            trip.WarnAddr,           reader->GetMessageSpec()->Messages,
+            reader->GetCommonSpec()->CommonParams, reader->GetParaSpec()->Groups,
+            reader->GetInitOrder()->InitOrderAddrs};
+        for (std::size_t k = 0; k < std::size(pointers); ++k) {
+            EXPECT_EQ(pointers[k], nullptr) << "pointer " << k;
+        }
+        reader.reset();
+        EXPECT_EQ(sweep.tables, before) << "arrays left with the reader gone";
+    }
 }
 
 }  // namespace

@@ -34,26 +34,6 @@ protected:
     FakeDataFile* file = nullptr;
 };
 
-TEST_F(AppTest, Getters_ReturnTheRecordsOfTheRegisteredFileOrNull) {
-    EXPECT_EQ(app.GetIOSpec(L"M1", L"1.05"), file->GetIOSpec());
-    EXPECT_EQ(app.GetIOSpec(L"M1", L"1_05"), file->GetIOSpec());
-    EXPECT_EQ(app.GetTripSpec(L"M1", L"1.05"), file->GetTripSpec());
-    EXPECT_EQ(app.GetCommonSpec(L"M1", L"1.05"), file->GetCommonSpec());
-    EXPECT_EQ(app.GetParaSpec(L"M1", L"1.05"), file->GetParaSpec());
-    EXPECT_EQ(app.GetInitOrder(L"M1", L"1.05"), file->GetInitOrder());
-    EXPECT_EQ(app.GetExtendSpec(L"M1", L"1.05"), &file->extend);
-    EXPECT_EQ(app.GetSpecialParameter(L"M1", L"1.05"), &file->special);
-    EXPECT_EQ(app.GetMessageSpec(L"M1", L"1.05"), file->GetMessageSpec());
-
-    EXPECT_EQ(app.GetIOSpec(L"M1", L"01.05"), nullptr);
-    EXPECT_EQ(app.GetIOSpec(nullptr, L"1.05"), nullptr);
-    EXPECT_EQ(app.GetParaSpec(L"M1", nullptr), nullptr);
-    EXPECT_EQ(app.GetSpecialParameter(L"M2", L"1.05"), nullptr);
-    EXPECT_EQ(app.SetDataFilePath(nullptr), 1);
-    EXPECT_EQ(app.SetDataFileVer(nullptr, L"1.05"), 1);
-    EXPECT_EQ(app.GetRecentDataFileVer(nullptr, nullptr), -1);
-}
-
 TEST_F(AppTest, GetDeviceInfo_CopiesExactlyTheHundredByteImage) {
     DeviceInfo& device = file->Device();
     std::memcpy(device.Model, "VQ-900", 7);
@@ -138,30 +118,6 @@ TEST_F(AppTest, GetParamIDS_LeavesTheCallersMapAloneWhenNothingIsFound) {
     std::vector<FunctionBlock*> blocks(1, nullptr);
     app.GetSpecAdvUserSeq(L"M2", L"1.05", &blocks);
     EXPECT_EQ(blocks.size(), 1u);
-}
-
-TEST_F(AppTest, ExitInstance_ReleasesEveryReaderBeforeDestroyingIt) {
-    log->events.clear();
-    app.ExitInstance();
-    EXPECT_THAT(log->events, ::testing::ElementsAre(L"release", L"destroy"));
-    EXPECT_EQ(app.GetIOSpec(L"M1", L"1.05"), nullptr);
-}
-
-TEST(LegacyReader, JsonOnlySlotsAnswerNullOrZeroAndLeaveArgumentsAlone) {
-    CDataFileInfo reader(L"/d/M1_1_05.inv");
-    EXPECT_EQ(reader.GetFilePath(), L"/d/M1_1_05.inv");
-    EXPECT_EQ(reader.GetSpecialParameter(), nullptr);
-    EXPECT_EQ(reader.GetExtendSpec(), nullptr);
-    ParamIdMap ids = {{1, {2, 3}}};
-    EXPECT_EQ(reader.GetParamIDS(&ids), 0);
-    EXPECT_EQ(ids.size(), 1u);
-    std::vector<FunctionBlock*> blocks;
-    EXPECT_EQ(reader.GetSpecAdvUserSeq(&blocks), 0);
-    EXPECT_TRUE(blocks.empty());
-    EXPECT_EQ(reader.HasReservedCount(), 0);
-    EXPECT_EQ(reader.GetReservedCount(), 0);
-    EXPECT_EQ(reader.GetIOSpec()->InputCount, 0);
-    EXPECT_EQ(reader.GetIOSpec()->InputTerminals, nullptr);
 }
 
 // A legacy reader searches its parameter titles for "ParaStatus Num" and "Para Ctrl Num".

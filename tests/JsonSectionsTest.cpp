@@ -384,6 +384,55 @@ TEST_F(JsonSections, SimpleScope_AddressesWrapAtSixteenBits) {
     EXPECT_EQ(reader.GetSpecialParameter()->at(202).CommAddr, 4u);
 }
 
+// Each text field holds the encoding it is stored in: "é" is E9 in the 8-bit code page and C3 A9
+// in UTF-8. A text too long for its field is cut where a character begins, whatever the width of
+// the character at the cut.
+TEST_F(JsonSections, TextFields_EachInItsEncodingAndCutBetweenCharacters) {
+    files.titles = R"({"Titles": [{"id": 1, "Text": "\u00e9"}, {"id": 2, "Text": "D\u00e9p"},
+        {"id": 3, "Text": "AAAAAAAAAAAAAAAAAAAAAAAAAA\ud834\udd1e"}]})";
+    files.Set("Units", R"([{"id": 1, "Text": "\u00e9"}, {"id": 2, "Text": "AAAAAAA\u20ac"},
+        {"id": 3, "Text": "AAAAAAAA\u00e9"}])");
+    files.Set("Messages", R"([{"TitleInfo": [{"Title::id": 1}]}])");
+    files.Set("Device", R"({"Model": "AAAAAAAAAAAAAAAAAAAAAAAAAAA\u20ac",
+        "DataFileVersion": "AAAAAAAA\u00e9", "InvSwVersion": "AAAAAA\ud834\udd1e"})");
+    files.Set("IO", R"({"Input": {"TotalNumOfBasic": 1, "TotalNumOfExt": 0,
+        "BasicTerminalInfo": [{"Title::id": 2}], "ExtTerminalInfo": []}})");
+    files.Set("ParameterGroups", R"([{"Title::id": 2, "Parameters": [
+        {"Title::id": 1, "Unit::id": 1}, {"Unit::id": 2}, {"Unit::id": 3}]}])");
+    files.Set("CommonParameters", R"([{"Title::id": 2, "Unit::id": 1}])");
+    files.Set("Trips", R"({"StatusInfo": [{"id": 1, "Title::id": 1, "Unit::id": 1},
+                                          {"id": 2, "Unit::id": 3}],
+        "CurrentTrip": {"StatusInfoData": [{"StatusInfo::id": 1}, {"StatusInfo::id": 2}]}})");
+    CDataFileV2& reader = Load();
+    const GroupInfo& group = reader.GetParaSpec()->Groups[0];
+    const CommonInfo& common = reader.GetCommonSpec()->CommonParams[0];
+    const StatusInfoData* status = reader.GetTripSpec()->TripStatusInfoData;
+    const DeviceInfo& device = *reader.GetDeviceInfo();
+    const std::pair<std::string_view, std::string_view> fields[] = {
+        {Text(reader.GetMessageSpec()->Messages[0].TitleInfo[0]), "\xC3\xA9"},
+        {FieldText(group.Parameters[0].Title), "\xE9"},
+        {FieldText(group.Parameters[0].AltTitle), "\xE9"},
+        {FieldText(group.Parameters[0].Unit), "\xC3\xA9"},
+        {FieldText(group.Parameters[1].Unit), "AAAAAAA"},
+        {FieldText(group.Parameters[2].Unit), "AAAAAAAA"},
+        {FieldText(group.Title), "D\xE9p"},
+        {FieldText(common.Title), "D\xE9p"},
+        {FieldText(common.Unit), "\xE9"},
+        {FieldText(reader.GetIOSpec()->InputTerminals[0].Title), "D\xE9p"},
+        {FieldText(status[0].Title), "\xE9"},
+        {FieldText(status[0].Unit), "\xC3\xA9"},
+        {FieldText(status[1].Unit), "AAAAAAAA"},
+        {FieldText(device.Model), "AAAAAAAAAAAAAAAAAAAAAAAAAAA"},
+        {FieldText(device.DataFileVersion), "AAAAAAAA"},
+        {FieldText(device.InvSwVersion), "AAAAAA"},
+    };
+    for (std::size_t k = 0; k < std::size(fields); ++k) {
+        EXPECT_EQ(fields[k].first, fields[k].second) << "field " << k;
+    }
+    // A four-byte character that would end at byte 30 of a title is cut whole by the table.
+    EXPECT_EQ(reader.BuildTitle(3, L""), std::wstring(26, L'A'));
+}
+
 // Sizes as the file gives them: an empty list is an empty array, a terminal count keeps its value
 // whatever it asks for, a text ends at an escaped zero, and a leading number may have an exponent.
 TEST_F(JsonSections, Sizes_ListsAndCountsAsTheFileGivesThem) {

@@ -49,11 +49,6 @@ TEST(LegacyLoad, FileWithOnlyTheDeviceSectionLoadsItAndLeavesTheRestZero) {
     EXPECT_EQ(loaded.reader->GetMessageSpec()->Messages, nullptr);
     EXPECT_EQ(loaded.reader->GetParaSpec()->GroupCount, 0);
     EXPECT_EQ(loaded.reader->GetInitOrder()->InitOrderAddrs, nullptr);
-    EXPECT_EQ(loaded.reader->GetExtendSpec(), nullptr);
-    EXPECT_EQ(loaded.reader->GetSpecialParameter(), nullptr);
-    ParamIdMap ids{{1, {}}};
-    EXPECT_EQ(loaded.reader->GetParamIDS(&ids), 0);
-    EXPECT_EQ(ids.size(), 1u);
 }
 
 TEST(LegacyLoad, SplitStreamsGiveEachHalfItsOwnEntries) {

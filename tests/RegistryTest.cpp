@@ -172,6 +172,7 @@ struct RecentCase {
     std::vector<std::wstring> loaded;  // stems of the files loaded by path
     std::wstring version;
     int32_t expected;
+    std::wstring model = L"M1";
 };
 
 TEST(Registry, GetRecentDataFileVer_FindsTheNewestMinorStrictlyBelowInTheSameMajor) {
@@ -186,7 +187,10 @@ TEST(Registry, GetRecentDataFileVer_FindsTheNewestMinorStrictlyBelowInTheSameMaj
         {{L"M1_1_2_3"}, L"1.10", 2},
         {{L"M1_1_05"}, L"", -1},
         {{L"M1_1_05", L"M10_1_07"}, L"1.10", 5},
+        {{L"XM1_1_07"}, L"1.10", -1},
         {{L"M1_1_05"}, L" 1. 9", 5},
+        {{L"M1_1_2_3", L"M1_1_2_9"}, L"2.5", 3, L"M1_1"},
+        {{L"M1_-1_04"}, L"-1.10", 4},
     };
     for (const RecentCase& c : cases) {
         auto log = std::make_shared<ReaderLog>();
@@ -194,7 +198,8 @@ TEST(Registry, GetRecentDataFileVer_FindsTheNewestMinorStrictlyBelowInTheSameMaj
         for (const std::wstring& stem : c.loaded) {
             ASSERT_EQ(registry.SetDataFilePath(Native(L"/d/") + stem + L".json"), 0);
         }
-        EXPECT_EQ(registry.GetRecentDataFileVer(L"M1", c.version), c.expected) << c.version;
+        EXPECT_EQ(registry.GetRecentDataFileVer(c.model, c.version), c.expected)
+            << c.model << L" " << c.version;
     }
 }
 

@@ -67,6 +67,8 @@ TEST(HexText, ParseHexText_ReadsAsWcstoulBase16AfterDroppingAnyHexPrefix) {
         {L"12G4", 0x12u},
         {L"zz", 0u},
         {L"A0x5", 0u},  // drops "A0", then "x5" has no digits
+        {L"A0X5", 0u},
+        {L"-0X10", 0u},
         {L"0x0x20", 0x20u},
     };
     for (const auto& [text, expected] : cases) {
