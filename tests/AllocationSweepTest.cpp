@@ -10,9 +10,10 @@
 #include <new>
 
 #include "AppWalk.h"
-#include "registry/DataFileRegistry.h"
+#include "TestDirectory.h"
 #include "model/FunctionBlockCopies.h"
 #include "model/TableMemory.h"
+#include "registry/DataFileRegistry.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ namespace vqdf::testing {
 namespace {
 
 const std::wstring kJson = L"" VQDF_EXAMPLES_DIR "/M1_1_05.json";
-const std::wstring kLegacy = L"" VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv";
+const std::filesystem::path kLegacyExample = VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv";
 
 // Arms the sweep for its scope.
 class Armed {
@@ -146,7 +147,8 @@ long SweepAllocations(Step step) {
 }
 
 TEST(AllocationSweep, LoadsOfBothFormatsGiveAStatusAndLeaveNothingBehind) {
-    for (const std::wstring& path : {kJson, kLegacy}) {
+    const TestDirectory folder;
+    for (const std::wstring& path : {kJson, folder.CopyHere(kLegacyExample).wstring()}) {
         const long points = SweepAllocations([&](const auto& armed) {
             CvqDataFileReaderApp app;
             int32_t status = -1;
@@ -188,7 +190,8 @@ TEST(AllocationSweep, ContainerGettersLeaveTheCallersContainersWholeOrUnchanged)
 // pointer to a table null in both formats, and with the reader gone no array its load made is
 // left.
 TEST(AllocationSweep, ReleasingTheTablesFreesEveryArrayAndNullsEveryPointer) {
-    for (const std::wstring& path : {kJson, kLegacy}) {
+    const TestDirectory folder;
+    for (const std::wstring& path : {kJson, folder.CopyHere(kLegacyExample).wstring()}) {
         const long before = sweep.tables;
         std::unique_ptr<CDataFileBase> reader = MakeReader(ReaderKindOfPath(path), path);
         ASSERT_EQ(reader->Load(path), 1u);
@@ -197,15 +200,21 @@ TEST(AllocationSweep, ReleasingTheTablesFreesEveryArrayAndNullsEveryPointer) {
         const DeviceInfo& device = *reader->GetDeviceInfo();
         const IOSpec& io = *reader->GetIOSpec();
         const TripSpec& trip = *reader->GetTripSpec();
-        const void* const pointers[] = {
-            device.DiagNumbers,      io.InputTerminals,
-            io.OutputTerminals,      io.InputFuncTitles,
-            io.OutputFuncTitles,     trip.TripStatusInfoData,
-            trip.WarnStatusInfoData, trip.TripNames,
-            trip.WarnNames,          trip.TripAddr,
-            trip.WarnAddr,           reader->GetMessageSpec()->Messages,
-            reader->GetCommonSpec()->CommonParams, reader->GetParaSpec()->Groups,
-            reader->GetInitOrder()->InitOrderAddrs};
+        const void* const pointers[] = {device.DiagNumbers,
+                                        io.InputTerminals,
+                                        io.OutputTerminals,
+                                        io.InputFuncTitles,
+                                        io.OutputFuncTitles,
+                                        trip.TripStatusInfoData,
+                                        trip.WarnStatusInfoData,
+                                        trip.TripNames,
+                                        trip.WarnNames,
+                                        trip.TripAddr,
+                                        trip.WarnAddr,
+                                        reader->GetMessageSpec()->Messages,
+                                        reader->GetCommonSpec()->CommonParams,
+                                        reader->GetParaSpec()->Groups,
+                                        reader->GetInitOrder()->InitOrderAddrs};
         for (std::size_t k = 0; k < std::size(pointers); ++k) {
             EXPECT_EQ(pointers[k], nullptr) << "pointer " << k;
         }

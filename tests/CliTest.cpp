@@ -51,10 +51,16 @@ void ExpectGolden(const std::string& actual, const std::string& name) {
     EXPECT_EQ(actual, FileText(kGolden / name)) << name;
 }
 
+// Each test reads its own copy of the examples: a compound file is opened exclusively, so tests
+// running side by side on the one example would turn each other away.
 class Cli : public ::testing::Test, public JsonFiles {
 protected:
+    void SetUp() override {
+        std::filesystem::copy(kExamples, Examples(), std::filesystem::copy_options::recursive);
+    }
+    std::filesystem::path Examples() const { return Dir() / "examples"; }
     Outcome InExamples(const std::string& arguments) {
-        return RunVqdf(kExamples, arguments, Dir());
+        return RunVqdf(Examples(), arguments, Dir());
     }
     Outcome InDir(const std::string& arguments) { return RunVqdf(Dir(), arguments, Dir()); }
 };
@@ -294,8 +300,8 @@ std::string SharedRecords(const std::string& dump) {
 }
 
 TEST_F(Cli, ConvertKeepsEveryRecordBothWays) {
-    const auto json = kExamples / "M1_1_05.json";
-    const auto legacy = kExamples / "DataFile/M1/M1_1_05.inv";
+    const auto json = Examples() / "M1_1_05.json";
+    const auto legacy = Examples() / "DataFile/M1/M1_1_05.inv";
     ASSERT_EQ(RunVqdf(Dir(), "convert '" + json.string() + "' A_1.inv", Dir()).status, 0);
     ASSERT_EQ(InDir("convert A_1.inv A_2.json").status, 0);
     EXPECT_TRUE(std::filesystem::exists(Dir() / "A_2_Title.json"));

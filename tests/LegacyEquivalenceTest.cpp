@@ -15,11 +15,10 @@ namespace {
 
 using testing::LegacyFiles;
 using testing::LoadedLegacy;
+using testing::TestDirectory;
 
 const std::wstring kJsonExample = L"" VQDF_EXAMPLES_DIR "/M1_1_05.json";
 const std::string kLegacyExample = VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv";
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 std::string FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -51,7 +50,8 @@ void ExpectSameTable(const T* json, const T* legacy, int32_t count, const std::s
 
 TEST(LegacyEquivalence, ExampleServesTheSameRecordsInBothFormats) {
     LoadedJson json;
-    LoadedLegacy legacy(Wide(kLegacyExample));
+    const TestDirectory folder;
+    LoadedLegacy legacy(folder.CopyHere(kLegacyExample).wstring());
     ASSERT_EQ(json.result, 1u);
     ASSERT_EQ(legacy.result, 1u);
     IDataFile& a = json.reader;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "CompoundImage.h"
+#include "TestDirectory.h"
 #include "compound/LegacyWriter.h"
 #include "json/DataFileV2.h"
 #include "platform/CompoundOutput.h"
@@ -159,7 +160,8 @@ public:
 
 private:
     static std::string Write(const platform::CompoundNode& tree) {
-        const auto path = std::filesystem::temp_directory_path() / "vqdf-malformed-case.inv";
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("vqdf-malformed-case-" + std::to_string(ProcessId()) + ".inv");
         std::string error;
         platform::WriteCompoundFile(path.string(), tree, error);
         std::string bytes = ReadFile(path);

@@ -40,6 +40,14 @@ public:
 
     const std::filesystem::path& Dir() const { return dir_; }
 
+    // A copy of the file in this folder. A compound file is opened exclusively, so tests that run
+    // side by side each read their own copy of a shared one.
+    std::filesystem::path CopyHere(const std::filesystem::path& file) const {
+        const auto copy = dir_ / file.filename();
+        std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+        return copy;
+    }
+
 private:
     std::filesystem::path dir_;
 };
