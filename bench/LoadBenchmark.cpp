@@ -56,9 +56,11 @@ fs::path LegacyFile(int factor) {
     path.replace_extension(".inv");
     if (!fs::exists(path)) {
         const vqdf::api::OpenResult loaded = vqdf::api::Open(DataFile(factor).string());
-        std::string error = loaded.error;
-        if (!loaded.file ||
-            !vqdf::api::Write(*loaded.file, path.string(), vqdf::api::Format::Legacy, error)) {
+        const std::string error =
+            loaded.file
+                ? vqdf::api::Write(*loaded.file, path.string(), vqdf::api::Format::Legacy).error
+                : loaded.error;
+        if (!error.empty()) {
             std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
         }
     }

@@ -8,7 +8,8 @@ vqdf_installed() {
 vqdf_install_packages() {
     local packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libgtest-dev
                     libgmock-dev libbenchmark-dev libcli11-dev libfmt-dev clang-format locales
-                    python3 python3-olefile clang libclang-rt-dev mingw-w64 googletest)
+                    python3 python3-olefile python3-jsonschema help2man bash-completion clang
+                    libclang-rt-dev mingw-w64 googletest)
     local missing=()
     local package
     for package in "${packages[@]}"; do

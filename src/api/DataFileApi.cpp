@@ -4,11 +4,18 @@
 
 #include <rapidjson/document.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <unordered_map>
 
+#include "DataFileImpl.h"
 #include "compound/LegacyFormat.h"
 #include "compound/LegacyWriter.h"
+#include "json/JsonFormat.h"
+#include "json/JsonSchema.h"
 #include "json/JsonWriter.h"
 #include "json/SyntheticDataFile.h"
 #include "model/DataFile.h"
@@ -18,6 +25,8 @@
 #include "model/ParameterAddress.h"
 #include "model/ParameterTypes.h"
 #include "platform/CodePage.h"
+#include "platform/FileProbe.h"
+#include "platform/FileSystem.h"
 #include "platform/Trace.h"
 #include "registry/DataFileRegistry.h"
 
@@ -26,10 +35,6 @@ namespace {
 
 std::string Utf8(const std::wstring& text) {
     return platform::WideToMultiByte(platform::CodePage::Utf8, text);
-}
-
-std::wstring Wide(const std::string& text) {
-    return platform::MultiByteToWide(platform::CodePage::Utf8, text);
 }
 
 // A member name as one JSON Pointer token: "~" and "/" are escaped.
@@ -46,20 +51,27 @@ std::string PointerToken(std::string_view name) {
 // and arrays, by address, with their pointers.
 class Collector : public ILoadObserver {
 public:
+    explicit Collector(std::string path) : path_(std::move(path)) {}
+
     void OnDocument(const std::wstring& path, const void* root) override {
         Index& index = indexes_.emplace_back();
-        const std::string name = std::filesystem::path(Utf8(path)).filename().string();
-        index.prefix = indexes_.size() == 1 ? std::string() : name + "#";
+        index.file = platform::NativePath(path);
         IndexDocument(*static_cast<const rapidjson::Value*>(root), index.pointers);
     }
 
     void OnFinding(LoadFinding finding) override {
-        std::string place = finding.place;
+        Finding found{FindingKindName(finding.kind), finding.file.empty() ? path_ : finding.file,
+                      finding.place, std::move(finding.message)};
         if (finding.element != nullptr) {
-            place = PointerOf(finding.element) + (place.empty() ? "" : "/" + PointerToken(place));
+            const auto [file, pointer] = Locate(finding.element);
+            found.file = file;
+            found.place = pointer;
+            if (!finding.place.empty()) {
+                found.place += "/";
+                found.place += PointerToken(finding.place);
+            }
         }
-        findings.push_back(
-            {FindingKindName(finding.kind), std::move(place), std::move(finding.message)});
+        findings.push_back(std::move(found));
         kinds.push_back(finding.kind);
     }
 
@@ -68,7 +80,7 @@ public:
 
 private:
     struct Index {
-        std::string prefix;
+        std::string file;
         std::unordered_map<const void*, std::string> pointers;
     };
 
@@ -82,10 +94,11 @@ private:
             if (value->IsObject()) {
                 for (const auto& member : value->GetObject()) {
                     if (member.value.IsObject() || member.value.IsArray()) {
-                        pending.emplace_back(&member.value,
-                                             pointer + "/" +
-                                                 PointerToken({member.name.GetString(),
-                                                               member.name.GetStringLength()}));
+                        std::string below = pointer;
+                        below += "/";
+                        below +=
+                            PointerToken({member.name.GetString(), member.name.GetStringLength()});
+                        pending.emplace_back(&member.value, std::move(below));
                     }
                 }
             } else if (value->IsArray()) {
@@ -99,34 +112,74 @@ private:
 
     // The data document is searched first: its values are in place for the whole load, while
     // the titles document is gone once its table is read.
-    std::string PointerOf(const void* element) const {
+    std::pair<std::string, std::string> Locate(const void* element) const {
         for (const Index& index : indexes_) {
             const auto found = index.pointers.find(element);
             if (found != index.pointers.end()) {
-                return index.prefix + found->second;
+                return {index.file, found->second};
             }
         }
-        return "?";
+        return {path_, "?"};
     }
 
+    std::string path_;
     std::vector<Index> indexes_;
 };
+
+// "FILE:PLACE: MESSAGE", or "FILE: MESSAGE" for the file as a whole.
+std::string Located(const Finding& finding) {
+    return finding.file + (finding.place.empty() ? "" : ":" + finding.place) + ": " +
+           finding.message;
+}
 
 // The first finding that explains why a load failed, as an error a person can act on.
 std::string FailureReason(const std::string& path, const Collector& collector) {
     for (std::size_t k = 0; k < collector.findings.size(); ++k) {
-        const Finding& finding = collector.findings[k];
         switch (collector.kinds[k]) {
             case FindingKind::ParseError:
             case FindingKind::MissingDocument:
-                return finding.place + ": " + finding.message;
             case FindingKind::MissingSection:
-                return path + ": " + finding.place + ": " + finding.message;
+                return Located(collector.findings[k]);
             default:
                 break;
         }
     }
     return path + ": the file cannot be read";
+}
+
+// The compound-file signature, which every legacy file begins with.
+constexpr std::string_view kCompoundSignature = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+
+bool HasJsonExtension(const std::string& path) {
+    const std::string extension = std::filesystem::path(path).extension().string();
+    return extension.size() == json::kDataFileExtension.size() &&
+           std::equal(
+               extension.begin(), extension.end(), json::kDataFileExtension.begin(),
+               [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// The file's first bytes, or the system's reason, after the path, when it cannot be read.
+bool Peek(const std::string& path, std::string& head, std::string& error) {
+    std::string reason;
+    if (!platform::PeekFile(path, 64, head, reason)) {
+        error = path + ": " + reason;
+        return false;
+    }
+    return true;
+}
+
+// The compound-file signature makes a legacy file, JSON text a JSON file; a file whose content
+// tells neither (empty, or no text at all) goes by its extension.
+Format FormatOfContent(const std::string& path, std::string_view head) {
+    if (head.substr(0, kCompoundSignature.size()) == kCompoundSignature) {
+        return Format::Legacy;
+    }
+    const std::size_t text = head.find_first_not_of(" \t\r\n");
+    if (text != std::string_view::npos &&
+        (head[text] == '{' || head[text] == '[' || head.substr(text, 3) == "\xEF\xBB\xBF")) {
+        return Format::Json;
+    }
+    return HasJsonExtension(path) ? Format::Json : Format::Legacy;
 }
 
 // Sends the trace lines of the loads in its scope to a receiver.
@@ -144,27 +197,29 @@ public:
 
 }  // namespace
 
-struct DataFile::Impl {
-    std::string path;
-    Format format = Format::Json;
-    std::unique_ptr<CDataFileBase> reader;
-};
-
 const char* FormatName(Format format) { return format == Format::Json ? "json" : "legacy"; }
 
 OpenResult Open(const std::string& path, const OpenOptions& options) {
     OpenResult result;
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        result.error =
-            path + ": " +
-            (std::filesystem::exists(path, error) ? "not a regular file" : "no such file");
+    std::string head;
+    if (!Peek(path, head, result.error)) {
         return result;
     }
-    const std::wstring widePath = Wide(path);
-    const ReaderKind kind = ReaderKindOfPath(widePath);
-    std::unique_ptr<CDataFileBase> reader = MakeReader(kind, widePath);
-    Collector collector;
+    const Format format = FormatOfContent(path, head);
+    if (format == Format::Json) {
+        // The titles document is the reader's to find; one that is there but cannot be read
+        // gets the system's reason here.
+        const std::string titles = TitlesPathOf(path);
+        std::string titlesHead;
+        std::error_code missing;
+        if (std::filesystem::exists(titles, missing) && !Peek(titles, titlesHead, result.error)) {
+            return result;
+        }
+    }
+    const std::wstring widePath = platform::WidePath(path);
+    std::unique_ptr<CDataFileBase> reader =
+        MakeReader(format == Format::Json ? ReaderKind::Json : ReaderKind::Legacy, widePath);
+    Collector collector(path);
     if (options.findings) {
         reader->SetObserver(&collector);
     }
@@ -174,19 +229,38 @@ OpenResult Open(const std::string& path, const OpenOptions& options) {
         loaded = reader->Load(widePath) != 0;
     }
     reader->SetObserver(nullptr);
-    result.findings = std::move(collector.findings);
     if (!loaded) {
         reader->ReleaseTables();
-        collector.findings = result.findings;
         result.error = FailureReason(path, collector);
+        result.findings = std::move(collector.findings);
         return result;
     }
+    result.findings = std::move(collector.findings);
     auto impl = std::make_unique<DataFile::Impl>();
     impl->path = path;
-    impl->format = kind == ReaderKind::Json ? Format::Json : Format::Legacy;
+    impl->format = format;
     impl->reader = std::move(reader);
     result.file = std::make_unique<DataFile>(std::move(impl));
     return result;
+}
+
+std::optional<Format> FormatOfName(const std::string& path) {
+    const std::string extension = std::filesystem::path(path).extension().string();
+    std::string lower(extension.size(), '\0');
+    std::transform(extension.begin(), extension.end(), lower.begin(), [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    });
+    if (lower == json::kDataFileExtension) {
+        return Format::Json;
+    }
+    if (lower == legacy::kFileExtension) {
+        return Format::Legacy;
+    }
+    return std::nullopt;
+}
+
+std::string FindingLine(const Finding& finding) {
+    return Located(finding) + " [" + finding.kind + "]";
 }
 
 FunctionBlockList::~FunctionBlockList() {
@@ -241,18 +315,15 @@ uint32_t DataFile::ParamAddress16(int32_t groupNum, int32_t codeNum) const {
                          static_cast<uint32_t>(codeNum));
 }
 
-bool Write(const DataFile& file, const std::string& path, Format format, std::string& error) {
-    IDataFile& records = *file.impl_->reader;
-    return format == Format::Json ? WriteJsonDataFile(records, path, error)
-                                  : WriteLegacyDataFile(records, path, error);
-}
-
 std::string TitlesPathOf(const std::string& path) { return vqdf::TitlesPathOf(path); }
 
 std::string DataFilePath(const std::string& dir, const std::string& model,
                          const std::string& version) {
-    const std::wstring key = CDataFileRegistry::MakeKey(Wide(model), Wide(version));
-    return (std::filesystem::path(dir) / model / (Utf8(key) + std::string(legacy::kFileExtension)))
+    // Through the lossless path form, so that any bytes of the arguments reach the file name.
+    const std::wstring key =
+        CDataFileRegistry::MakeKey(platform::WidePath(model), platform::WidePath(version));
+    return (std::filesystem::path(dir) / model /
+            (platform::NativePath(key) + std::string(legacy::kFileExtension)))
         .string();
 }
 
@@ -276,6 +347,23 @@ std::string WriteSyntheticDataFile(const std::string& dir, const std::string& st
                                         {groups, parametersPerGroup, messages, titlesPerMessage})
         .string();
 }
+
+std::string RoleName(uint32_t role) {
+    for (const auto& [number, member] : json::kScopeRoles) {
+        if (number == role) {
+            return std::string(json::key::kSimpleScope) + "/" + std::string(member);
+        }
+    }
+    for (const auto& [number, member] : json::kAdvUserSeqRoles) {
+        if (number == role) {
+            return std::string(json::key::kAdvUserSeq) + "/" + std::string(member);
+        }
+    }
+    return {};
+}
+
+std::string DataFileSchema() { return json::DataFileSchema(); }
+std::string TitlesSchema() { return json::TitlesSchema(); }
 
 bool IsEnumerated(const ParamInfo& param) { return param.DataType == kMessageDataType; }
 

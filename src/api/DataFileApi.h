@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,13 +22,18 @@ enum class Format { Json, Legacy };
 // "json" or "legacy".
 const char* FormatName(Format format);
 
-// What a load skipped, cut or failed on: its kind ("unknown-id"), where (a JSON Pointer, a
-// titles-document pointer "NAME_Title.json#/...", a legacy storage path, or a file name), and what.
+// What a load skipped, cut or failed on: its kind ("unknown-id"), the file it is in (the data
+// file, or the titles document beside it), the place in that file (a JSON Pointer, a line and
+// column, a legacy storage path, or nothing for the file as a whole), and what.
 struct Finding {
     std::string kind;
+    std::string file;
     std::string place;
     std::string message;
 };
+
+// A finding as one line: "FILE:PLACE: MESSAGE [KIND]".
+std::string FindingLine(const Finding& finding);
 
 struct OpenOptions {
     // Collect what the load finds: the findings, and the reason a failed load gives. Without,
@@ -46,9 +52,13 @@ struct OpenResult {
     std::vector<Finding> findings;
 };
 
-// Loads the data file at path (a file name as the system gives it); the format is chosen as the
-// library chooses it.
+// Loads the data file at path (a file name as the system gives it). Its format is told by its
+// content: the compound-file signature, or JSON text; the name's extension only where the content
+// tells neither, as in an empty file. A file the system cannot give gets the system's reason.
 OpenResult Open(const std::string& path, const OpenOptions& options = {});
+
+// The format an output's name asks for: ".json" or ".inv", in any letter case; none for another.
+std::optional<Format> FormatOfName(const std::string& path);
 
 // The function blocks of a data file as a host receives them: copies, freed with the list.
 class FunctionBlockList {
@@ -65,6 +75,26 @@ public:
 
 private:
     std::vector<FunctionBlock*> blocks_;
+};
+
+struct WriteOptions {
+    // Refuse to write anything when the output would not give back every record.
+    bool strict = false;
+};
+
+// What a conversion gives up: a kind of record the target format cannot hold, and how many.
+struct Loss {
+    enum class How { Dropped, Changed, Added };
+    std::string what;  // "function blocks", "device KeypadCommOffset32", ...
+    std::size_t count = 0;
+    How how = How::Dropped;  // gone, kept with another value, or there only in the output
+    std::string example;     // the first of them, as a line of diff
+};
+
+struct WriteResult {
+    bool written = false;
+    std::string error;         // why nothing was written
+    std::vector<Loss> losses;  // where the written file differs from the records
 };
 
 // One loaded data file; its records stay valid as long as the object lives.
@@ -104,15 +134,20 @@ public:
     explicit DataFile(std::unique_ptr<Impl> impl);
 
 private:
-    friend bool Write(const DataFile& file, const std::string& path, Format format,
-                      std::string& error);
+    friend WriteResult Write(const DataFile& file, const std::string& path, Format format,
+                             const WriteOptions& options);
 
     std::unique_ptr<Impl> impl_;
 };
 
 // Writes the records in the format given: a JSON data file with its titles document beside it,
-// or a legacy file. False with the reason in error when it cannot.
-bool Write(const DataFile& file, const std::string& path, Format format, std::string& error);
+// or a legacy file ("-" for a legacy file on standard output). The output is written beside the
+// target under a temporary name, read back through the library's own reader and compared with
+// the records, and only then renamed into place; a data file and its titles document appear
+// together. Where the read-back file differs is listed in losses; with strict set, anything
+// dropped or changed leaves nothing written (what is only added does not count).
+WriteResult Write(const DataFile& file, const std::string& path, Format format,
+                  const WriteOptions& options = {});
 
 // The JSON data file's titles document for a data file's path.
 std::string TitlesPathOf(const std::string& path);
@@ -165,6 +200,34 @@ std::string Utf16Text(const char16_t (&field)[N]) {
 // an address: DIR/STEM.json and its titles document. Returns the data file's path.
 std::string WriteSyntheticDataFile(const std::string& dir, const std::string& stem, int groups,
                                    int parametersPerGroup, int messages, int titlesPerMessage);
+
+// One difference between two data files, keyed as people name things: a parameter by group and
+// code number, a group by number, a common parameter by address, a function block by id, a
+// message, terminal, trip or list entry by its number. Values are shown as text: numbers in
+// decimal, addresses and attributes in hexadecimal, texts in quotation marks.
+struct Change {
+    std::string change;  // "added", "removed" or "changed"
+    std::string what;    // "parameter", "group", "device", ...
+    std::string key;     // "3/12", "5", ... or empty for a record without one
+    std::string field;   // what changed inside it; empty when it was added or removed
+    std::string before;
+    std::string after;
+};
+
+// Everything that differs between two files, from the same walk of the records that the dump
+// writes, so that no record the dump shows can be left out. The format itself is not compared.
+std::vector<Change> Diff(const DataFile& before, const DataFile& after);
+
+// A change as one line: "~ parameter 1/0 Def: 20 -> 25", "+ group 9 \"Extra\"", "- ...".
+std::string ChangeLine(const Change& change);
+
+// JSON Schemas (draft 2020-12) of the data file and of the titles document, for editors.
+std::string DataFileSchema();
+std::string TitlesSchema();
+
+// The JSON member that names a parameter role: "SimpleScope/Enable", "AdvUserSeq/StatusParameter";
+// empty for a role the format does not define.
+std::string RoleName(uint32_t role);
 
 // An enumerated parameter names the message that lists its values in its decimal point.
 bool IsEnumerated(const ParamInfo& param);

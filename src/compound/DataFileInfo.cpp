@@ -217,10 +217,10 @@ uint32_t CDataFileInfo::Load(const std::wstring& path) {
     CSSFile file;
     if (!file.Open(path, kReadShareExclusive)) {
         if (observer_ != nullptr) {
-            observer_->OnFinding({FindingKind::MissingDocument, nullptr,
-                                  platform::WideToMultiByte(platform::CodePage::Utf8, path),
+            observer_->OnFinding({FindingKind::MissingDocument, nullptr, "",
                                   "the file cannot be opened as a compound file: it is missing, "
-                                  "not a compound file, or held by another program"});
+                                  "not a compound file, or held by another program",
+                                  ""});
         }
         return 0;
     }

@@ -71,7 +71,7 @@ void CLegacyStreams::Report(FindingKind kind, std::string_view child, std::strin
     }
     place += "/";
     place += child;
-    observer_->OnFinding({kind, nullptr, std::move(place), std::move(message)});
+    observer_->OnFinding({kind, nullptr, std::move(place), std::move(message), ""});
 }
 
 StreamRead CLegacyStreams::ReadOpen(void* target, std::size_t bytes, std::size_t zeroFrom,

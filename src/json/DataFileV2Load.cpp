@@ -196,14 +196,59 @@ std::pair<std::size_t, std::size_t> LineAndColumn(const std::wstring& path, std:
     return {line, column};
 }
 
-std::string Place(const std::wstring& path) { return platform::NativePath(path); }
+// What is wrong with a text that does not parse, in plain words; RapidJSON's own words follow.
+std::string ParseErrorText(const rapidjson::ParseResult& result, FileBytes& text) {
+    using rapidjson::ParseErrorCode;
+    const bool atEnd = result.Offset() >= text.Size();
+    const bool byteOrderMark = result.Offset() == 0 && text.Size() >= 3 &&
+                               std::string_view(text.Data(), 3) == "\xEF\xBB\xBF";
+    std::string words;
+    switch (result.Code()) {
+        case rapidjson::kParseErrorDocumentEmpty:
+            words = "the file holds no JSON text";
+            break;
+        case rapidjson::kParseErrorDocumentRootNotSingular:
+            words = "more text after the end of the document";
+            break;
+        case rapidjson::kParseErrorObjectMissName:
+            words =
+                atEnd ? "unexpected end of file" : "a member name in double quotes was expected";
+            break;
+        case rapidjson::kParseErrorObjectMissColon:
+            words = atEnd ? "unexpected end of file" : "a colon was expected after the member name";
+            break;
+        case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
+            words = atEnd ? "unexpected end of file" : "a comma or } was expected";
+            break;
+        case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
+            words = atEnd ? "unexpected end of file" : "a comma or ] was expected";
+            break;
+        case rapidjson::kParseErrorStringMissQuotationMark:
+            words = atEnd ? "unexpected end of file" : "a string is not closed on its line";
+            break;
+        case rapidjson::kParseErrorStringInvalidEncoding:
+            words = "a string holds bytes that are not UTF-8";
+            break;
+        case rapidjson::kParseErrorNumberTooBig:
+            words = "a number too large for any JSON reader";
+            break;
+        default:
+            words = byteOrderMark ? "the file begins with a byte-order mark, not with its JSON text"
+                    : atEnd       ? "unexpected end of file"
+                                  : "this is no JSON value";
+            break;
+    }
+    return words + " (RapidJSON: " + rapidjson::GetParseError_En(result.Code()) + ")";
+}
 
 // Parses a document read whole; a parse error is told with its line and column.
 bool ParseDocument(const json::JsonFindings& findings, const std::wstring& path, FileBytes& text,
                    json::Document& document) {
-    const rapidjson::ParseResult result =
-        text.Read() ? Parse(text, document)
-                    : rapidjson::ParseResult(rapidjson::kParseErrorDocumentEmpty, 0);
+    if (!text.Read()) {
+        findings.ReportFile(FindingKind::MissingDocument, path, "", "the file cannot be read");
+        return false;
+    }
+    const rapidjson::ParseResult result = Parse(text, document);
     if (!result.IsError()) {
         if (findings.Observed()) {
             findings.Observer()->OnDocument(path, &document);
@@ -212,10 +257,9 @@ bool ParseDocument(const json::JsonFindings& findings, const std::wstring& path,
     }
     if (findings.Observed()) {
         const auto [line, column] = LineAndColumn(path, result.Offset());
-        findings.ReportPlace(
-            FindingKind::ParseError,
-            Place(path) + ":" + std::to_string(line) + ":" + std::to_string(column),
-            rapidjson::GetParseError_En(result.Code()));
+        findings.ReportFile(FindingKind::ParseError, path,
+                            std::to_string(line) + ":" + std::to_string(column),
+                            ParseErrorText(result, text));
     }
     return false;
 }
@@ -252,8 +296,8 @@ uint32_t CDataFileV2::Load(const std::wstring& path) {
     LoadTimer timer(L"");
     findings_.SetObserver(observer_);
     if (path.empty() || !platform::FileExists(path)) {
-        findings_.ReportPlace(FindingKind::MissingDocument, Place(path),
-                              "the data file does not exist");
+        findings_.ReportFile(FindingKind::MissingDocument, path, "",
+                             "the data file does not exist");
         return 0;
     }
     FileBytes text(path);
@@ -271,9 +315,9 @@ bool CDataFileV2::LoadTitleDocument(const std::wstring& path) {
     const std::optional<std::wstring> titlePath = platform::SiblingPath(
         path, std::wstring(json::kTitlesSuffix.begin(), json::kTitlesSuffix.end()));
     if (!titlePath || !platform::FileExists(*titlePath)) {
-        findings_.ReportPlace(FindingKind::MissingDocument, Place(titlePath.value_or(path)),
-                              titlePath ? "the titles document does not exist"
-                                        : "the data file's name gives no titles document");
+        findings_.ReportFile(FindingKind::MissingDocument, titlePath.value_or(path), "",
+                             titlePath ? "the titles document does not exist"
+                                       : "the data file's name gives no titles document");
         return false;
     }
     FileBytes text(*titlePath);

@@ -8,9 +8,9 @@
 #include <rapidjson/stringbuffer.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -595,12 +595,18 @@ private:
     std::map<uint32_t, std::string> groups_;
 };
 
+// The whole text, flushed and closed; the system's reason when any of it fails.
 bool WriteText(const std::string& path, const std::string& text, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-        error = "cannot write " + path;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
+    const int reason = errno;
+    if (std::fclose(out) != 0 || !written) {
+        error = std::strerror(written ? errno : reason);
         return false;
     }
     return true;

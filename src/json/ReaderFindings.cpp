@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "json/JsonFormat.h"
+#include "platform/FileSystem.h"
 
 namespace vqdf::json {
 namespace {
@@ -51,13 +52,15 @@ std::string HexProblem(std::string_view text) {
 void JsonFindings::Report(FindingKind kind, const Value& element, std::string_view key,
                           std::string message) const {
     if (observer_ != nullptr) {
-        observer_->OnFinding({kind, &element, std::string(key), std::move(message)});
+        observer_->OnFinding({kind, &element, std::string(key), std::move(message), ""});
     }
 }
 
-void JsonFindings::ReportPlace(FindingKind kind, std::string place, std::string message) const {
+void JsonFindings::ReportFile(FindingKind kind, const std::wstring& path, std::string place,
+                              std::string message) const {
     if (observer_ != nullptr) {
-        observer_->OnFinding({kind, nullptr, std::move(place), std::move(message)});
+        observer_->OnFinding(
+            {kind, nullptr, std::move(place), std::move(message), platform::NativePath(path)});
     }
 }
 

@@ -22,8 +22,10 @@ public:
 
     void Report(FindingKind kind, const Value& element, std::string_view key,
                 std::string message) const;
-    // A finding about a whole file or another place that is no element.
-    void ReportPlace(FindingKind kind, std::string place, std::string message) const;
+    // A finding about a place in a file that is no element: the file's path, the place in it
+    // (a line and column, or nothing for the file as a whole).
+    void ReportFile(FindingKind kind, const std::wstring& path, std::string place,
+                    std::string message) const;
 
     // ReadInt, telling of a value that is there but gives none.
     std::optional<int32_t> ReadNumber(const Field& field) const;

@@ -27,10 +27,14 @@ struct LoadFinding {
     FindingKind kind = FindingKind::ParseError;
     // The parsed JSON value the finding is about, or null for findings without one.
     const void* element = nullptr;
-    // With an element, the member name below it ("Title::id"); without one, the whole place, as
-    // a path of storages and streams in a legacy file or a file name.
+    // With an element, the member name below it ("Title::id"); without one, the place in the
+    // file: a path of storages and streams in a legacy file, a line and column in a JSON text,
+    // or nothing for the file as a whole.
     std::string place;
     std::string message;
+    // The file the finding is about when it is not the one being loaded (the titles document
+    // beside a data file), as the system names it.
+    std::string file;
 };
 
 class ILoadObserver {

@@ -1,34 +1,63 @@
-// vqdf check: every finding of a load, one per line with its place, and a summary.
+// vqdf check: every finding of a load, one per line as FILE:PLACE: MESSAGE [KIND], and a summary;
+// or the findings as a JSON array.
 #include <fmt/format.h>
 
-#include <iterator>
 #include <map>
 
 #include "Commands.h"
+#include "JsonText.h"
 
 namespace vqdf::cli {
 
-int Check(const std::string& path, const api::OpenResult& result, std::string& text) {
+void Check(const std::string& path, const api::OpenResult& result, const CheckOptions& options) {
     const std::vector<api::Finding>& findings = result.findings;
-    auto out = std::back_inserter(text);
+    if (options.json) {
+        std::vector<std::vector<std::pair<std::string_view, std::string_view>>> objects;
+        for (const api::Finding& f : findings) {
+            objects.push_back(
+                {{"kind", f.kind}, {"file", f.file}, {"place", f.place}, {"message", f.message}});
+        }
+        fmt::print(stdout, "{}", TextObjects(objects));
+        return;
+    }
     std::map<std::string, int> byKind;
     for (const api::Finding& finding : findings) {
-        fmt::format_to(out, "{}: {} [{}]\n", finding.place, finding.message, finding.kind);
+        if (!options.summary) {
+            fmt::print(stdout, "{}\n", api::FindingLine(finding));
+        }
         ++byKind[finding.kind];
     }
     if (findings.empty()) {
-        fmt::format_to(out, "{}: no findings\n", path);
-        return 0;
+        fmt::print(stdout, "{}: no findings\n", path);
+        return;
     }
-    fmt::format_to(out, "{}: {} finding{}{} (", path, findings.size(),
-                   findings.size() == 1 ? "" : "s", result.file ? "" : ", the load fails");
+    fmt::print(stdout, "{}: {} finding{}{} (", path, findings.size(),
+               findings.size() == 1 ? "" : "s", result.file ? "" : ", the load fails");
     bool first = true;
     for (const auto& [kind, count] : byKind) {
-        fmt::format_to(out, "{}{} {}", first ? "" : ", ", count, kind);
+        fmt::print(stdout, "{}{} {}", first ? "" : ", ", count, kind);
         first = false;
     }
-    fmt::format_to(out, ")\n");
-    return 1;
+    fmt::print(stdout, ")\n");
+}
+
+void PrintChanges(const std::vector<api::Change>& changes, bool json) {
+    if (json) {
+        std::vector<std::vector<std::pair<std::string_view, std::string_view>>> objects;
+        for (const api::Change& c : changes) {
+            objects.push_back({{"change", c.change},
+                               {"what", c.what},
+                               {"key", c.key},
+                               {"field", c.field},
+                               {"before", c.before},
+                               {"after", c.after}});
+        }
+        fmt::print(stdout, "{}", TextObjects(objects));
+        return;
+    }
+    for (const api::Change& change : changes) {
+        fmt::print(stdout, "{}\n", api::ChangeLine(change));
+    }
 }
 
 }  // namespace vqdf::cli

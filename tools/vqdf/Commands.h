@@ -1,7 +1,7 @@
-// The commands of vqdf. Each writes its report and returns the exit status.
+// The reports of vqdf's commands. Each writes to standard output as it goes; a write that fails
+// throws std::system_error, which the program reports.
 #pragma once
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,18 +10,26 @@
 
 namespace vqdf::cli {
 
+// The parts of the show report, in the order it gives them.
+enum class Section { Device, Terminals, Trips, Messages, Common, Groups, Init, Scope, Blocks };
+
+// The names --section takes, each with its part.
+const std::vector<std::pair<std::string, Section>>& SectionNames();
+
 struct ShowOptions {
-    std::optional<int> group;  // only the group of this number
+    std::vector<Section> sections;  // every part when empty
+    std::string group;              // only the group of this number or title
 };
-int Show(const api::DataFile& file, const ShowOptions& options, std::FILE* out);
 
-// Findings of a load that succeeded or failed, one per line, and a summary.
-int Check(const std::string& path, const api::OpenResult& result, std::string& out);
+// False, with nothing written, when the group asked for is not there.
+bool Show(const api::DataFile& file, const ShowOptions& options);
 
-struct DiffOptions {
-    bool json = false;
+struct CheckOptions {
+    bool json = false;     // the findings as a JSON array
+    bool summary = false;  // the summary line only
 };
-int Diff(const api::DataFile& before, const api::DataFile& after, const DiffOptions& options,
-         std::string& out);
+void Check(const std::string& path, const api::OpenResult& result, const CheckOptions& options);
+
+void PrintChanges(const std::vector<api::Change>& changes, bool json);
 
 }  // namespace vqdf::cli

@@ -1,21 +1,39 @@
-// vqdf: show, dump, check, convert and compare drive data files of either format.
+// vqdf: show, dump, check, convert and compare drive data files of either format, and print the
+// JSON Schemas of the JSON data file.
 #include <fmt/core.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <system_error>
 
 #include "Commands.h"
 
 namespace vqdf::cli {
 namespace {
 
-constexpr const char* kVersion = "vqdf 0.1.0";
+// The exit statuses, the same for every command.
+constexpr int kDone = 0;      // done: equal, clean, every record kept
+constexpr int kNotClean = 1;  // an answer that is not clean: different, findings, records lost
+constexpr int kTrouble = 2;   // the command could not do its work
 
-// Status of a command that could not do its work, apart from check and diff, whose 1 has its
-// own meaning and which use 2 as for a usage error.
-constexpr int kFailed = 1;
-constexpr int kTrouble = 2;
+constexpr const char* kExitStatuses = R"(Exit status, the same for every command:
+  0  done: the files are equal (diff), there are no findings (check), every record
+     is kept (convert)
+  1  an answer that is not clean: the files differ (diff), there are findings
+     (check), the output format cannot hold every record (convert)
+  2  the command could not do its work: an input that cannot be read or loaded, an
+     output that cannot be written, a usage error)";
+
+const std::vector<std::string> kCommands = {"show", "dump", "check", "convert", "diff", "schema"};
+
+int Fail(const std::string& error) {
+    fmt::print(stderr, "vqdf: error: {}\n", error);
+    return kTrouble;
+}
 
 // A data file given by path, or by model and version in a DataFile directory.
 struct Source {
@@ -25,7 +43,8 @@ struct Source {
     std::string dataFileDir;
 
     void AddOptions(CLI::App& command) {
-        command.add_option("FILE", path, "the data file (.json with its titles document, or .inv)");
+        command.add_option("FILE", path,
+                           "the data file: JSON (with its titles document beside it) or legacy");
         CLI::Option* modelOption = command.add_option("--model", model, "the model, e.g. M1");
         CLI::Option* versionOption =
             command.add_option("--version", version, "the version, e.g. 1.05")->needs(modelOption);
@@ -39,14 +58,14 @@ struct Source {
     // The path to load, or empty after an error message.
     std::string Resolve() const {
         if (!path.empty() && !model.empty()) {
-            fmt::print(stderr, "vqdf: error: give FILE or --model and --version, not both\n");
+            Fail("give FILE or --model and --version, not both");
             return {};
         }
         if (!path.empty()) {
             return path;
         }
         if (model.empty()) {
-            fmt::print(stderr, "vqdf: error: give FILE, or --model and --version\n");
+            Fail("give FILE, or --model and --version");
             return {};
         }
         return api::DataFilePath(dataFileDir.empty() ? DefaultDataFileDir() : dataFileDir, model,
@@ -65,7 +84,7 @@ struct Settings {
     bool verbose = false;
 };
 
-// Loads for a command; prints the trace line when asked.
+// Loads for a command; prints the trace line of the load when asked.
 api::OpenResult LoadFor(const std::string& path, const Settings& settings) {
     api::OpenOptions options;
     if (settings.verbose) {
@@ -76,31 +95,28 @@ api::OpenResult LoadFor(const std::string& path, const Settings& settings) {
     return api::Open(path, options);
 }
 
-int Emit(int status, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return status;
-}
-
-int Fail(const std::string& error, int status) {
-    fmt::print(stderr, "vqdf: error: {}\n", error);
-    return status;
-}
-
 // Message titles show degree signs, as a host reads them through the library.
-int RunShow(const Source& source, const ShowOptions& options, const Settings& settings) {
+int RunShow(const Source& source, ShowOptions options, const Settings& settings) {
     const std::string path = source.Resolve();
     if (path.empty()) {
         return kTrouble;
     }
+    const bool groups = std::find(options.sections.begin(), options.sections.end(),
+                                  Section::Groups) != options.sections.end();
+    if (!options.group.empty() && options.sections.empty()) {
+        options.sections.push_back(Section::Groups);
+    } else if (!options.group.empty() && !groups) {
+        return Fail("--group picks a group of the groups section: add --section groups");
+    }
     const api::OpenResult loaded = LoadFor(path, settings);
     if (!loaded.file) {
-        return Fail(loaded.error, kFailed);
+        return Fail(loaded.error);
     }
     loaded.file->ShowDegreeSigns();
-    if (Show(*loaded.file, options, stdout) != 0) {
-        return Fail(fmt::format("{}: no group {}", path, *options.group), kFailed);
+    if (!Show(*loaded.file, options)) {
+        return Fail(fmt::format("{}: no group numbered or titled \"{}\"", path, options.group));
     }
-    return 0;
+    return kDone;
 }
 
 int RunDump(const Source& source, const Settings& settings) {
@@ -110,104 +126,246 @@ int RunDump(const Source& source, const Settings& settings) {
     }
     const api::OpenResult loaded = LoadFor(path, settings);
     if (!loaded.file) {
-        return Fail(loaded.error, kFailed);
+        return Fail(loaded.error);
     }
     loaded.file->ShowDegreeSigns();
-    api::WriteDump(*loaded.file, stdout);
-    return 0;
+    if (!api::WriteDump(*loaded.file, stdout)) {
+        throw std::system_error(errno != 0 ? errno : EIO, std::generic_category());
+    }
+    return kDone;
 }
 
-int RunCheck(const Source& source, const Settings& settings) {
+int RunCheck(const Source& source, const CheckOptions& options, const Settings& settings) {
     const std::string path = source.Resolve();
     if (path.empty()) {
         return kTrouble;
     }
     const api::OpenResult loaded = LoadFor(path, settings);
     if (!loaded.file && loaded.findings.empty()) {
-        return Fail(loaded.error, kTrouble);
+        return Fail(loaded.error);
     }
-    std::string text;
-    return Emit(Check(path, loaded, text), text);
-}
-
-// The output's format by its name, as the library would read it back. Conversion keeps the
-// stored bytes, so the degree placeholders stay as they are.
-int RunConvert(const std::string& input, const std::string& output, const Settings& settings) {
-    const api::OpenResult loaded = LoadFor(input, settings);
+    Check(path, loaded, options);
     if (!loaded.file) {
-        return Fail(loaded.error, kFailed);
+        return Fail(loaded.error);
     }
-    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
-    std::error_code ignored;
-    if (!folder.empty() && !std::filesystem::is_directory(folder, ignored)) {
-        return Fail(
-            fmt::format("cannot write {}: the folder {} does not exist", output, folder.string()),
-            kFailed);
-    }
-    const api::Format format =
-        output.find(".json") != std::string::npos ? api::Format::Json : api::Format::Legacy;
-    std::string error;
-    if (!api::Write(*loaded.file, output, format, error)) {
-        return Fail(
-            error.rfind("cannot write", 0) == 0 ? error : "cannot write " + output + ": " + error,
-            kFailed);
-    }
-    return 0;
+    return loaded.findings.empty() ? kDone : kNotClean;
 }
 
-int RunDiff(const std::string& before, const std::string& after, const DiffOptions& options,
+struct ConvertOptions {
+    std::string input;
+    std::string output;
+    std::string format;  // "json" or "inv"; by the output's name when empty
+    bool strict = false;
+};
+
+// The output's format, from --format or else from its name; none after an error message.
+std::optional<api::Format> OutputFormat(const ConvertOptions& options) {
+    if (options.format == "json") {
+        return api::Format::Json;
+    }
+    if (options.format == "inv") {
+        return api::Format::Legacy;
+    }
+    if (const auto format = api::FormatOfName(options.output)) {
+        return format;
+    }
+    Fail(
+        fmt::format("cannot tell the format to write {}: name it .json or .inv, or give "
+                    "--format json or --format inv",
+                    options.output == "-" ? "to standard output" : options.output));
+    return std::nullopt;
+}
+
+// Conversion keeps the stored bytes, so the degree placeholders stay as they are. What the
+// output's format cannot hold is told, each kind with its count.
+int RunConvert(const ConvertOptions& options, const Settings& settings) {
+    const std::optional<api::Format> format = OutputFormat(options);
+    if (!format) {
+        return kTrouble;
+    }
+    const api::OpenResult loaded = LoadFor(options.input, settings);
+    if (!loaded.file) {
+        return Fail(loaded.error);
+    }
+    api::WriteOptions writeOptions;
+    writeOptions.strict = options.strict;
+    const api::WriteResult result = api::Write(*loaded.file, options.output, *format, writeOptions);
+    const char* formatName = *format == api::Format::Json ? "JSON" : "legacy";
+    bool lost = false;
+    for (const api::Loss& loss : result.losses) {
+        switch (loss.how) {
+            case api::Loss::How::Dropped:
+                fmt::print(stderr, "vqdf: the {} format keeps no {}: {} dropped\n", formatName,
+                           loss.what, loss.count);
+                break;
+            case api::Loss::How::Changed:
+                fmt::print(stderr, "vqdf: the {} format does not keep {}: {} changed ({})\n",
+                           formatName, loss.what, loss.count, loss.example);
+                break;
+            case api::Loss::How::Added:
+                fmt::print(stderr, "vqdf: note: the {} format adds {}: {} added ({})\n", formatName,
+                           loss.what, loss.count, loss.example);
+                break;
+        }
+        lost = lost || loss.how != api::Loss::How::Added;
+    }
+    if (!result.written) {
+        return Fail(result.error);
+    }
+    return lost ? kNotClean : kDone;
+}
+
+int RunDiff(const std::string& before, const std::string& after, bool json,
             const Settings& settings) {
     const api::OpenResult a = LoadFor(before, settings);
     if (!a.file) {
-        return Fail(a.error, kTrouble);
+        return Fail(a.error);
     }
     const api::OpenResult b = LoadFor(after, settings);
     if (!b.file) {
-        return Fail(b.error, kTrouble);
+        return Fail(b.error);
     }
     a.file->ShowDegreeSigns();
     b.file->ShowDegreeSigns();
-    std::string text;
-    return Emit(Diff(*a.file, *b.file, options, text), text);
+    const std::vector<api::Change> changes = api::Diff(*a.file, *b.file);
+    PrintChanges(changes, json);
+    return changes.empty() ? kDone : kNotClean;
+}
+
+// The number of single-character edits from one word to another.
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The command word, if any: the first argument that is not an option. Options of vqdf itself
+// take no values, so nothing before the command is an option's value.
+std::optional<std::string> CommandWord(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k) {
+        if (argv[k][0] != '-' || std::strcmp(argv[k], "-") == 0) {
+            return std::string(argv[k]);
+        }
+    }
+    return std::nullopt;
+}
+
+bool AsksForHelpOrVersion(int argc, char** argv) {
+    for (int k = 1; k < argc; ++k) {
+        const std::string argument = argv[k];
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Before any parsing: an unknown command is named, with the nearest known one.
+std::optional<int> RefuseUnknownCommand(int argc, char** argv) {
+    const std::optional<std::string> word = CommandWord(argc, argv);
+    if (!word) {
+        if (AsksForHelpOrVersion(argc, argv)) {
+            return std::nullopt;
+        }
+        return Fail(
+            "give a command: show, dump, check, convert, diff or schema\n"
+            "Run with --help for more information.");
+    }
+    if (std::find(kCommands.begin(), kCommands.end(), *word) != kCommands.end()) {
+        return std::nullopt;
+    }
+    const auto nearest = std::min_element(
+        kCommands.begin(), kCommands.end(), [&](const std::string& a, const std::string& b) {
+            return EditDistance(*word, a) < EditDistance(*word, b);
+        });
+    return Fail(
+        fmt::format("unknown command \"{}\"; did you mean \"{}\"?\n"
+                    "Run with --help for more information.",
+                    *word, *nearest));
 }
 
 int Run(int argc, char** argv) {
-    CLI::App app("Shows, dumps, checks, converts and compares drive data files.", "vqdf");
-    app.set_version_flag("--version", kVersion);
-    app.require_subcommand(1);
+    if (const std::optional<int> refused = RefuseUnknownCommand(argc, argv)) {
+        return *refused;
+    }
+    CLI::App app("Shows, dumps, checks, converts and compares drive data files, JSON or legacy.",
+                 "vqdf");
+    // Options of vqdf itself may come after the command too.
+    app.fallthrough();
+    app.set_version_flag("--version", "vqdf " VQDF_VERSION, "print the version and exit");
     Settings settings;
-    app.add_flag("--verbose", settings.verbose, "print the trace line of each load");
+    app.add_flag("--verbose", settings.verbose,
+                 "print the trace line of each JSON load to standard error");
 
     Source showSource;
     ShowOptions showOptions;
-    CLI::App* show = app.add_subcommand("show", "a readable report of the drive");
+    std::vector<std::string> sections;
+    CLI::App* show = app.add_subcommand("show", "a readable report of every record of the drive");
     showSource.AddOptions(*show);
-    show->add_option("--group", showOptions.group, "only the group of this number");
+    std::vector<std::string> sectionNames;
+    for (const auto& [name, section] : SectionNames()) {
+        sectionNames.push_back(name);
+    }
+    show->add_option("--section", sections, "only these parts, given once each or comma-separated")
+        ->check(CLI::IsMember(sectionNames))
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    show->add_option("--group", showOptions.group,
+                     "only the parameter group of this number or title");
 
     Source dumpSource;
     CLI::App* dump = app.add_subcommand("dump", "every record and table as one JSON document");
     dumpSource.AddOptions(*dump);
 
     Source checkSource;
-    CLI::App* check = app.add_subcommand(
-        "check", "what the loader skips, cuts or fails on; status 1 when it finds anything");
+    CheckOptions checkOptions;
+    CLI::App* check =
+        app.add_subcommand("check", "what the loader skips, cuts or fails on, with its place");
     checkSource.AddOptions(*check);
+    check->add_flag("--json", checkOptions.json,
+                    "the findings as a JSON array of kind, file, place and message");
+    check->add_flag("--summary", checkOptions.summary, "only the summary line");
 
-    std::string input;
-    std::string output;
+    ConvertOptions convertOptions;
     CLI::App* convert = app.add_subcommand(
-        "convert", "writes IN in the format of OUT's name (.json with its titles document, .inv)");
-    convert->add_option("IN", input, "the data file to read")->required();
-    convert->add_option("OUT", output, "the data file to write")->required();
+        "convert", "writes IN as OUT, in the format of OUT's name (.json or .inv) or --format");
+    convert->add_option("IN", convertOptions.input, "the data file to read")->required();
+    convert
+        ->add_option("OUT", convertOptions.output,
+                     "the data file to write (a JSON one with its titles document beside it); - "
+                     "for standard output")
+        ->required();
+    convert->add_option("--format", convertOptions.format, "the format to write")
+        ->check(CLI::IsMember({"json", "inv"}));
+    convert->add_flag("--strict", convertOptions.strict,
+                      "write nothing when the output format cannot hold every record");
 
     std::string before;
     std::string after;
-    DiffOptions diffOptions;
-    CLI::App* diff =
-        app.add_subcommand("diff", "what changed from A to B; status 1 when anything did");
+    bool diffJson = false;
+    CLI::App* diff = app.add_subcommand("diff", "every record that differs from A to B");
     diff->add_option("A", before, "the older data file")->required();
     diff->add_option("B", after, "the newer data file")->required();
-    diff->add_flag("--json", diffOptions.json, "the changes as a JSON array");
+    diff->add_flag("--json", diffJson, "the changes as a JSON array");
+
+    bool titles = false;
+    CLI::App* schema = app.add_subcommand(
+        "schema", "the JSON Schema of the JSON data file, for editors to check and complete it");
+    schema->add_flag("--titles", titles, "the schema of the titles document instead");
+
+    app.require_subcommand(1);
+    app.footer(kExitStatuses);
 
     try {
         app.parse(argc, argv);
@@ -218,8 +376,14 @@ int Run(int argc, char** argv) {
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        fmt::print(stderr, "vqdf: error: {}\nRun with --help for more information.\n", e.what());
-        return kTrouble;
+        return Fail(fmt::format("{}\nRun with --help for more information.", e.what()));
+    }
+    for (const std::string& name : sections) {
+        for (const auto& [known, section] : SectionNames()) {
+            if (known == name) {
+                showOptions.sections.push_back(section);
+            }
+        }
     }
     if (*show) {
         return RunShow(showSource, showOptions, settings);
@@ -228,22 +392,53 @@ int Run(int argc, char** argv) {
         return RunDump(dumpSource, settings);
     }
     if (*check) {
-        return RunCheck(checkSource, settings);
+        return RunCheck(checkSource, checkOptions, settings);
     }
     if (*convert) {
-        return RunConvert(input, output, settings);
+        return RunConvert(convertOptions, settings);
     }
-    return RunDiff(before, after, diffOptions, settings);
+    if (*diff) {
+        return RunDiff(before, after, diffJson, settings);
+    }
+    fmt::print(stdout, "{}", titles ? api::TitlesSchema() : api::DataFileSchema());
+    return kDone;
+}
+
+// Standard output is checked to the end: a report cut short by a full disk or a closed pipe
+// must not pass for a whole one.
+int FinishStandardOutput(int status) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        const int error = errno;
+        std::fclose(stdout);
+        return Fail(fmt::format("cannot write standard output: {}",
+                                error != 0 ? std::strerror(error) : "a write failed"));
+    }
+    if (std::fclose(stdout) != 0) {
+        return Fail(fmt::format("cannot write standard output: {}", std::strerror(errno)));
+    }
+    return status;
 }
 
 }  // namespace
 }  // namespace vqdf::cli
 
 int main(int argc, char** argv) {
+    int status = vqdf::cli::kTrouble;
     try {
-        return vqdf::cli::Run(argc, argv);
+        status = vqdf::cli::Run(argc, argv);
+    } catch (const std::filesystem::filesystem_error& e) {
+        std::fprintf(stderr, "vqdf: error: %s\n", e.what());
+        return vqdf::cli::kTrouble;
+    } catch (const std::system_error& e) {
+        // fmt reports a write to standard output that failed with the system's error.
+        std::clearerr(stdout);
+        std::fprintf(stderr, "vqdf: error: cannot write standard output: %s\n",
+                     e.code().message().c_str());
+        return vqdf::cli::kTrouble;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vqdf: error: %s\n", e.what());
-        return 1;
+        return vqdf::cli::kTrouble;
     }
+    return vqdf::cli::FinishStandardOutput(status);
 }

@@ -1,5 +1,12 @@
-// vqdf show: the drive as a person reads it, from identity and addresses to every parameter.
+// vqdf show: the drive as a person reads it, every record of it: identity and addresses,
+// terminals, trips and warnings, messages, common parameters, parameter groups, the
+// initialisation order, the parameter roles and the function blocks. Tables take their column
+// widths from the data, and lists wrap.
 #include <fmt/format.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
 
 #include "Commands.h"
 #include "RecordText.h"
@@ -7,81 +14,225 @@
 namespace vqdf::cli {
 namespace {
 
-// The report is written as it goes: a file that declares millions of groups gives one of
-// gigabytes, which need not be held in memory.
-using Out = std::FILE*;
+constexpr std::size_t kLineWidth = 100;
 
-void ShowDevice(const api::DataFile& file, Out out) {
-    const DeviceInfo& device = file.Device();
-    fmt::print(out, "Device\n");
-    const auto line = [&](std::string_view label, const std::string& value) {
-        fmt::print(out, "  {:<26}{}\n", label, value);
-    };
-    line("Model", Utf8Text(device.Model));
-    line("Model number", std::to_string(device.ModelNo));
-    line("Data file version", Utf8Text(device.DataFileVersion));
-    line("Inverter software", Utf8Text(device.InvSwVersion));
-    line("Keypad offset (16-bit)", Hex(device.KeypadCommOffset16));
-    if (const ExtendSpec* extend = file.Extend()) {
-        line("Keypad offset (32-bit)", Hex(extend->KeypadCommOffset32));
-    }
-    line("Model number address", Hex(device.ModelNoCommAddr));
-    line("Motor status address", Hex(device.MotorStatusCommAddr));
-    line("Inverter status address", Hex(device.InvStatusCommAddr));
-    line("Inverter control address", Hex(device.InvControlCommAddr));
-    line("Parameter save address", Hex(device.ParaSaveCommAddr));
+// Characters, not bytes: a UTF-8 continuation byte adds nothing.
+std::size_t Width(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
-void ShowNames(std::string_view label, const MsgTitle* names, int32_t count, Out out) {
-    if (names == nullptr || count <= 0) {
-        return;
+void AppendPadded(std::string& line, std::string_view cell, std::size_t width, bool right) {
+    const std::string padding(width - std::min(width, Width(cell)), ' ');
+    if (right) {
+        line += padding;
+        line += cell;
+    } else {
+        line += cell;
+        line += padding;
     }
-    fmt::print(out, "  {}:", label);
-    for (int32_t k = 0; k < count; ++k) {
-        fmt::print(out, "{} {}", k == 0 ? "" : ",", Utf8Text(names[k].Title));
+}
+
+struct Column {
+    std::string_view header;
+    bool right = false;
+};
+
+// A table of count rows under a header line, each column as wide as its widest cell. The rows
+// are made twice, once to measure and once to print, so that a table of millions of rows is
+// never held; after(k) prints the lines that belong under row k.
+template <typename RowOf, typename After>
+void PrintTable(std::string_view indent, const std::vector<Column>& columns, int64_t count,
+                RowOf rowOf, After after) {
+    std::vector<std::size_t> widths;
+    for (const Column& column : columns) {
+        widths.push_back(Width(column.header));
     }
-    fmt::print(out, "\n");
+    for (int64_t k = 0; k < count; ++k) {
+        const std::vector<std::string> cells = rowOf(k);
+        for (std::size_t c = 0; c < cells.size() && c < widths.size(); ++c) {
+            widths[c] = std::max(widths[c], Width(cells[c]));
+        }
+    }
+    const auto print = [&](const std::vector<std::string_view>& cells) {
+        std::string line(indent);
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            const bool last = c + 1 == cells.size();
+            // The last column is not padded out, unless it is aligned to the right.
+            AppendPadded(line, cells[c], last && !columns[c].right ? 0 : widths[c],
+                         columns[c].right);
+            if (!last) {
+                line += "  ";
+            }
+        }
+        line.erase(line.find_last_not_of(' ') + 1);
+        fmt::print(stdout, "{}\n", line);
+    };
+    std::vector<std::string_view> headers;
+    for (const Column& column : columns) {
+        headers.push_back(column.header);
+    }
+    print(headers);
+    for (int64_t k = 0; k < count; ++k) {
+        const std::vector<std::string> cells = rowOf(k);
+        print(std::vector<std::string_view>(cells.begin(), cells.end()));
+        after(k);
+    }
+}
+
+template <typename RowOf>
+void PrintTable(std::string_view indent, const std::vector<Column>& columns, int64_t count,
+                RowOf rowOf) {
+    PrintTable(indent, columns, count, rowOf, [](int64_t) {});
+}
+
+// "LEAD item, item, ..." over as many lines as it takes, the later ones indented under the
+// first item.
+template <typename ItemOf>
+void PrintList(std::string_view lead, int64_t count, ItemOf itemOf) {
+    std::string line(lead);
+    if (line.empty() || line.back() != ' ') {
+        line += ' ';
+    }
+    const std::string indent(Width(line), ' ');
+    std::size_t width = Width(line);
+    for (int64_t k = 0; k < count; ++k) {
+        const std::string item = itemOf(k) + (k + 1 < count ? "," : "");
+        const std::size_t itemWidth = Width(item);
+        if (k > 0 && width + 1 + itemWidth > kLineWidth) {
+            fmt::print(stdout, "{}\n", line);
+            line = indent;
+            width = indent.size();
+        } else if (k > 0) {
+            line += ' ';
+            ++width;
+        }
+        line += item;
+        width += itemWidth;
+    }
+    fmt::print(stdout, "{}\n", line);
+}
+
+void PrintLine(std::string_view label, const std::string& value) {
+    fmt::print(stdout, "  {:<26}{}\n", label, value);
+}
+
+void ShowDevice(const api::DataFile& file) {
+    const DeviceInfo& device = file.Device();
+    fmt::print(stdout, "Device\n");
+    PrintLine("Model", Utf8Text(device.Model));
+    PrintLine("Model number", std::to_string(device.ModelNo));
+    PrintLine("Data file version", Utf8Text(device.DataFileVersion));
+    PrintLine("Inverter software", Utf8Text(device.InvSwVersion));
+    PrintLine("Keypad offset (16-bit)", Hex(device.KeypadCommOffset16));
+    if (const ExtendSpec* extend = file.Extend()) {
+        PrintLine("Keypad offset (32-bit)", Hex(extend->KeypadCommOffset32));
+    }
+    PrintLine("Model number address", Hex(device.ModelNoCommAddr));
+    PrintLine("Motor status address", Hex(device.MotorStatusCommAddr));
+    PrintLine("Inverter status address", Hex(device.InvStatusCommAddr));
+    PrintLine("Inverter control address", Hex(device.InvControlCommAddr));
+    PrintLine("Parameter save address", Hex(device.ParaSaveCommAddr));
+    PrintLine("Status parameters", std::to_string(file.ParaStatusNum()));
+    PrintLine("Control parameters", std::to_string(file.ParaControlNum()));
+    if (device.Reserved1 != 0 || device.Reserved2 != 0 || device.Reserved3 != 0 ||
+        device.Reserved4 != 0 || file.ReservedCount() != 0) {
+        PrintLine("Reserved",
+                  fmt::format("{}, {}, {}, {}; count {}", device.Reserved1, device.Reserved2,
+                              device.Reserved3, device.Reserved4, file.ReservedCount()));
+    }
+    if (device.DiagNumbers != nullptr && device.DiagNumberCount > 0) {
+        PrintList(fmt::format("  {:<26}", "Diagnosis numbers"), device.DiagNumberCount,
+                  [&](int64_t k) { return std::to_string(device.DiagNumbers[k]); });
+    }
+}
+
+void ShowNames(std::string_view label, const MsgTitle* names, int32_t count) {
+    if (names != nullptr && count > 0) {
+        PrintList(fmt::format("  {}:", label), count,
+                  [&](int64_t k) { return Utf8Text(names[k].Title); });
+    }
 }
 
 void ShowTerminals(std::string_view label, const TerminalInfo* terminals, int32_t count,
                    int32_t basic, int32_t statusAddr, const MsgTitle* functions,
-                   int32_t functionCount, Out out) {
-    fmt::print(out, "\n{} terminals: {} ({} basic), status at {}\n", label, std::max(count, 0),
+                   int32_t functionCount) {
+    fmt::print(stdout, "\n{} terminals: {} ({} basic), status at {}\n", label, std::max(count, 0),
                basic, Hex(statusAddr));
-    for (int32_t k = 0; terminals != nullptr && k < count; ++k) {
-        fmt::print(out, "  {:>3}  {:<32} {}\n", k, CodePageText(terminals[k].Title),
-                   Hex(terminals[k].CommAddr));
+    if (terminals != nullptr && count > 0) {
+        PrintTable("  ", {{"#", true}, {"Title"}, {"Address"}}, count, [&](int64_t k) {
+            return std::vector<std::string>{std::to_string(k), CodePageText(terminals[k].Title),
+                                            Hex(terminals[k].CommAddr)};
+        });
     }
-    ShowNames("Functions", functions, functionCount, out);
+    ShowNames("Functions", functions, functionCount);
 }
 
-void ShowStatus(const StatusInfoData* data, int32_t count, Out out) {
-    for (int32_t k = 0; data != nullptr && k < count; ++k) {
-        const StatusInfoData& status = data[k];
-        fmt::print(out, "  {:<30} {}  type {}, point {}{}\n", CodePageText(status.Title),
-                   Hex(status.CommAddr), status.DataType, status.Point16,
-                   status.Unit[0] == 0 ? "" : ", " + Utf8Text(status.Unit));
+void ShowStatus(const StatusInfoData* data, int32_t count) {
+    if (data == nullptr || count <= 0) {
+        return;
+    }
+    PrintTable("  ", {{"Shown with it"}, {"Address"}, {"Type", true}, {"Point", true}, {"Unit"}},
+               count, [&](int64_t k) {
+                   const StatusInfoData& s = data[k];
+                   return std::vector<std::string>{CodePageText(s.Title), Hex(s.CommAddr),
+                                                   std::to_string(s.DataType),
+                                                   std::to_string(s.Point16), Utf8Text(s.Unit)};
+               });
+}
+
+void ShowAddresses(std::string_view label, int32_t first, const int32_t* addrs, int32_t count) {
+    const int64_t more = addrs != nullptr ? std::max(count, 0) : 0;
+    PrintList(fmt::format("  {} at", label), more + 1,
+              [&](int64_t k) { return k == 0 ? Hex(first) : Hex(addrs[k - 1]); });
+}
+
+void ShowTrips(const TripSpec& trip) {
+    fmt::print(stdout, "\nTrips: {}\n", std::max(trip.TripCount, 0));
+    ShowAddresses("Current trip", trip.FirstTripAddr, trip.TripAddr, trip.TripAddrCount);
+    ShowNames("Names", trip.TripNames, trip.TripCount);
+    ShowStatus(trip.TripStatusInfoData, trip.TripStatusInfoCount);
+    fmt::print(stdout, "\nWarnings: {}\n", std::max(trip.WarnCount, 0));
+    ShowAddresses("Current warning", trip.FirstWarnAddr, trip.WarnAddr, trip.WarnAddrCount);
+    ShowNames("Names", trip.WarnNames, trip.WarnCount);
+    ShowStatus(trip.WarnStatusInfoData, trip.WarnStatusInfoCount);
+}
+
+void ShowMessages(const MessageSpec& messages) {
+    fmt::print(stdout, "\nMessages: {}\n", std::max(messages.MessageCount, 0));
+    for (int32_t m = 0; messages.Messages != nullptr && m < messages.MessageCount; ++m) {
+        const MessageInfo& message = messages.Messages[m];
+        const int32_t count = message.TitleInfo != nullptr ? message.TitleInfoCount : 0;
+        PrintList(fmt::format("  {:>3}:", m), std::max(count, 0), [&](int64_t k) {
+            return fmt::format("{} {}", k, Utf8Text(message.TitleInfo[k].Title));
+        });
     }
 }
 
-void ShowAddresses(std::string_view label, int32_t first, const int32_t* addrs, int32_t count,
-                   Out out) {
-    fmt::print(out, "  {} at {}", label, Hex(first));
-    for (int32_t k = 0; addrs != nullptr && k < count; ++k) {
-        fmt::print(out, "{} {}", k == 0 ? ", then" : ",", Hex(addrs[k]));
+// Values are raw: the field after them is a decimal point or, for a value named by a message,
+// the message's number, which the record does not tell apart.
+void ShowCommon(const CommonSpec& common) {
+    fmt::print(stdout, "\nCommon parameters: {}\n", std::max(common.CommonCount, 0));
+    if (common.CommonParams == nullptr || common.CommonCount <= 0) {
+        return;
     }
-    fmt::print(out, "\n");
-}
-
-void ShowTrips(const TripSpec& trip, Out out) {
-    fmt::print(out, "\nTrips: {}\n", std::max(trip.TripCount, 0));
-    ShowAddresses("Current trip", trip.FirstTripAddr, trip.TripAddr, trip.TripAddrCount, out);
-    ShowNames("Names", trip.TripNames, trip.TripCount, out);
-    ShowStatus(trip.TripStatusInfoData, trip.TripStatusInfoCount, out);
-    fmt::print(out, "\nWarnings: {}\n", std::max(trip.WarnCount, 0));
-    ShowAddresses("Current warning", trip.FirstWarnAddr, trip.WarnAddr, trip.WarnAddrCount, out);
-    ShowNames("Names", trip.WarnNames, trip.WarnCount, out);
-    ShowStatus(trip.WarnStatusInfoData, trip.WarnStatusInfoCount, out);
+    PrintTable("  ",
+               {{"Address"},
+                {"Title"},
+                {"Default", true},
+                {"Minimum", true},
+                {"Maximum", true},
+                {"Point or message", true},
+                {"Unit"},
+                {"Attr"}},
+               common.CommonCount, [&](int64_t k) {
+                   const CommonInfo& p = common.CommonParams[k];
+                   return std::vector<std::string>{Hex(p.CommAddr),       CodePageText(p.Title),
+                                                   std::to_string(p.Def), std::to_string(p.Min),
+                                                   std::to_string(p.Max), std::to_string(p.Point16),
+                                                   CodePageText(p.Unit),  Hex(p.Attr)};
+               });
 }
 
 // A bound of an enumerated parameter shows its name; any other is scaled.
@@ -93,55 +244,210 @@ std::string Bound(const ParamInfo& param, const MessageInfo* message, int32_t va
     return name.empty() ? std::to_string(value) : name;
 }
 
-// A report of groups only starts with the first group's line; otherwise a blank line leads.
-void ShowGroup(const api::DataFile& file, const GroupInfo& group, bool leadingBlank, Out out) {
-    fmt::print(out, "{}Group {} {} (attribute {}): {} parameters\n", leadingBlank ? "\n" : "",
-               group.GroupNum, CodePageText(group.Title), Hex(group.GroupAttr),
-               std::max(group.ParameterCount, 0));
-    fmt::print(out, "  {:>4}  {:<30} {:>14} {:>14} {:>14}  {:<6} {:<6} {}\n", "Code", "Title",
-               "Default", "Minimum", "Maximum", "Unit", "Attr", "Addr");
-    for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
-        const ParamInfo& param = group.Parameters[p];
-        const MessageInfo* message =
-            api::IsEnumerated(param) ? MessageOf(file.Messages(), param.Point32) : nullptr;
-        fmt::print(out, "  {:>4}  {:<30} {:>14} {:>14} {:>14}  {:<6} {:<6} {}\n", param.CodeNum,
-                   CodePageText(param.Title), Bound(param, message, param.Def),
-                   Bound(param, message, param.Min), Bound(param, message, param.Max),
-                   Utf8Text(param.Unit), Hex(param.Attr),
-                   Hex(static_cast<int32_t>(file.ParamAddress16(group.GroupNum, param.CodeNum))));
-        if (message != nullptr && message->TitleInfo != nullptr) {
-            fmt::print(out, "        values:");
-            for (int32_t v = 0; v < message->TitleInfoCount; ++v) {
-                fmt::print(out, "{} {} {}", v == 0 ? "" : ",", v, ValueName(message, v));
+void ShowGroup(const api::DataFile& file, const GroupInfo& group) {
+    fmt::print(stdout, "\nGroup {} {} (attribute {}): {} parameters\n", group.GroupNum,
+               CodePageText(group.Title), Hex(group.GroupAttr), std::max(group.ParameterCount, 0));
+    if (group.Parameters == nullptr || group.ParameterCount <= 0) {
+        return;
+    }
+    const auto messageOf = [&](const ParamInfo& param) {
+        return api::IsEnumerated(param) ? MessageOf(file.Messages(), param.Point32) : nullptr;
+    };
+    PrintTable(
+        "  ",
+        {{"Code", true},
+         {"Title"},
+         {"Default", true},
+         {"Minimum", true},
+         {"Maximum", true},
+         {"Unit"},
+         {"Attr"},
+         {"Address"}},
+        group.ParameterCount,
+        [&](int64_t k) {
+            const ParamInfo& p = group.Parameters[k];
+            const MessageInfo* message = messageOf(p);
+            return std::vector<std::string>{
+                std::to_string(p.CodeNum),
+                CodePageText(p.Title),
+                Bound(p, message, p.Def),
+                Bound(p, message, p.Min),
+                Bound(p, message, p.Max),
+                Utf8Text(p.Unit),
+                Hex(p.Attr),
+                Hex(static_cast<int32_t>(file.ParamAddress16(group.GroupNum, p.CodeNum)))};
+        },
+        [&](int64_t k) {
+            const ParamInfo& p = group.Parameters[k];
+            const std::string alternative = CodePageText(p.AltTitle);
+            if (!alternative.empty() && alternative != CodePageText(p.Title)) {
+                fmt::print(stdout, "        also: {}\n", alternative);
             }
-            fmt::print(out, "\n");
+            const MessageInfo* message = messageOf(p);
+            if (message != nullptr && message->TitleInfo != nullptr) {
+                PrintList("        values:", std::max(message->TitleInfoCount, 0), [&](int64_t v) {
+                    return fmt::format("{} {}", v, ValueName(message, static_cast<int32_t>(v)));
+                });
+            }
+        });
+}
+
+void ShowInitOrder(const InitOrder& order) {
+    const int32_t count = order.InitOrderAddrs != nullptr ? std::max(order.InitOrderCount, 0) : 0;
+    fmt::print(stdout, "\nInitialisation order: {} steps\n", count);
+    if (count > 0) {
+        PrintList("  ", count, [&](int64_t k) { return Hex(order.InitOrderAddrs[k]); });
+    }
+}
+
+void ShowRoles(const api::DataFile& file) {
+    const SpecialParamMap* roles = file.SpecialParameters();
+    const std::vector<std::pair<uint32_t, SpecialParam>> entries =
+        roles != nullptr
+            ? std::vector<std::pair<uint32_t, SpecialParam>>(roles->begin(), roles->end())
+            : std::vector<std::pair<uint32_t, SpecialParam>>{};
+    fmt::print(stdout, "\nParameter roles: {}\n", entries.size());
+    if (entries.empty()) {
+        return;
+    }
+    PrintTable("  ", {{"Role", true}, {"Name"}, {"Parameter id", true}, {"Address"}},
+               static_cast<int64_t>(entries.size()), [&](int64_t k) {
+                   const auto& [role, param] = entries[static_cast<std::size_t>(k)];
+                   return std::vector<std::string>{std::to_string(role), api::RoleName(role),
+                                                   std::to_string(param.ParamId),
+                                                   Hex(param.CommAddr)};
+               });
+}
+
+void ShowParamIdEntries(std::string_view lead, const ParamIdEntry* entries, uint32_t count) {
+    if (entries != nullptr && count > 0) {
+        PrintList(lead, count, [&](int64_t k) {
+            return fmt::format("{} (io {}, value {})", entries[k].ParamId, entries[k].IOTypeId,
+                               entries[k].Value);
+        });
+    }
+}
+
+void ShowBlocks(const api::DataFile& file) {
+    const api::FunctionBlockList list = file.FunctionBlocks();
+    const std::vector<FunctionBlock*>& blocks = list.Blocks();
+    fmt::print(stdout, "\nFunction blocks: {}\n", blocks.size());
+    if (blocks.empty()) {
+        return;
+    }
+    PrintTable(
+        "  ",
+        {{"Id", true}, {"Name"}, {"Group"}, {"Type"}, {"In", true}, {"Out", true}, {"Comment"}},
+        static_cast<int64_t>(blocks.size()),
+        [&](int64_t k) {
+            const FunctionBlock& b = *blocks[static_cast<std::size_t>(k)];
+            return std::vector<std::string>{std::to_string(b.BlockId),
+                                            Utf16Text(b.Name),
+                                            Utf16Text(b.GroupName),
+                                            Hex(b.BlockType),
+                                            std::to_string(b.InputParamCount),
+                                            std::to_string(b.OutputParamCount),
+                                            Utf16Text(b.Comment)};
+        },
+        [&](int64_t k) {
+            const FunctionBlock& b = *blocks[static_cast<std::size_t>(k)];
+            if (b.ExpansionCount > 0 && b.Expansion != nullptr) {
+                PrintList("        expansions:", b.ExpansionCount, [&](int64_t e) {
+                    return fmt::format("type {} io {}", b.Expansion[e].ExpansionType,
+                                       b.Expansion[e].IOTypeId);
+                });
+            }
+            ShowParamIdEntries("        inputs:", b.InputParameterIdList, b.InputParamCount);
+            ShowParamIdEntries("        outputs:", b.OutputParameterIdList, b.OutputParamCount);
+        });
+}
+
+bool Wanted(const ShowOptions& options, Section section) {
+    return options.sections.empty() || std::find(options.sections.begin(), options.sections.end(),
+                                                 section) != options.sections.end();
+}
+
+// The group of that number, or else of that title without regard to case.
+const GroupInfo* FindGroup(const ParaSpec& para, const std::string& wanted) {
+    char* end = nullptr;
+    const long number = std::strtol(wanted.c_str(), &end, 10);
+    const bool numeric = !wanted.empty() && *end == '\0';
+    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+        if (numeric && para.Groups[g].GroupNum == number) {
+            return &para.Groups[g];
         }
     }
+    const auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        });
+        return text;
+    };
+    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+        if (lower(CodePageText(para.Groups[g].Title)) == lower(wanted)) {
+            return &para.Groups[g];
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
 
-int Show(const api::DataFile& file, const ShowOptions& options, std::FILE* out) {
-    if (!options.group) {
-        fmt::print(out, "{} ({})\n\n", file.Path(),
-                   file.GetFormat() == api::Format::Json ? "JSON data file" : "legacy data file");
-        ShowDevice(file, out);
+const std::vector<std::pair<std::string, Section>>& SectionNames() {
+    static const std::vector<std::pair<std::string, Section>> names = {
+        {"device", Section::Device}, {"terminals", Section::Terminals},
+        {"trips", Section::Trips},   {"messages", Section::Messages},
+        {"common", Section::Common}, {"groups", Section::Groups},
+        {"init", Section::Init},     {"roles", Section::Scope},
+        {"blocks", Section::Blocks}};
+    return names;
+}
+
+bool Show(const api::DataFile& file, const ShowOptions& options) {
+    const ParaSpec& para = file.Parameters();
+    const GroupInfo* only = nullptr;
+    if (!options.group.empty() && (only = FindGroup(para, options.group)) == nullptr) {
+        return false;
+    }
+    fmt::print(stdout, "{} ({})\n", file.Path(),
+               file.GetFormat() == api::Format::Json ? "JSON data file" : "legacy data file");
+    if (Wanted(options, Section::Device)) {
+        fmt::print(stdout, "\n");
+        ShowDevice(file);
+    }
+    if (Wanted(options, Section::Terminals)) {
         const IOSpec& io = file.IO();
         ShowTerminals("Input", io.InputTerminals, io.InputCount, io.InputBasicCount,
-                      io.InputStatusCommAddr, io.InputFuncTitles, io.InputFuncTitleCount, out);
+                      io.InputStatusCommAddr, io.InputFuncTitles, io.InputFuncTitleCount);
         ShowTerminals("Output", io.OutputTerminals, io.OutputCount, io.OutputBasicCount,
-                      io.OutputStatusCommAddr, io.OutputFuncTitles, io.OutputFuncTitleCount, out);
-        ShowTrips(file.Trips(), out);
+                      io.OutputStatusCommAddr, io.OutputFuncTitles, io.OutputFuncTitleCount);
     }
-    const ParaSpec& para = file.Parameters();
-    bool shown = false;
-    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
-        if (!options.group || para.Groups[g].GroupNum == *options.group) {
-            ShowGroup(file, para.Groups[g], shown || !options.group, out);
-            shown = true;
+    if (Wanted(options, Section::Trips)) {
+        ShowTrips(file.Trips());
+    }
+    if (Wanted(options, Section::Messages)) {
+        ShowMessages(file.Messages());
+    }
+    if (Wanted(options, Section::Common)) {
+        ShowCommon(file.Common());
+    }
+    if (Wanted(options, Section::Groups)) {
+        for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+            if (only == nullptr || only == &para.Groups[g]) {
+                ShowGroup(file, para.Groups[g]);
+            }
         }
     }
-    return shown || !options.group ? 0 : 1;
+    if (Wanted(options, Section::Init)) {
+        ShowInitOrder(file.Init());
+    }
+    if (Wanted(options, Section::Scope)) {
+        ShowRoles(file);
+    }
+    if (Wanted(options, Section::Blocks)) {
+        ShowBlocks(file);
+    }
+    return true;
 }
 
 }  // namespace vqdf::cli

@@ -42,13 +42,25 @@ bool WriteChildren(GsfOutfile* parent, const CompoundNode& node) {
     return true;
 }
 
+// libgsf's messages name the temporary file it writes through ("... '/d/.M1.inv.3QX1': No space
+// left on device"); the system's reason at their end is what the caller needs.
+std::string SystemReason(const char* message, const char* otherwise) {
+    if (message == nullptr) {
+        return otherwise;
+    }
+    const std::string text = message;
+    const std::size_t colon = text.rfind(": ");
+    return colon == std::string::npos ? text : text.substr(colon + 2);
+}
+
 }  // namespace
 
 bool WriteCompoundFile(const std::string& path, const CompoundNode& root, std::string& error) {
     GError* gerror = nullptr;
     GsfOutput* output = gsf_output_stdio_new(path.c_str(), &gerror);
     if (output == nullptr) {
-        error = gerror != nullptr ? gerror->message : "cannot create the file";
+        error =
+            SystemReason(gerror != nullptr ? gerror->message : nullptr, "cannot create the file");
         g_clear_error(&gerror);
         return false;
     }
@@ -62,7 +74,8 @@ bool WriteCompoundFile(const std::string& path, const CompoundNode& root, std::s
     }
     if (!written) {
         const GError* outputError = gsf_output_error(output);
-        error = outputError != nullptr ? outputError->message : "cannot write the compound file";
+        error = SystemReason(outputError != nullptr ? outputError->message : nullptr,
+                             "cannot write the compound file");
     }
     g_object_unref(output);
     return written;

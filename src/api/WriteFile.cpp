@@ -1,0 +1,170 @@
+// Writing a data file in either format: under a temporary name beside the target, read back
+// through the library's own reader and compared with the records it came from, then renamed into
+// place, so that a target is either the whole new file or untouched.
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "DataFileImpl.h"
+#include "compound/LegacyWriter.h"
+#include "json/JsonWriter.h"
+#include "platform/FileProbe.h"
+
+namespace vqdf::api {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A name beside the target that no other writer uses: hidden, with this process's id and a
+// count, and the target's extension, which the reader of JSON files needs to pair a data file
+// with its titles document.
+fs::path TemporaryBeside(const fs::path& target) {
+    static std::atomic<unsigned> count{0};
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    return folder /
+           ("." + target.stem().string() + ".vqdf-" + std::to_string(platform::ProcessId()) + "-" +
+            std::to_string(count++) + target.extension().string());
+}
+
+// Removes the files it holds unless they were kept.
+class Temporaries {
+public:
+    void Add(fs::path path) { paths_.push_back(std::move(path)); }
+    void Keep() { paths_.clear(); }
+    ~Temporaries() {
+        for (const fs::path& path : paths_) {
+            std::error_code ignored;
+            fs::remove(path, ignored);
+        }
+    }
+
+private:
+    std::vector<fs::path> paths_;
+};
+
+// Where the written file differs from the records, by kind: an entry counts as one of its kind
+// ("function blocks"), a field as one of that field of its kind ("device KeypadCommOffset32").
+std::vector<Loss> LossesOf(const std::vector<Change>& changes) {
+    std::vector<Loss> losses;
+    std::map<std::pair<std::string, Loss::How>, std::size_t> at;
+    for (const Change& change : changes) {
+        const Loss::How how =
+            change.change == "removed" || change.after == "absent"  ? Loss::How::Dropped
+            : change.change == "added" || change.before == "absent" ? Loss::How::Added
+                                                                    : Loss::How::Changed;
+        const std::string what =
+            change.field.empty() ? change.what + "s" : change.what + " " + change.field;
+        const auto [found, added] = at.emplace(std::pair(what, how), losses.size());
+        if (added) {
+            losses.push_back({what, 0, how, ChangeLine(change)});
+        }
+        ++losses[found->second].count;
+    }
+    return losses;
+}
+
+bool LosesRecords(const std::vector<Loss>& losses) {
+    return std::any_of(losses.begin(), losses.end(),
+                       [](const Loss& loss) { return loss.how != Loss::How::Added; });
+}
+
+// Whether a file can be made at the path, with the system's reason, under the name the user
+// gave, when not.
+bool CanCreate(const fs::path& path, std::string& error, const std::string& shownAs) {
+    std::string reason;
+    if (!platform::CreateNewFile(path.string(), reason)) {
+        error = "cannot write " + shownAs + ": " + reason;
+        return false;
+    }
+    return true;
+}
+
+// The bytes of a file to standard output.
+bool CopyToStandardOutput(const fs::path& path, std::string& error) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
+        error = "cannot read " + path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    bool copied = true;
+    for (std::size_t read; copied && (read = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+        copied = std::fwrite(buffer, 1, read, stdout) == read;
+    }
+    std::fclose(in);
+    if (!copied || std::fflush(stdout) != 0) {
+        error = std::string("cannot write standard output: ") + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+WriteResult Write(const DataFile& file, const std::string& path, Format format,
+                  const WriteOptions& options) {
+    WriteResult result;
+    const bool toStandardOutput = path == "-";
+    if (toStandardOutput && format == Format::Json) {
+        result.error = "a JSON data file comes with its titles document: give it a file name";
+        return result;
+    }
+    const fs::path target =
+        toStandardOutput ? fs::temp_directory_path() / "vqdf-output.inv" : fs::path(path);
+    const fs::path temporary = TemporaryBeside(target);
+    Temporaries temporaries;
+    temporaries.Add(temporary);
+    if (!CanCreate(temporary, result.error, path)) {
+        return result;
+    }
+    std::string error;
+    IDataFile& records = *file.impl_->reader;
+    if (format == Format::Json) {
+        temporaries.Add(TitlesPathOf(temporary.string()));
+        if (!WriteJsonDataFile(records, temporary.string(), error)) {
+            result.error = "cannot write " + path + ": " + error;
+            return result;
+        }
+    } else if (!WriteLegacyDataFile(records, temporary.string(), error)) {
+        result.error = "cannot write " + path + ": " + error;
+        return result;
+    }
+    OpenOptions plain;
+    plain.findings = false;
+    const OpenResult readBack = Open(temporary.string(), plain);
+    if (!readBack.file) {
+        result.error = "the written file does not load again: " + readBack.error;
+        return result;
+    }
+    result.losses = LossesOf(Diff(file, *readBack.file));
+    if (options.strict && LosesRecords(result.losses)) {
+        result.error = "the " + std::string(format == Format::Json ? "JSON" : "legacy") +
+                       " file would not keep every record; nothing is written";
+        return result;
+    }
+    if (toStandardOutput) {
+        result.written = CopyToStandardOutput(temporary, result.error);
+        return result;
+    }
+    std::error_code renamed;
+    if (format == Format::Json) {
+        fs::rename(TitlesPathOf(temporary.string()), TitlesPathOf(path), renamed);
+    }
+    if (!renamed) {
+        fs::rename(temporary, target, renamed);
+    }
+    if (renamed) {
+        result.error = "cannot write " + path + ": " + renamed.message();
+        return result;
+    }
+    temporaries.Keep();
+    result.written = true;
+    return result;
+}
+
+}  // namespace vqdf::api

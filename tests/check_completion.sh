@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The bash completion of vqdf offers the commands, each command's options and the values of its
+# options, and data files for the rest. Usage: check_completion.sh COMPLETION EXAMPLES_DIR
+set -uo pipefail
+shopt -s extglob
+source "$1"
+cd "$2"
+failures=0
+expect() {
+    local expected="$1"
+    shift
+    COMP_WORDS=("$@")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _vqdf
+    local got
+    got="$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ')"
+    if [ "$got" != "$expected" ]; then
+        echo "'$*' completes to '$got', not '$expected'" >&2
+        failures=$((failures + 1))
+    fi
+}
+expect "show" vqdf sh
+expect "convert" vqdf --verbose con
+expect "--section" vqdf show --sec
+expect "groups" vqdf show --section gr
+expect "--format" vqdf convert a.json b.inv --fo
+expect "inv" vqdf convert a.json b.inv --format i
+expect "--strict" vqdf convert a.json --st
+expect "--summary" vqdf check --su
+expect "--titles" vqdf schema --t
+expect "M1_1_05.json M1_1_05_Title.json" vqdf diff M1_1_05
+expect "DataFile" vqdf check Data
+exit $((failures > 0))

@@ -1,0 +1,46 @@
+# Bash completion for vqdf: its commands, each command's options, the values of --section and
+# --format, and data files (.json, .inv) or folders for the rest.
+_vqdf() {
+    local cur prev command word
+    cur="${COMP_WORDS[COMP_CWORD]}"
+    prev="${COMP_WORDS[COMP_CWORD-1]}"
+    command=""
+    for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
+        case "$word" in
+            show|dump|check|convert|diff|schema) command="$word"; break ;;
+        esac
+    done
+
+    case "$prev" in
+        --section)
+            local sections="device terminals trips messages common groups init roles blocks"
+            COMPREPLY=($(compgen -W "$sections" -- "${cur##*,}"))
+            return ;;
+        --format)
+            COMPREPLY=($(compgen -W "json inv" -- "$cur"))
+            return ;;
+        --datafile-dir)
+            COMPREPLY=($(compgen -d -- "$cur"))
+            return ;;
+        --model|--version|--group)
+            return ;;
+    esac
+
+    local options="--verbose --help"
+    case "$command" in
+        "") COMPREPLY=($(compgen -W "show dump check convert diff schema --verbose --help --version" -- "$cur"))
+            return ;;
+        show) options+=" --model --version --datafile-dir --section --group" ;;
+        dump) options+=" --model --version --datafile-dir" ;;
+        check) options+=" --model --version --datafile-dir --json --summary" ;;
+        convert) options+=" --format --strict" ;;
+        diff) options+=" --json" ;;
+        schema) options+=" --titles" ;;
+    esac
+    if [[ "$cur" == -* || "$command" == schema ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        return
+    fi
+    COMPREPLY=($(compgen -o plusdirs -f -X '!*.@(json|JSON|inv|INV)' -- "$cur"))
+}
+complete -o filenames -F _vqdf vqdf
