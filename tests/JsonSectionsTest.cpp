@@ -262,7 +262,7 @@ TEST_F(JsonSections, Trips_StatusSlotsCopyTheirDefinitionAndAddressesSkipNonStri
     files.Set("Trips", R"({
         "StatusInfo": [{"id": 1, "Title::id": 20, "DataType": 2, "Point16": 1, "Unit::id": 1},
                        {"id": 1, "Title::id": 23, "DataType": 3, "Point16": 2, "Unit::id": 1},
-                       {"Title::id": 2}],
+                       {"Title::id": 2}, {"id": -1, "Title::id": 23, "DataType": 4}],
         "CurrentTrip": {"FirstTripAddr": "0x0200", "TripAddr": ["0x201", 5, "202", "0x203"],
             "StatusInfoData": [{"StatusInfo::id": 1, "CommAddr": "0x0210"}, {"StatusInfo::id": 1},
                                {"StatusInfo::id": -1, "CommAddr": "1"}, {"StatusInfo::id": 9, "CommAddr": "1"},
@@ -286,6 +286,7 @@ TEST_F(JsonSections, Trips_StatusSlotsCopyTheirDefinitionAndAddressesSkipNonStri
     EXPECT_STREQ(slots[0].Unit, "A");
     EXPECT_EQ(slots[1].CommAddr, 0);
     EXPECT_EQ(slots[1].DataType, 3);
+    // A slot of id -1 is left empty, even with a definition of that id.
     const StatusInfoData zero{};
     EXPECT_EQ(std::memcmp(&slots[2], &zero, sizeof zero), 0);
     EXPECT_EQ(std::memcmp(&slots[3], &zero, sizeof zero), 0);

@@ -188,6 +188,8 @@ TEST(Registry, GetRecentDataFileVer_FindsTheNewestMinorStrictlyBelowInTheSameMaj
         {{L"M1_1_05"}, L"", -1},
         {{L"M1_1_05", L"M10_1_07"}, L"1.10", 5},
         {{L"XM1_1_07"}, L"1.10", -1},
+        {{L"AM1_1_07"}, L"1.10", -1},
+        {{L"M1_1_00"}, L"1.05", 0},
         {{L"M1_1_05"}, L" 1. 9", 5},
         {{L"M1_1_2_3", L"M1_1_2_9"}, L"2.5", 3, L"M1_1"},
         {{L"M1_-1_04"}, L"-1.10", 4},

@@ -62,6 +62,7 @@ TEST(HexText, ParseHexText_ReadsAsWcstoulBase16AfterDroppingAnyHexPrefix) {
         {L"-1", 0xFFFFFFFFu},
         {L"-0x10", 0u},  // "0x" anywhere drops the first two characters: "x10" has no digits
         {L"FFFFFFFF", 0xFFFFFFFFu},
+        {L"-FFFFFFFF", 1u},
         {L"123456789", 0xFFFFFFFFu},
         {L"-123456789", 0xFFFFFFFFu},
         {L"12G4", 0x12u},

@@ -142,7 +142,10 @@ std::string Hex(int64_t value) {
 
 std::string Shown(const Value& value, std::string_view member) {
     if (value.IsString()) {
-        return "\"" + std::string(value.GetString(), value.GetStringLength()) + "\"";
+        std::string quoted(1, '"');
+        quoted.append(value.GetString(), value.GetStringLength());
+        quoted += '"';
+        return quoted;
     }
     if (value.IsInt64()) {
         return IsHexMember(member) ? Hex(value.GetInt64()) : std::to_string(value.GetInt64());

@@ -26,9 +26,14 @@ namespace fs = std::filesystem;
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> count{0};
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    return folder /
-           ("." + target.stem().string() + ".vqdf-" + std::to_string(platform::ProcessId()) + "-" +
-            std::to_string(count++) + target.extension().string());
+    std::string name(1, '.');
+    name += target.stem().string();
+    name += ".vqdf-";
+    name += std::to_string(platform::ProcessId());
+    name += '-';
+    name += std::to_string(count++);
+    name += target.extension().string();
+    return folder / name;
 }
 
 // Removes the files it holds unless they were kept.
