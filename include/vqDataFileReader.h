@@ -1,11 +1,19 @@
 // vqDataFileReader: the records a host reads in place and the fifteen exported functions.
 // The byte layout of every record is part of the interface; see the layout checks in the library.
+// C and C++ both include it: the records and twelve of the exports are C; the three exports that
+// take a std::map or std::vector are declared for C++ only.
 #ifndef VQDATAFILEREADER_H
 #define VQDATAFILEREADER_H
 
+#ifdef __cplusplus
 #include <cstdint>
 #include <map>
 #include <vector>
+#else
+#include <stdint.h>
+#include <uchar.h>
+#include <wchar.h>
+#endif
 
 // Declares an export of the library. The build defines it to mark the exports visible; a host
 // compiles without it.
@@ -13,7 +21,7 @@
 #define VQDF_EXPORT
 #endif
 
-struct DeviceInfo {
+typedef struct DeviceInfo {
     char DataFileVersion[10];
     int32_t ModelNo;
     char Model[30];
@@ -30,18 +38,18 @@ struct DeviceInfo {
     int32_t InvControlCommAddr;
     int32_t ParaSaveCommAddr;
     int32_t* DiagNumbers;
-};
+} DeviceInfo;
 
-struct TerminalInfo {
+typedef struct TerminalInfo {
     char Title[32];
     int32_t CommAddr;
-};
+} TerminalInfo;
 
-struct MsgTitle {
+typedef struct MsgTitle {
     char Title[30];
-};
+} MsgTitle;
 
-struct IOSpec {
+typedef struct IOSpec {
     int32_t InputCount;
     int32_t InputBasicCount;
     int32_t InputFuncTitleCount;
@@ -54,17 +62,17 @@ struct IOSpec {
     TerminalInfo* OutputTerminals;
     MsgTitle* InputFuncTitles;
     MsgTitle* OutputFuncTitles;
-};
+} IOSpec;
 
-struct StatusInfoData {
+typedef struct StatusInfoData {
     int32_t CommAddr;
     char Title[30];
     int32_t DataType;
     int32_t Point16;
     char Unit[10];
-};
+} StatusInfoData;
 
-struct TripSpec {
+typedef struct TripSpec {
     int32_t TripCount;
     int32_t FirstTripAddr;
     int32_t TripAddrCount;
@@ -79,19 +87,19 @@ struct TripSpec {
     MsgTitle* WarnNames;
     int32_t* TripAddr;
     int32_t* WarnAddr;
-};
+} TripSpec;
 
-struct MessageInfo {
+typedef struct MessageInfo {
     int32_t TitleInfoCount;
     MsgTitle* TitleInfo;
-};
+} MessageInfo;
 
-struct MessageSpec {
+typedef struct MessageSpec {
     int32_t MessageCount;
     MessageInfo* Messages;
-};
+} MessageSpec;
 
-struct CommonInfo {
+typedef struct CommonInfo {
     int32_t CommAddr;
     char Title[30];
     int32_t Def;
@@ -101,14 +109,14 @@ struct CommonInfo {
     int32_t Point16;
     char Unit[10];
     int32_t Attr;
-};
+} CommonInfo;
 
-struct CommonSpec {
+typedef struct CommonSpec {
     int32_t CommonCount;
     CommonInfo* CommonParams;
-};
+} CommonSpec;
 
-struct ParamInfo {
+typedef struct ParamInfo {
     int32_t CodeNum;
     char Title[30];
     char AltTitle[30];
@@ -119,52 +127,52 @@ struct ParamInfo {
     int32_t Point32;
     char Unit[10];
     int32_t Attr;
-};
+} ParamInfo;
 
-struct GroupInfo {
+typedef struct GroupInfo {
     int32_t GroupNum;
     char Title[10];
     int32_t GroupAttr;
     int32_t ParameterCount;
     ParamInfo* Parameters;
-};
+} GroupInfo;
 
-struct ParaSpec {
+typedef struct ParaSpec {
     int32_t GroupCount;
     GroupInfo* Groups;
-};
+} ParaSpec;
 
-struct InitOrder {
+typedef struct InitOrder {
     int32_t InitOrderCount;
     int32_t* InitOrderAddrs;
-};
+} InitOrder;
 
-struct ExtendSpec {
+typedef struct ExtendSpec {
     int32_t KeypadCommOffset32;
-};
+} ExtendSpec;
 
-struct ParamLocation {
+typedef struct ParamLocation {
     uint32_t GroupNum;
     uint32_t CodeNum;
-};
+} ParamLocation;
 
-struct SpecialParam {
+typedef struct SpecialParam {
     uint32_t ParamId;
     uint32_t CommAddr;
-};
+} SpecialParam;
 
-struct ExpansionEntry {
+typedef struct ExpansionEntry {
     uint32_t ExpansionType;
     uint32_t IOTypeId;
-};
+} ExpansionEntry;
 
-struct ParamIdEntry {
+typedef struct ParamIdEntry {
     uint32_t ParamId;
     uint32_t IOTypeId;
     int32_t Value;
-};
+} ParamIdEntry;
 
-struct FunctionBlock {
+typedef struct FunctionBlock {
     uint32_t BlockId;
     char16_t Name[28];
     char16_t GroupName[28];
@@ -176,12 +184,14 @@ struct FunctionBlock {
     uint32_t OutputParamCount;
     ParamIdEntry* OutputParameterIdList;
     char16_t Comment[100];
-};
+} FunctionBlock;
 
+#ifdef __cplusplus
 using ParamIdMap = std::map<uint32_t, ParamLocation>;
 using SpecialParamMap = std::map<uint32_t, SpecialParam>;
 
 extern "C" {
+#endif
 
 // Loading: 0 loaded now or already loaded, 1 failed.
 VQDF_EXPORT int32_t SetDataFile_Path(const wchar_t* path);
@@ -206,6 +216,9 @@ VQDF_EXPORT InitOrder* GetInitOrder(const wchar_t* model, const wchar_t* ignored
 VQDF_EXPORT ExtendSpec* GetExtendSpec(const wchar_t* model, const wchar_t* ignored,
                                       const wchar_t* version);
 
+VQDF_EXPORT void vq_free(void* p);
+
+#ifdef __cplusplus
 // Getters with the version second.
 VQDF_EXPORT SpecialParamMap* GetSpecialParameter(const wchar_t* model, const wchar_t* version,
                                                  const wchar_t* ignored);
@@ -214,8 +227,7 @@ VQDF_EXPORT void GetParamIDS(const wchar_t* model, const wchar_t* version, const
 // Appends copies that belong to the caller: delete each record, delete[] its three arrays.
 VQDF_EXPORT void GetSpecAdvUserSeq(const wchar_t* model, const wchar_t* version,
                                    const wchar_t* ignored, std::vector<FunctionBlock*>* out);
-
-VQDF_EXPORT void vq_free(void* p);
 }
+#endif
 
 #endif

@@ -5,14 +5,11 @@ vqdf_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }
 
-vqdf_install_packages() {
-    local packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libgtest-dev
-                    libgmock-dev libbenchmark-dev libcli11-dev libfmt-dev clang-format locales
-                    python3 python3-olefile python3-jsonschema help2man bash-completion clang
-                    libclang-rt-dev mingw-w64 googletest)
+# Installs the packages given that are missing.
+vqdf_install_missing() {
     local missing=()
     local package
-    for package in "${packages[@]}"; do
+    for package in "$@"; do
         vqdf_installed "$package" || missing+=("$package")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -20,6 +17,21 @@ vqdf_install_packages() {
         apt-get update -qq >&2
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
     fi
+}
+
+# What building the library and vqdf needs.
+vqdf_tool_packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libcli11-dev
+                    libfmt-dev)
+
+vqdf_install_tool_packages() {
+    vqdf_install_missing "${vqdf_tool_packages[@]}"
+}
+
+# What the test command needs besides.
+vqdf_install_packages() {
+    vqdf_install_missing "${vqdf_tool_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev \
+        clang-format locales python3 python3-olefile python3-jsonschema help2man bash-completion \
+        clang libclang-rt-dev mingw-w64 googletest
 }
 
 # Wine runs the Windows tests; where it cannot be installed they are left out, and said so.

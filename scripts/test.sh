@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds and runs every test, builds and runs
-# the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each
+# Installs what is missing, checks the formatting, builds and runs every test, installs the library
+# and builds its Debian packages and projects that use them, builds and runs the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each
 # fuzz target for VQDF_FUZZ_SECONDS seconds (60 by default), and cross-builds the Windows library
 # for x86_64 and i686 and runs the Windows tests of both under Wine.
 set -euo pipefail
@@ -17,9 +17,13 @@ git ls-files -- '*.h' '*.cpp' | xargs clang-format --dry-run --Werror
 
 jobs=$(nproc)
 echo "== build and test"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQDF_BUILD_TESTS=ON -DVQDF_BUILD_BENCH=ON \
+    -DVQDF_BUILD_TOOLS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== install, Debian packages, and projects that use them"
+tests/check_install.sh build
 
 echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVQDF_SANITIZE=address,undefined \

@@ -72,11 +72,18 @@ struct Source {
                                  version);
     }
 
+    // The DataFile folder beside vqdf, as in a build folder, or else the installed library's.
     static std::string DefaultDataFileDir() {
         std::error_code error;
         const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-        return (error ? std::filesystem::path("DataFile") : self.parent_path() / "DataFile")
-            .string();
+        if (error) {
+            return "DataFile";
+        }
+        const auto beside = self.parent_path() / "DataFile";
+        if (std::filesystem::is_directory(beside, error)) {
+            return beside.string();
+        }
+        return (self.parent_path() / VQDF_INSTALLED_DATAFILE_DIR).lexically_normal().string();
     }
 };
 
