@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "CompoundImage.h"
-#include "TestDirectory.h"
+#include "ProcessId.h"
 #include "compound/LegacyWriter.h"
 #include "json/DataFileV2.h"
 #include "platform/CompoundOutput.h"

@@ -6,21 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
+#include "ProcessId.h"
 
 namespace vqdf::testing {
-
-inline int ProcessId() {
-#ifdef _WIN32
-    return _getpid();
-#else
-    return getpid();
-#endif
-}
 
 class TestDirectory {
 public:
