@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds and runs every test, installs the library
-# and builds its Debian packages and projects that use them, builds and runs the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then runs each
-# fuzz target for VQDF_FUZZ_SECONDS seconds (60 by default), and cross-builds the Windows library
-# for x86_64 and i686 and runs the Windows tests of both under Wine.
+# and builds its Debian packages and projects that use them, installs the Python package with pip
+# into a fresh virtual environment and runs its tests, builds and runs the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzz target for
+# VQDF_FUZZ_SECONDS seconds (60 by default), and cross-builds the Windows library for x86_64 and
+# i686 and runs the Windows tests of both under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,9 +27,18 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== install, Debian packages, and projects that use them"
 tests/check_install.sh build
 
+echo "== the Python package, installed by pip into a fresh virtual environment"
+venv="$(mktemp -d)"
+trap 'rm -rf "$venv"' EXIT
+/usr/bin/python3 -m venv --system-site-packages "$venv"
+"$venv/bin/pip" install --quiet --no-index --no-build-isolation .
+# From outside the tree, so that the package imported is the installed one.
+(cd "$venv" && VQDF_PROGRAM="$OLDPWD/build/vqdf" "$venv/bin/python" -m pytest -q -p no:cacheprovider \
+    "$OLDPWD/tests/python")
+
 echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVQDF_SANITIZE=address,undefined \
-    -DVQDF_BUILD_BENCH=OFF >/dev/null
+    -DVQDF_BUILD_BENCH=OFF -DVQDF_BUILD_PYTHON=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 

@@ -46,9 +46,10 @@ std::string PointerToken(std::string_view name) {
     return token;
 }
 
-// Collects the findings of one load. Each parsed document is indexed when it arrives, while its
-// values are in place: the elements of objects and arrays and the members that hold objects
-// and arrays, by address, with their pointers.
+// Collects the findings of one load. A parsed document is indexed on the first finding that needs
+// a place in it, while its values are in place: the elements of objects and arrays and the
+// members that hold objects and arrays, by address, with their pointers. A clean load indexes
+// nothing.
 class Collector : public ILoadObserver {
 public:
     explicit Collector(std::string path) : path_(std::move(path)) {}
@@ -56,7 +57,17 @@ public:
     void OnDocument(const std::wstring& path, const void* root) override {
         Index& index = indexes_.emplace_back();
         index.file = platform::NativePath(path);
-        IndexDocument(*static_cast<const rapidjson::Value*>(root), index.pointers);
+        index.root = static_cast<const rapidjson::Value*>(root);
+    }
+
+    // Its values are about to be freed: addresses in it may be another document's later.
+    void OnDocumentEnd(const void* root) override {
+        for (Index& index : indexes_) {
+            if (index.root == root) {
+                index.root = nullptr;
+                index.pointers.clear();
+            }
+        }
     }
 
     void OnFinding(LoadFinding finding) override {
@@ -81,6 +92,8 @@ public:
 private:
     struct Index {
         std::string file;
+        const rapidjson::Value* root = nullptr;  // null once the document is gone
+        bool indexed = false;
         std::unordered_map<const void*, std::string> pointers;
     };
 
@@ -110,10 +123,16 @@ private:
         }
     }
 
-    // The data document is searched first: its values are in place for the whole load, while
-    // the titles document is gone once its table is read.
-    std::pair<std::string, std::string> Locate(const void* element) const {
-        for (const Index& index : indexes_) {
+    // The documents still in place, in the order they came.
+    std::pair<std::string, std::string> Locate(const void* element) {
+        for (Index& index : indexes_) {
+            if (index.root == nullptr) {
+                continue;
+            }
+            if (!index.indexed) {
+                IndexDocument(*index.root, index.pointers);
+                index.indexed = true;
+            }
             const auto found = index.pointers.find(element);
             if (found != index.pointers.end()) {
                 return {index.file, found->second};
@@ -132,19 +151,19 @@ std::string Located(const Finding& finding) {
            finding.message;
 }
 
-// The first finding that explains why a load failed, as an error a person can act on.
-std::string FailureReason(const std::string& path, const Collector& collector) {
+// The first finding that explains why a load failed.
+Finding FailureOf(const std::string& path, const Collector& collector) {
     for (std::size_t k = 0; k < collector.findings.size(); ++k) {
         switch (collector.kinds[k]) {
             case FindingKind::ParseError:
             case FindingKind::MissingDocument:
             case FindingKind::MissingSection:
-                return Located(collector.findings[k]);
+                return collector.findings[k];
             default:
                 break;
         }
     }
-    return path + ": the file cannot be read";
+    return {FindingKindName(FindingKind::MissingDocument), path, "", "the file cannot be read"};
 }
 
 // The compound-file signature, which every legacy file begins with.
@@ -158,11 +177,11 @@ bool HasJsonExtension(const std::string& path) {
                [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-// The file's first bytes, or the system's reason, after the path, when it cannot be read.
-bool Peek(const std::string& path, std::string& head, std::string& error) {
+// The file's first bytes, or why the system cannot give them.
+bool Peek(const std::string& path, std::string& head, Finding& failure) {
     std::string reason;
     if (!platform::PeekFile(path, 64, head, reason)) {
-        error = path + ": " + reason;
+        failure = {"unreadable", path, "", reason};
         return false;
     }
     return true;
@@ -202,7 +221,8 @@ const char* FormatName(Format format) { return format == Format::Json ? "json" :
 OpenResult Open(const std::string& path, const OpenOptions& options) {
     OpenResult result;
     std::string head;
-    if (!Peek(path, head, result.error)) {
+    if (!Peek(path, head, result.failure)) {
+        result.error = Located(result.failure);
         return result;
     }
     const Format format = FormatOfContent(path, head);
@@ -212,7 +232,8 @@ OpenResult Open(const std::string& path, const OpenOptions& options) {
         const std::string titles = TitlesPathOf(path);
         std::string titlesHead;
         std::error_code missing;
-        if (std::filesystem::exists(titles, missing) && !Peek(titles, titlesHead, result.error)) {
+        if (std::filesystem::exists(titles, missing) && !Peek(titles, titlesHead, result.failure)) {
+            result.error = Located(result.failure);
             return result;
         }
     }
@@ -231,7 +252,8 @@ OpenResult Open(const std::string& path, const OpenOptions& options) {
     reader->SetObserver(nullptr);
     if (!loaded) {
         reader->ReleaseTables();
-        result.error = FailureReason(path, collector);
+        result.failure = FailureOf(path, collector);
+        result.error = Located(result.failure);
         result.findings = std::move(collector.findings);
         return result;
     }
@@ -312,6 +334,15 @@ void DataFile::ShowDegreeSigns() { RewriteDegreeSigns(*impl_->reader->GetMessage
 
 uint32_t DataFile::ParamAddress16(int32_t groupNum, int32_t codeNum) const {
     return CommAddress16(Device().KeypadCommOffset16, static_cast<uint32_t>(groupNum),
+                         static_cast<uint32_t>(codeNum));
+}
+
+std::optional<uint32_t> DataFile::ParamAddress32(int32_t groupNum, int32_t codeNum) const {
+    const ExtendSpec* extend = Extend();
+    if (extend == nullptr) {
+        return std::nullopt;
+    }
+    return CommAddress32(extend->KeypadCommOffset32, static_cast<uint32_t>(groupNum),
                          static_cast<uint32_t>(codeNum));
 }
 

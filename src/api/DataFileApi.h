@@ -48,7 +48,10 @@ class DataFile;
 // The file, or the reason it could not be loaded; the findings either way when asked for.
 struct OpenResult {
     std::unique_ptr<DataFile> file;
-    std::string error;
+    std::string error;  // FindingLine-like: "FILE:PLACE: MESSAGE"
+    // Why the load failed: the finding that stopped it, or kind "unreadable" with the system's
+    // reason for a file the system cannot give.
+    Finding failure;
     std::vector<Finding> findings;
 };
 
@@ -127,8 +130,10 @@ public:
     // library does before it hands the message table to a host.
     void ShowDegreeSigns();
 
-    // The 16-bit communication address of a parameter of this drive.
+    // The communication addresses of a parameter of this drive; the 32-bit one only where the
+    // file gives the 32-bit base.
     uint32_t ParamAddress16(int32_t groupNum, int32_t codeNum) const;
+    std::optional<uint32_t> ParamAddress32(int32_t groupNum, int32_t codeNum) const;
 
     struct Impl;
     explicit DataFile(std::unique_ptr<Impl> impl);

@@ -326,6 +326,16 @@ bool CDataFileV2::LoadTitleDocument(const std::wstring& path) {
     if (!ParseDocument(findings_, *titlePath, text, titles)) {
         return false;
     }
+    // The watcher hears when the titles document goes, however its table reading ends.
+    struct Ending {
+        const json::JsonFindings& findings;
+        const json::Document& document;
+        ~Ending() {
+            if (findings.Observed()) {
+                findings.Observer()->OnDocumentEnd(&document);
+            }
+        }
+    } ending{findings_, titles};
     static constexpr std::array<std::string_view, 1> kKeys = {key::kTitles};
     const Members<1> root(titles, kKeys);
     return findings_.RequireSection(root.At(0), ReadTextTable(root[0], "title", titles_));

@@ -43,6 +43,8 @@ public:
     // A JSON document of the load has been parsed; its values stay in place until Load returns,
     // so their addresses identify the elements of later findings.
     virtual void OnDocument(const std::wstring& path, const void* root) = 0;
+    // That document's values are about to be freed.
+    virtual void OnDocumentEnd(const void* root) { static_cast<void>(root); }
     virtual void OnFinding(LoadFinding finding) = 0;
 };
 

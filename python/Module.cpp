@@ -1,0 +1,214 @@
+// vqdf._vqdf: the internal API for Python. Loads keep the loaded file in a Python object for as
+// long as Python holds it; the package around this module (vqdf/__init__.py) turns results into
+// Python objects and failures into its own exceptions. File names cross as bytes, as the system
+// gives them, so that any name survives the way in and out.
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DataFileApi.h"
+
+namespace py = pybind11;
+
+namespace vqdf::python {
+namespace {
+
+// A file name as Python shows one: decoded as the file system's encoding does, undecodable bytes
+// kept as surrogates.
+py::str FileName(const std::string& bytes) {
+    return py::reinterpret_steal<py::str>(
+        PyUnicode_DecodeFSDefaultAndSize(bytes.data(), static_cast<Py_ssize_t>(bytes.size())));
+}
+
+// A finding's text as Python shows it; a message may quote bytes of the file that are not UTF-8,
+// which show as U+FFFD.
+py::str Text(const std::string& utf8) {
+    return py::reinterpret_steal<py::str>(
+        PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "replace"));
+}
+
+py::dict FindingDict(const api::Finding& finding) {
+    py::dict d;
+    d["kind"] = finding.kind;
+    d["file"] = FileName(finding.file);
+    d["place"] = Text(finding.place);
+    d["message"] = Text(finding.message);
+    return d;
+}
+
+py::list FindingList(const std::vector<api::Finding>& findings) {
+    py::list list;
+    for (const api::Finding& finding : findings) {
+        list.append(FindingDict(finding));
+    }
+    return list;
+}
+
+// The walk of the records as Python objects: the document `vqdf dump` prints.
+class PythonSink : public api::RecordSink {
+public:
+    py::object Result() const { return result_; }
+
+    void StartObject() override { Open(py::dict()); }
+    void EndObject() override { open_.pop_back(); }
+    void StartArray() override { Open(py::list()); }
+    void EndArray() override { open_.pop_back(); }
+    void Key(std::string_view key) override { key_ = py::str(key.data(), key.size()); }
+    void Int(int64_t value) override { Add(py::int_(value)); }
+    void Text(std::string_view utf8) override { Add(py::str(utf8.data(), utf8.size())); }
+    void Null() override { Add(py::none()); }
+
+private:
+    void Open(py::object container) {
+        Add(container);
+        open_.push_back(std::move(container));
+    }
+    void Add(const py::object& value) {
+        if (open_.empty()) {
+            result_ = value;
+        } else if (py::isinstance<py::dict>(open_.back())) {
+            open_.back().cast<py::dict>()[key_] = value;
+        } else {
+            open_.back().cast<py::list>().append(value);
+        }
+    }
+
+    py::object result_ = py::none();
+    std::vector<py::object> open_;
+    py::str key_;
+};
+
+// A loaded file.
+struct File {
+    std::unique_ptr<api::DataFile> file;
+
+    py::str Path() const { return FileName(file->Path()); }
+    std::string Format() const { return api::FormatName(file->GetFormat()); }
+    py::object ToDict() const {
+        PythonSink sink;
+        api::WalkRecords(*file, sink);
+        return sink.Result();
+    }
+    uint32_t Address16(int32_t group, int32_t code) const {
+        return file->ParamAddress16(group, code);
+    }
+    std::optional<uint32_t> Address32(int32_t group, int32_t code) const {
+        return file->ParamAddress32(group, code);
+    }
+};
+
+// (file or None, the failure or None, the findings). Message titles show degree signs as a host
+// reads them, unless the file is to be written again as it is stored.
+py::tuple Open(const py::bytes& path, bool degreeSigns) {
+    api::OpenResult result;
+    {
+        const std::string name = path;
+        py::gil_scoped_release unlocked;
+        result = api::Open(name);
+    }
+    if (!result.file) {
+        return py::make_tuple(py::none(), FindingDict(result.failure),
+                              FindingList(result.findings));
+    }
+    if (degreeSigns) {
+        result.file->ShowDegreeSigns();
+    }
+    auto file = std::make_unique<File>();
+    file->file = std::move(result.file);
+    return py::make_tuple(py::cast(std::move(file)), py::none(), FindingList(result.findings));
+}
+
+py::list Diff(const File& before, const File& after) {
+    py::list changes;
+    for (const api::Change& c : api::Diff(*before.file, *after.file)) {
+        py::dict d;
+        d["change"] = c.change;
+        d["what"] = c.what;
+        d["key"] = c.key;
+        d["field"] = c.field;
+        d["before"] = c.before;
+        d["after"] = c.after;
+        changes.append(d);
+    }
+    return changes;
+}
+
+py::dict Write(const File& file, const py::bytes& out, const std::string& format, bool strict) {
+    api::WriteOptions options;
+    options.strict = strict;
+    api::WriteResult result;
+    {
+        const std::string name = out;
+        const api::Format target = format == "json" ? api::Format::Json : api::Format::Legacy;
+        py::gil_scoped_release unlocked;
+        result = api::Write(*file.file, name, target, options);
+    }
+    py::list losses;
+    for (const api::Loss& loss : result.losses) {
+        py::dict d;
+        d["what"] = loss.what;
+        d["count"] = loss.count;
+        d["how"] = loss.how == api::Loss::How::Dropped   ? "dropped"
+                   : loss.how == api::Loss::How::Changed ? "changed"
+                                                         : "added";
+        d["example"] = loss.example;
+        losses.append(d);
+    }
+    py::dict d;
+    d["written"] = result.written;
+    d["error"] = result.error;
+    d["losses"] = losses;
+    return d;
+}
+
+std::optional<std::string> FormatOfName(const py::bytes& path) {
+    const auto format = api::FormatOfName(std::string(path));
+    if (!format) {
+        return std::nullopt;
+    }
+    return *format == api::Format::Json ? "json" : "legacy";
+}
+
+// The seconds that loads of a file take without Python around them, with or without collecting
+// findings: the baselines of the benchmark of load().
+double NativeLoadSeconds(const py::bytes& path, int repetitions, bool findings) {
+    const std::string name = path;
+    py::gil_scoped_release unlocked;
+    api::OpenOptions options;
+    options.findings = findings;
+    const auto start = std::chrono::steady_clock::now();
+    for (int k = 0; k < repetitions; ++k) {
+        api::OpenResult result = api::Open(name, options);
+        if (result.file) {
+            result.file->ShowDegreeSigns();
+        }
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+}  // namespace vqdf::python
+
+PYBIND11_MODULE(_vqdf, m) {
+    using namespace vqdf::python;
+    m.doc() = "The native part of vqdf: loads, walks, compares and writes data files.";
+    py::class_<File>(m, "File", "A loaded data file.")
+        .def_property_readonly("path", &File::Path)
+        .def_property_readonly("format", &File::Format)
+        .def("to_dict", &File::ToDict, "Every record and table, as `vqdf dump` prints them.")
+        .def("address16", &File::Address16, py::arg("group"), py::arg("code"))
+        .def("address32", &File::Address32, py::arg("group"), py::arg("code"));
+    m.def("open", &Open, py::arg("path"), py::arg("degree_signs") = true,
+          "Loads a file: (File or None, the failure or None, the findings).");
+    m.def("diff", &Diff, py::arg("before"), py::arg("after"));
+    m.def("write", &Write, py::arg("file"), py::arg("out"), py::arg("format"), py::arg("strict"));
+    m.def("format_of_name", &FormatOfName, py::arg("path"));
+    m.def("native_load_seconds", &NativeLoadSeconds, py::arg("path"), py::arg("repetitions"),
+          py::arg("findings"));
+    m.def("data_file_schema", &vqdf::api::DataFileSchema);
+    m.def("titles_schema", &vqdf::api::TitlesSchema);
+}

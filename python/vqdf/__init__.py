@@ -1,0 +1,334 @@
+"""Drive data files from Python: load either format, read every record, compare and convert.
+
+    >>> import vqdf
+    >>> drive = vqdf.load("examples/M1_1_05.json")
+    >>> drive.groups[1].parameters[0].title
+    'Jump Code'
+
+Records come from the library's own readers, so they are what a host program reads. Texts are
+str, each field decoded in its own encoding; addresses and attributes are int.
+"""
+from __future__ import annotations
+
+import functools
+import os
+import types
+from dataclasses import dataclass
+from typing import Any, Dict, List, Mapping, Optional, Tuple, Union
+
+from . import _vqdf
+
+__all__ = [
+    "load", "diff", "convert", "data_file_schema", "titles_schema", "DataFile", "Parameter",
+    "Group", "Terminal", "StatusValue", "TripTable", "CommonParameter", "ScopeRole",
+    "FunctionBlock", "Error", "LoadError", "WriteError", "FormatError",
+]
+
+PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
+
+
+class Error(Exception):
+    """Every error of this package."""
+
+
+class LoadError(Error):
+    """A file that cannot be loaded: `kind` ("parse-error", "missing-document",
+    "missing-section" or "unreadable"), the `file` and the `place` in it (a line and column, a
+    JSON Pointer, or empty), the `reason`, and every finding of the load in `findings`."""
+
+    def __init__(self, failure: Dict[str, str], findings: List[Dict[str, str]]):
+        self.kind = failure["kind"]
+        self.file = failure["file"]
+        self.place = failure["place"]
+        self.reason = failure["message"]
+        self.findings = findings
+        place = f":{self.place}" if self.place else ""
+        super().__init__(f"{self.file}{place}: {self.reason}")
+
+
+class WriteError(Error):
+    """An output that was not written, with the reason; `losses` lists what the target format
+    would not have kept (for a refusal under strict=True)."""
+
+    def __init__(self, message: str, losses: List[Dict[str, Any]]):
+        self.losses = losses
+        super().__init__(message)
+
+
+class FormatError(Error, ValueError):
+    """An output whose format is told neither by its name (.json, .inv) nor by `format`."""
+
+
+@dataclass(frozen=True)
+class Parameter:
+    """A parameter of a group. `minimum`, `maximum` and `default` are raw; the scaled ones are
+    divided by ten to the decimal point, and `values` names an enumerated parameter's values."""
+    code: int
+    title: str
+    alt_title: str
+    default: int
+    minimum: int
+    maximum: int
+    scaled_default: Union[int, float]
+    scaled_minimum: Union[int, float]
+    scaled_maximum: Union[int, float]
+    point: int
+    unit: str
+    data_type: int
+    attribute: int
+    address16: int
+    address32: Optional[int]
+    values: Optional[Tuple[str, ...]]
+
+
+@dataclass(frozen=True)
+class Group:
+    number: int
+    title: str
+    attribute: int
+    parameters: Tuple[Parameter, ...]
+
+
+@dataclass(frozen=True)
+class Terminal:
+    title: str
+    address: int
+    basic: bool
+
+
+@dataclass(frozen=True)
+class StatusValue:
+    """A value shown with the current trip or warning."""
+    title: str
+    address: int
+    data_type: int
+    point: int
+    unit: str
+
+
+@dataclass(frozen=True)
+class TripTable:
+    """How the current trip or warning is read: its addresses, its names by number, and the
+    values shown with it."""
+    first_address: int
+    addresses: Tuple[int, ...]
+    names: Tuple[str, ...]
+    status_values: Tuple[StatusValue, ...]
+
+
+@dataclass(frozen=True)
+class CommonParameter:
+    address: int
+    title: str
+    default: int
+    minimum: int
+    maximum: int
+    point: int
+    unit: str
+    attribute: int
+
+
+@dataclass(frozen=True)
+class ScopeRole:
+    role: int
+    parameter_id: int
+    address: int
+
+
+@dataclass(frozen=True)
+class FunctionBlock:
+    id: int
+    name: str
+    group: str
+    type: int
+    expansions: Tuple[Tuple[int, int], ...]
+    inputs: Tuple[Tuple[int, int, int], ...]
+    outputs: Tuple[Tuple[int, int, int], ...]
+    comment: str
+
+
+def _scaled(value: int, point: int) -> Union[int, float]:
+    return value / 10 ** point if 0 < point <= 9 else value
+
+
+def _titles(titles: Optional[List[str]]) -> Tuple[str, ...]:
+    return tuple(titles or ())
+
+
+class DataFile:
+    """A loaded data file. It stays valid for as long as it is held; its records are read
+    when first asked for."""
+
+    def __init__(self, native: _vqdf.File, findings: List[Dict[str, str]]):
+        self._native = native
+        self.findings: List[Dict[str, str]] = findings
+        """What the load skipped or cut, as `vqdf check --json` lists it."""
+
+    def __repr__(self) -> str:
+        return f"<vqdf.DataFile {self.path!r} ({self.format})>"
+
+    @property
+    def path(self) -> str:
+        return self._native.path
+
+    @property
+    def format(self) -> str:
+        """"json" or "legacy"."""
+        return self._native.format
+
+    def to_dict(self) -> Dict[str, Any]:
+        """Every record and table as the document `vqdf dump` prints, as Python objects."""
+        return self._native.to_dict()
+
+    @functools.cached_property
+    def _records(self) -> Dict[str, Any]:
+        return self.to_dict()
+
+    @functools.cached_property
+    def device(self) -> Mapping[str, Any]:
+        """The device record by field name, with KeypadCommOffset32 where the file has it."""
+        device = dict(self._records["DeviceInfo"])
+        extend = self._records["ExtendSpec"]
+        if extend is not None:
+            device.update(extend)
+        return types.MappingProxyType(device)
+
+    def _terminals(self, key: str, basic_key: str) -> Tuple[Terminal, ...]:
+        io = self._records["IOSpec"]
+        return tuple(Terminal(t["Title"], t["CommAddr"], k < io[basic_key])
+                     for k, t in enumerate(io[key] or ()))
+
+    @functools.cached_property
+    def input_terminals(self) -> Tuple[Terminal, ...]:
+        return self._terminals("InputTerminals", "InputBasicCount")
+
+    @functools.cached_property
+    def output_terminals(self) -> Tuple[Terminal, ...]:
+        return self._terminals("OutputTerminals", "OutputBasicCount")
+
+    def _trip_table(self, kind: str) -> TripTable:
+        trips = self._records["TripSpec"]
+        return TripTable(
+            trips[f"First{kind}Addr"], tuple(trips[f"{kind}Addr"] or ()),
+            _titles(trips[f"{kind}Names"]),
+            tuple(StatusValue(s["Title"], s["CommAddr"], s["DataType"], s["Point16"], s["Unit"])
+                  for s in trips[f"{kind}StatusInfoData"] or ()))
+
+    @functools.cached_property
+    def trips(self) -> TripTable:
+        return self._trip_table("Trip")
+
+    @functools.cached_property
+    def warnings(self) -> TripTable:
+        return self._trip_table("Warn")
+
+    @functools.cached_property
+    def messages(self) -> Tuple[Tuple[str, ...], ...]:
+        """The message tables by number: the names of the values each lists."""
+        return tuple(_titles(m["TitleInfo"])
+                     for m in self._records["MessageSpec"]["Messages"] or ())
+
+    def _parameter(self, group: int, p: Dict[str, Any]) -> Parameter:
+        point = p["Point32"]
+        enumerated = p["DataType"] == 255
+        values = None
+        if enumerated and 0 <= point < len(self.messages):
+            values = self.messages[point]
+        scale = (lambda v: v) if enumerated else (lambda v: _scaled(v, point))
+        return Parameter(
+            p["CodeNum"], p["Title"], p["AltTitle"], p["Def"], p["Min"], p["Max"],
+            scale(p["Def"]), scale(p["Min"]), scale(p["Max"]), point, p["Unit"], p["DataType"],
+            p["Attr"], self._native.address16(group, p["CodeNum"]),
+            self._native.address32(group, p["CodeNum"]), values)
+
+    @functools.cached_property
+    def groups(self) -> Tuple[Group, ...]:
+        return tuple(
+            Group(g["GroupNum"], g["Title"], g["GroupAttr"],
+                  tuple(self._parameter(g["GroupNum"], p) for p in g["Parameters"] or ()))
+            for g in self._records["ParaSpec"]["Groups"] or ())
+
+    @functools.cached_property
+    def common_parameters(self) -> Tuple[CommonParameter, ...]:
+        return tuple(
+            CommonParameter(c["CommAddr"], c["Title"], c["Def"], c["Min"], c["Max"],
+                            c["Point16"], c["Unit"], c["Attr"])
+            for c in self._records["CommonSpec"]["CommonParams"] or ())
+
+    @functools.cached_property
+    def init_order(self) -> Tuple[int, ...]:
+        """The addresses of the parameters in the order the drive is initialised."""
+        return tuple(self._records["InitOrder"]["InitOrderAddrs"] or ())
+
+    @functools.cached_property
+    def scope_roles(self) -> Tuple[ScopeRole, ...]:
+        """The parameters with fixed roles (simple scope and user sequence); none in a legacy
+        file."""
+        return tuple(ScopeRole(r["Role"], r["ParamId"], r["CommAddr"])
+                     for r in self._records["SpecialParameters"] or ())
+
+    @functools.cached_property
+    def function_blocks(self) -> Tuple[FunctionBlock, ...]:
+        def entries(items):
+            return tuple((e["ParamId"], e["IOTypeId"], e["Value"]) for e in items or ())
+        return tuple(
+            FunctionBlock(b["BlockId"], b["Name"], b["GroupName"], b["BlockType"],
+                          tuple((e["ExpansionType"], e["IOTypeId"]) for e in b["Expansion"] or ()),
+                          entries(b["InputParameterIdList"]), entries(b["OutputParameterIdList"]),
+                          b["Comment"])
+            for b in self._records["FunctionBlocks"] or ())
+
+
+def load(path: PathLike) -> DataFile:
+    """Loads a data file of either format, told by its content; a JSON data file has its titles
+    document beside it. Raises LoadError when the file cannot be loaded."""
+    native, failure, findings = _vqdf.open(os.fsencode(path))
+    if native is None:
+        raise LoadError(failure, findings)
+    return DataFile(native, findings)
+
+
+def _loaded(file: Union[DataFile, PathLike]) -> DataFile:
+    return file if isinstance(file, DataFile) else load(file)
+
+
+def diff(before: Union[DataFile, PathLike], after: Union[DataFile, PathLike]) -> List[Dict[str, str]]:
+    """Every record that differs, as `vqdf diff --json` lists them: dicts of change ("added",
+    "removed", "changed"), what, key, field, before and after."""
+    return _vqdf.diff(_loaded(before)._native, _loaded(after)._native)
+
+
+def convert(source: PathLike, out: PathLike, strict: bool = False,
+            format: Optional[str] = None) -> List[Dict[str, Any]]:
+    """Writes the file at source as out, in the format of out's name (.json or .inv) or of
+    `format` ("json" or "inv"). Returns where the output differs from the source: dicts of what,
+    count, how ("dropped", "changed" or "added") and an example line of diff. With strict=True,
+    anything dropped or changed raises WriteError and nothing is written."""
+    target = os.fsencode(out)
+    if format is None:
+        format = _vqdf.format_of_name(target)
+        if format is None:
+            raise FormatError(f"cannot tell the format to write {os.fsdecode(target)}: name it "
+                              ".json or .inv, or give format='json' or format='inv'")
+    elif format in ("json", "inv"):
+        format = "json" if format == "json" else "legacy"
+    else:
+        raise FormatError(f"unknown format {format!r}: 'json' or 'inv'")
+    # Written as stored: the degree placeholders of message titles stay placeholders.
+    native, failure, findings = _vqdf.open(os.fsencode(source), degree_signs=False)
+    if native is None:
+        raise LoadError(failure, findings)
+    result = _vqdf.write(native, target, format, strict)
+    if not result["written"]:
+        raise WriteError(result["error"], result["losses"])
+    return result["losses"]
+
+
+def data_file_schema() -> str:
+    """The JSON Schema (draft 2020-12) of the data file, as `vqdf schema` prints it."""
+    return _vqdf.data_file_schema()
+
+
+def titles_schema() -> str:
+    """The JSON Schema of the titles document, as `vqdf schema --titles` prints it."""
+    return _vqdf.titles_schema()

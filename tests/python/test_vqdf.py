@@ -1,0 +1,146 @@
+"""The Python package against the tool: the same records, the same differences, the same
+conversions, its own errors, and memory that stays flat. Needs VQDF_PROGRAM, the path of vqdf."""
+import json
+import os
+import shutil
+import subprocess
+from pathlib import Path
+
+import pytest
+
+import vqdf
+
+ROOT = Path(__file__).resolve().parents[2]
+EXAMPLE = ROOT / "examples" / "M1_1_05.json"
+LEGACY = ROOT / "examples" / "DataFile" / "M1" / "M1_1_05.inv"
+CORPUS = sorted(p for p in (ROOT / "tests" / "corpus").iterdir()
+                if p.suffix in (".json", ".inv") and not p.stem.endswith("_Title"))
+DUMP_LIMIT = 64 << 20
+
+
+def run_vqdf(*arguments, limit=None):
+    """vqdf's exit status and output, or None for output beyond limit bytes."""
+    with subprocess.Popen([os.environ["VQDF_PROGRAM"], *map(str, arguments)],
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE) as process:
+        out = process.stdout.read(limit or -1)
+        if limit and len(out) == limit:
+            process.kill()
+            return None
+        err = process.stderr.read()
+        return process.wait(), out, err.decode()
+
+
+@pytest.mark.parametrize("path", [EXAMPLE, LEGACY, *CORPUS], ids=lambda p: p.name)
+def test_to_dict_is_the_dump_and_a_file_the_tool_cannot_load_raises(path):
+    ran = run_vqdf("dump", path, limit=DUMP_LIMIT)
+    if ran is None:
+        pytest.skip("its dump is larger than 64 MiB")
+    status, out, err = ran
+    if status != 0:
+        with pytest.raises(vqdf.LoadError) as raised:
+            vqdf.load(path)
+        assert f"vqdf: error: {raised.value}\n" == err
+    else:
+        assert vqdf.load(path).to_dict() == json.loads(out)
+
+
+def test_records_read_as_a_host_reads_them():
+    drive = vqdf.load(EXAMPLE)
+    assert (drive.format, len(drive.groups), len(drive.messages)) == ("json", 10, 81)
+    jump, acc_pattern = drive.groups[1].parameters[:2]
+    assert (jump.code, jump.title, jump.address16, jump.address32) == (0, "Jump Code", 0x1100, 0x2100)
+    assert acc_pattern.values == ("Linear", "S-curve")
+    rated_curr = drive.groups[1].parameters[5]
+    assert (rated_curr.default, rated_curr.scaled_default, rated_curr.unit) == (36, 3.6, "A")
+    assert drive.device["KeypadCommOffset32"] == 0x2000
+    assert (len(drive.function_blocks), len(drive.scope_roles)) == (20, 15)
+    assert drive.messages[8] == ("°C", "°F")
+    legacy = vqdf.load(LEGACY)
+    assert legacy.groups[1].parameters[0].address32 is None
+    assert legacy.scope_roles == () and legacy.function_blocks == ()
+
+
+def edited_example(directory):
+    document = json.loads(EXAMPLE.read_text(encoding="utf-8"))
+    document["ParameterGroups"][1]["Parameters"][0]["Def"] = 25
+    document["AdvUserSeq"]["Comments"][0]["contents"] = "ADD: adds"
+    path = directory / "E_1.json"
+    path.write_text(json.dumps(document), encoding="utf-8")
+    shutil.copyfile(EXAMPLE.with_name("M1_1_05_Title.json"), directory / "E_1_Title.json")
+    return path
+
+
+def test_diff_and_convert_agree_with_the_tool(tmp_path):
+    edited = edited_example(tmp_path)
+    changes = vqdf.diff(EXAMPLE, vqdf.load(edited))
+    assert len(changes) == 2
+    assert changes == json.loads(run_vqdf("diff", "--json", EXAMPLE, edited)[1])
+
+    losses = vqdf.convert(EXAMPLE, tmp_path / "py.inv")
+    status, _, err = run_vqdf("convert", EXAMPLE, tmp_path / "cli.inv")
+    assert status == 1
+    assert (tmp_path / "py.inv").read_bytes() == (tmp_path / "cli.inv").read_bytes()
+    dropped = [f"vqdf: the legacy format keeps no {loss['what']}: {loss['count']} dropped"
+               for loss in losses if loss["how"] == "dropped"]
+    assert dropped and all(line in err.splitlines() for line in dropped)
+    assert vqdf.convert(EXAMPLE, tmp_path / "copy.JSON") == []
+    assert vqdf.diff(EXAMPLE, tmp_path / "copy.JSON") == []
+
+    with pytest.raises(vqdf.WriteError) as refused:
+        vqdf.convert(EXAMPLE, tmp_path / "strict.inv", strict=True)
+    assert refused.value.losses == losses
+    assert not (tmp_path / "strict.inv").exists()
+
+
+def test_each_error_has_its_type_and_cause(tmp_path):
+    (tmp_path / "P_1.json").write_text('{\n "Units": [}\n')
+    (tmp_path / "N_1.json").write_text("{}")
+    (tmp_path / "D_1.json").mkdir()
+    loads = [
+        (tmp_path / "none.json", "unreadable", "", "No such file or directory"),
+        (tmp_path / "D_1.json", "unreadable", "", "Is a directory"),
+        (tmp_path / "P_1.json", "parse-error", "2:12",
+         "this is no JSON value (RapidJSON: Invalid value.)"),
+        (tmp_path / "N_1.json", "missing-document", "", "the titles document does not exist"),
+    ]
+    for path, kind, place, reason in loads:
+        with pytest.raises(vqdf.LoadError) as raised:
+            vqdf.load(path)
+        assert (raised.value.kind, raised.value.place, raised.value.reason) == (kind, place, reason)
+    with pytest.raises(vqdf.FormatError):
+        vqdf.convert(EXAMPLE, tmp_path / "out.txt")
+    with pytest.raises(vqdf.WriteError, match="No such file or directory"):
+        vqdf.convert(EXAMPLE, tmp_path / "missing" / "out.inv")
+    with pytest.raises(vqdf.LoadError):
+        vqdf.diff(EXAMPLE, tmp_path / "none.json")
+
+
+def resident_bytes():
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+
+
+def test_a_thousand_loads_leave_memory_flat():
+    for _ in range(50):
+        vqdf.load(EXAMPLE).groups
+    before = resident_bytes()
+    for _ in range(1000):
+        vqdf.load(EXAMPLE).groups
+    assert resident_bytes() - before < 4 << 20
+
+
+def test_the_readme_example_writes_the_parameter_table(tmp_path):
+    readme = (ROOT / "README.md").read_text(encoding="utf-8")
+    section = readme.split("\n## Python\n", 1)[1].split("\n## ", 1)[0]
+    code = "\n".join(line[4:] for line in section.split("\n    import csv", 1)[1].split("\n\n`")[0]
+                     .splitlines())
+    shutil.copytree(ROOT / "examples", tmp_path / "examples")
+    cwd = os.getcwd()
+    os.chdir(tmp_path)
+    try:
+        exec("import csv" + code, {})
+    finally:
+        os.chdir(cwd)
+    rows = (tmp_path / "parameters.csv").read_text(encoding="utf-8").splitlines()
+    assert len(rows) == 1 + 303
+    assert rows[1 + 31 + 5] == "1,5,Rated Curr,3.6,1.0,200.0,A,0x1105"
