@@ -21,7 +21,7 @@ vqdf_install_missing() {
 
 # What building the library and vqdf needs.
 vqdf_tool_packages=(build-essential cmake pkg-config rapidjson-dev libgsf-1-dev libcli11-dev
-                    libfmt-dev)
+                    libfmt-dev libmodbus-dev)
 
 vqdf_install_tool_packages() {
     vqdf_install_missing "${vqdf_tool_packages[@]}"
@@ -32,7 +32,7 @@ vqdf_install_packages() {
     vqdf_install_missing "${vqdf_tool_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev \
         clang-format locales python3 python3-olefile python3-jsonschema help2man bash-completion \
         clang libclang-rt-dev mingw-w64 googletest python3-dev python3-venv python3-setuptools \
-        python3-wheel pybind11-dev python3-pybind11 python3-pytest
+        python3-wheel pybind11-dev python3-pybind11 python3-pytest python3-pymodbus
 }
 
 # Wine runs the Windows tests; where it cannot be installed they are left out, and said so.

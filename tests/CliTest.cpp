@@ -540,7 +540,9 @@ TEST_F(Cli, ErrorsNameTheirCause) {
          "vqdf: error: a JSON data file comes with its titles document: give it a file name\n"},
         {"diff S_1.json nofile.json", 2, "vqdf: error: nofile.json: No such file or directory\n"},
         {"shwo S_1.json", 2, "vqdf: error: unknown command \"shwo\"; did you mean \"show\"?\n"},
-        {"", 2, "vqdf: error: give a command: show, dump, check, convert, diff or schema\n"},
+        {"", 2,
+         "vqdf: error: give a command: show, dump, check, convert, diff, schema, read, watch or "
+         "write\n"},
         {"show", 2, "vqdf: error: give FILE, or --model and --version\n"},
         {"show S_1.json --model M1 --version 1.05", 2,
          "vqdf: error: give FILE or --model and --version, not both\n"},

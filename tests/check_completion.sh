@@ -29,6 +29,9 @@ expect "inv" vqdf convert a.json b.inv --format i
 expect "--strict" vqdf convert a.json --st
 expect "--summary" vqdf check --su
 expect "--titles" vqdf schema --t
+expect "watch write" vqdf w
+expect "--dry-run" vqdf write --dr
+expect "E" vqdf read --parity E
 expect "M1_1_05.json M1_1_05_Title.json" vqdf diff M1_1_05
 expect "DataFile" vqdf check Data
 exit $((failures > 0))

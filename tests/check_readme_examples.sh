@@ -7,12 +7,28 @@ set -uo pipefail
 readme="$(realpath "$1")"
 vqdf="$(realpath "$2")"
 examples="$3"
+tests="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/build"
 cp -r "$examples" "$work/examples"
 ln -s "$vqdf" "$work/build/vqdf"
 cd "$work"
+
+# The drive the examples talk to: a Modbus TCP server on 127.0.0.1:5020 holding the example's
+# registers, stopped when the script ends.
+VQDF_PROGRAM="$vqdf" /usr/bin/python3 -c "
+import json, sys
+sys.path.insert(0, '$tests')
+import modbus_test
+json.dump(modbus_test.example_registers(), open('registers.json', 'w'))"
+/usr/bin/python3 "$tests/modbus_server.py" 5020 registers.json &
+server=$!
+trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 100); do
+    (exec 3<>/dev/tcp/127.0.0.1/5020) 2>/dev/null && break
+    sleep 0.05
+done
 
 failures=0
 count=0

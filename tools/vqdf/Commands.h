@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DataFileApi.h"
+#include "DriveLink.h"
 
 namespace vqdf::cli {
 
@@ -21,6 +22,9 @@ struct ShowOptions {
     std::string group;              // only the group of this number or title
 };
 
+// The group of that number, or else of that title without regard to case; null when none.
+const GroupInfo* FindGroup(const ParaSpec& para, const std::string& wanted);
+
 // False, with nothing written, when the group asked for is not there.
 bool Show(const api::DataFile& file, const ShowOptions& options);
 
@@ -31,5 +35,29 @@ struct CheckOptions {
 void Check(const std::string& path, const api::OpenResult& result, const CheckOptions& options);
 
 void PrintChanges(const std::vector<api::Change>& changes, bool json);
+
+// Prints "vqdf: error: ..." and gives the status of a command that could not do its work.
+int Fail(const std::string& error);
+
+struct ReadOptions {
+    std::string group;                // a group by number or title
+    std::vector<std::string> params;  // parameters as GROUP/CODE
+    bool json = false;
+};
+int ReadDrive(const api::DataFile& file, const LinkOptions& link, const ReadOptions& options);
+
+struct WatchOptions {
+    double interval = 1.0;  // seconds between samples
+    int count = 0;          // samples to take; 0 until interrupted
+    std::vector<std::string> params;
+};
+int WatchDrive(const api::DataFile& file, const LinkOptions& link, const WatchOptions& options);
+
+struct WriteOptions {
+    std::string param;  // GROUP/CODE
+    std::string value;  // in the parameter's unit, or a value name
+    bool dryRun = false;
+};
+int WriteDrive(const api::DataFile& file, const LinkOptions& link, const WriteOptions& options);
 
 }  // namespace vqdf::cli

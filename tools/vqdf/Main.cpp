@@ -22,18 +22,26 @@ constexpr int kTrouble = 2;   // the command could not do its work
 
 constexpr const char* kExitStatuses = R"(Exit status, the same for every command:
   0  done: the files are equal (diff), there are no findings (check), every record
-     is kept (convert)
+     is kept (convert), every value is read and within its limits (read)
   1  an answer that is not clean: the files differ (diff), there are findings
-     (check), the output format cannot hold every record (convert)
+     (check), the output format cannot hold every record (convert), a value is
+     outside its limits or a register was refused (read), the value read back
+     differs (write)
   2  the command could not do its work: an input that cannot be read or loaded, an
-     output that cannot be written, a usage error)";
+     output that cannot be written, a drive that cannot be reached or does not
+     answer, a value refused before it is sent, a usage error)";
 
-const std::vector<std::string> kCommands = {"show", "dump", "check", "convert", "diff", "schema"};
+const std::vector<std::string> kCommands = {"show",   "dump", "check", "convert", "diff",
+                                            "schema", "read", "watch", "write"};
+
+}  // namespace
 
 int Fail(const std::string& error) {
     fmt::print(stderr, "vqdf: error: {}\n", error);
     return kTrouble;
 }
+
+namespace {
 
 // A data file given by path, or by model and version in a DataFile directory.
 struct Source {
@@ -42,9 +50,11 @@ struct Source {
     std::string version;
     std::string dataFileDir;
 
-    void AddOptions(CLI::App& command) {
-        command.add_option("FILE", path,
-                           "the data file: JSON (with its titles document beside it) or legacy");
+    void AddOptions(CLI::App& command, bool positional = true) {
+        if (positional) {
+            command.add_option(
+                "FILE", path, "the data file: JSON (with its titles document beside it) or legacy");
+        }
         CLI::Option* modelOption = command.add_option("--model", model, "the model, e.g. M1");
         CLI::Option* versionOption =
             command.add_option("--version", version, "the version, e.g. 1.05")->needs(modelOption);
@@ -239,6 +249,35 @@ int RunDiff(const std::string& before, const std::string& after, bool json,
     return changes.empty() ? kDone : kNotClean;
 }
 
+// Loads the data file of a drive command, then runs it.
+template <typename Command, typename Options>
+int RunOnDrive(const Source& source, const LinkOptions& link, const Options& options,
+               const Settings& settings, Command command) {
+    const std::string path = source.Resolve();
+    if (path.empty()) {
+        return kTrouble;
+    }
+    const api::OpenResult loaded = LoadFor(path, settings);
+    if (!loaded.file) {
+        return Fail(loaded.error);
+    }
+    loaded.file->ShowDegreeSigns();
+    return command(*loaded.file, link, options);
+}
+
+void AddLinkOptions(CLI::App& command, LinkOptions& link) {
+    command.add_option("--tcp", link.tcp,
+                       "the drive over Modbus TCP: HOST[:PORT], port 502 by default");
+    command.add_option("--rtu", link.rtu, "the drive over Modbus RTU on this serial device");
+    command.add_option("--baud", link.baud, "the serial line's speed (default 9600)");
+    command.add_option("--parity", link.parity, "the serial line's parity: N, E or O (default N)")
+        ->check(CLI::IsMember({"N", "E", "O"}));
+    command.add_option("--unit", link.unit, "the drive's slave id (default 1)");
+    command.add_option("--timeout", link.timeout, "seconds to wait for an answer (default 1)");
+    command.add_option("--retries", link.retries,
+                       "further attempts of a request that gets no answer (default 1)");
+}
+
 // The number of single-character edits from one word to another.
 std::size_t EditDistance(const std::string& a, const std::string& b) {
     std::vector<std::size_t> row(b.size() + 1);
@@ -286,7 +325,7 @@ std::optional<int> RefuseUnknownCommand(int argc, char** argv) {
             return std::nullopt;
         }
         return Fail(
-            "give a command: show, dump, check, convert, diff or schema\n"
+            "give a command: show, dump, check, convert, diff, schema, read, watch or write\n"
             "Run with --help for more information.");
     }
     if (std::find(kCommands.begin(), kCommands.end(), *word) != kCommands.end()) {
@@ -371,6 +410,45 @@ int Run(int argc, char** argv) {
         "schema", "the JSON Schema of the JSON data file, for editors to check and complete it");
     schema->add_flag("--titles", titles, "the schema of the titles document instead");
 
+    LinkOptions link;
+    Source readSource;
+    ReadOptions readOptions;
+    CLI::App* read = app.add_subcommand(
+        "read", "reads parameters from a drive over Modbus: raw, scaled, with unit and name");
+    readSource.AddOptions(*read);
+    AddLinkOptions(*read, link);
+    read->add_option("--group", readOptions.group,
+                     "the parameters of this group (number or title)");
+    read->add_option("--param", readOptions.params, "a parameter as GROUP/CODE; may be repeated")
+        ->allow_extra_args(false);
+    read->add_flag("--json", readOptions.json, "the values as a JSON array");
+
+    Source watchSource;
+    WatchOptions watchOptions;
+    CLI::App* watch = app.add_subcommand(
+        "watch", "the drive's status, current trip and warning and their values, live");
+    watchSource.AddOptions(*watch);
+    AddLinkOptions(*watch, link);
+    watch->add_option("--interval", watchOptions.interval, "seconds between samples (default 1)");
+    watch->add_option("--count", watchOptions.count, "samples to take (default: until stopped)");
+    watch->add_option("--param", watchOptions.params, "a parameter to show too, as GROUP/CODE")
+        ->allow_extra_args(false);
+
+    Source writeSource;
+    WriteOptions writeOptions;
+    CLI::App* write = app.add_subcommand(
+        "write", "writes a parameter of a drive, within its limits, and reads it back");
+    writeSource.AddOptions(*write, false);
+    AddLinkOptions(*write, link);
+    std::vector<std::string> writeArguments;
+    write
+        ->add_option("ARGUMENTS", writeArguments,
+                     "[FILE] GROUP/CODE VALUE: the data file (unless given by --model), the "
+                     "parameter, and the value in its unit or one of its value names")
+        ->expected(2, 3)
+        ->required();
+    write->add_flag("--dry-run", writeOptions.dryRun, "show the request and send nothing");
+
     app.require_subcommand(1);
     app.footer(kExitStatuses);
 
@@ -406,6 +484,20 @@ int Run(int argc, char** argv) {
     }
     if (*diff) {
         return RunDiff(before, after, diffJson, settings);
+    }
+    if (*read) {
+        return RunOnDrive(readSource, link, readOptions, settings, ReadDrive);
+    }
+    if (*watch) {
+        return RunOnDrive(watchSource, link, watchOptions, settings, WatchDrive);
+    }
+    if (*write) {
+        if (writeArguments.size() == 3) {
+            writeSource.path = writeArguments[0];
+        }
+        writeOptions.param = writeArguments[writeArguments.size() - 2];
+        writeOptions.value = writeArguments.back();
+        return RunOnDrive(writeSource, link, writeOptions, settings, WriteDrive);
     }
     fmt::print(stdout, "{}", titles ? api::TitlesSchema() : api::DataFileSchema());
     return kDone;

@@ -7,7 +7,7 @@ _vqdf() {
     command=""
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case "$word" in
-            show|dump|check|convert|diff|schema) command="$word"; break ;;
+            show|dump|check|convert|diff|schema|read|watch|write) command="$word"; break ;;
         esac
     done
 
@@ -19,16 +19,22 @@ _vqdf() {
         --format)
             COMPREPLY=($(compgen -W "json inv" -- "$cur"))
             return ;;
+        --parity)
+            COMPREPLY=($(compgen -W "N E O" -- "$cur"))
+            return ;;
+        --rtu)
+            COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}"))
+            return ;;
         --datafile-dir)
             COMPREPLY=($(compgen -d -- "$cur"))
             return ;;
-        --model|--version|--group)
+        --model|--version|--group|--tcp|--baud|--unit|--timeout|--retries|--interval|--count|--param)
             return ;;
     esac
 
     local options="--verbose --help"
     case "$command" in
-        "") COMPREPLY=($(compgen -W "show dump check convert diff schema --verbose --help --version" -- "$cur"))
+        "") COMPREPLY=($(compgen -W "show dump check convert diff schema read watch write --verbose --help --version" -- "$cur"))
             return ;;
         show) options+=" --model --version --datafile-dir --section --group" ;;
         dump) options+=" --model --version --datafile-dir" ;;
@@ -36,6 +42,13 @@ _vqdf() {
         convert) options+=" --format --strict" ;;
         diff) options+=" --json" ;;
         schema) options+=" --titles" ;;
+        read|watch|write)
+            options+=" --model --version --datafile-dir --tcp --rtu --baud --parity --unit --timeout --retries"
+            case "$command" in
+                read) options+=" --group --param --json" ;;
+                watch) options+=" --interval --count --param" ;;
+                write) options+=" --dry-run" ;;
+            esac ;;
     esac
     if [[ "$cur" == -* || "$command" == schema ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
