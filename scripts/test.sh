@@ -13,6 +13,8 @@ vqdf_install_packages
 
 # A locale with a decimal comma, so the tests can show that nothing read or written depends on it.
 locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' || localedef -i de_DE -f UTF-8 de_DE.UTF-8
+# A Japanese one, for the Windows tests of a double-byte code page under Wine.
+locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 
 echo "== formatting"
 git ls-files -- '*.h' '*.cpp' | xargs clang-format --dry-run --Werror

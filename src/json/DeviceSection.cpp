@@ -127,8 +127,10 @@ void CDataFileV2::ReadTerminal(const Value& element, TerminalInfo& terminal) {
     const std::wstring atValue =
         findings_.AtValue(members.At(kAtValue), platform::CodePage::SystemAnsi);
     if (const auto title = TitleOf(members.At(kTitleId), atValue)) {
-        findings_.CheckFit(json::StoreCodePage(*title, terminal.Title), element, key::kTitleId,
-                           sizeof terminal.Title);
+        // At most as many bytes as the name has characters.
+        const std::size_t limit = std::min(sizeof terminal.Title, json::CharacterCount(*title));
+        findings_.CheckFit(json::StoreCodePage(*title, terminal.Title, limit), element,
+                           key::kTitleId, limit);
     }
     findings_.ReadHexField(members.At(kCommAddr), terminal.CommAddr);
 }

@@ -29,15 +29,6 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// UTF-8 text in the system's code page; ASCII is the same in both.
-std::string CodePageBytes(std::string_view text) {
-    if (IsAscii(text)) {
-        return std::string(text);
-    }
-    return platform::WideToMultiByte(platform::CodePage::SystemAnsi,
-                                     platform::MultiByteToWide(platform::CodePage::Utf8, text));
-}
-
 }  // namespace
 
 void* ParserAllocator::Malloc(std::size_t size) {
@@ -156,17 +147,42 @@ bool StoreUtf8(std::string_view text, char* field, std::size_t width) {
     return fitted.size() == text.size();
 }
 
-bool StoreCodePage(std::string_view text, char* field, std::size_t width) {
+bool StoreCodePage(std::string_view text, char* field, std::size_t width, std::size_t maxBytes) {
     if (text.empty()) {
         return true;
     }
+    const std::size_t limit = std::min(width, maxBytes);
     if (IsAscii(text)) {
-        std::memcpy(field, text.data(), std::min(text.size(), width));
-        return text.size() <= width;
+        std::memcpy(field, text.data(), std::min(text.size(), limit));
+        return text.size() <= limit;
     }
-    const std::string bytes = CodePageBytes(text);
-    std::memcpy(field, bytes.data(), std::min(bytes.size(), width));
-    return bytes.size() <= width;
+    // Character by character, so that only whole characters are kept; a UTF-16 surrogate pair is
+    // one character.
+    const std::wstring wide = platform::MultiByteToWide(platform::CodePage::Utf8, text);
+    std::string bytes;
+    bool whole = true;
+    for (std::size_t k = 0; k < wide.size();) {
+        std::size_t units = 1;
+        if (sizeof(wchar_t) == 2 && wide[k] >= 0xD800 && wide[k] < 0xDC00 && k + 1 < wide.size()) {
+            units = 2;
+        }
+        const std::string character = platform::WideToMultiByte(
+            platform::CodePage::SystemAnsi, std::wstring_view(wide).substr(k, units));
+        if (bytes.size() + character.size() > limit) {
+            whole = false;
+            break;
+        }
+        bytes += character;
+        k += units;
+    }
+    std::memcpy(field, bytes.data(), bytes.size());
+    return whole;
+}
+
+std::size_t CharacterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
 bool StoreUtf16(std::wstring_view text, char16_t* field, std::size_t units) {

@@ -153,12 +153,18 @@ bool StoreUtf8(std::string_view text, char (&field)[W]) {
 }
 
 // The UTF-8 text in the system's 8-bit code page without terminator (the field's zero fill ends a
-// shorter text), at most width bytes; an empty text stores nothing.
-bool StoreCodePage(std::string_view text, char* field, std::size_t width);
+// shorter text), at most width bytes, and at most maxBytes where that is less; an empty text
+// stores nothing. A text that does not fit keeps its first whole characters: the cut never falls
+// inside a character of a double-byte code page. True when all of it fit.
+bool StoreCodePage(std::string_view text, char* field, std::size_t width,
+                   std::size_t maxBytes = SIZE_MAX);
 template <std::size_t W>
-bool StoreCodePage(std::string_view text, char (&field)[W]) {
-    return StoreCodePage(text, field, W);
+bool StoreCodePage(std::string_view text, char (&field)[W], std::size_t maxBytes = SIZE_MAX) {
+    return StoreCodePage(text, field, W, maxBytes);
 }
+
+// The characters of UTF-8 text (a byte that is not valid UTF-8 counts as one).
+std::size_t CharacterCount(std::string_view text);
 
 // The text in UTF-16 with its terminator, never splitting a surrogate pair.
 bool StoreUtf16(std::wstring_view text, char16_t* field, std::size_t units);

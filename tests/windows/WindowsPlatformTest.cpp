@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -52,15 +53,16 @@ TEST(WindowsPlatform, OnlyTheBackslashSeparatesDirectories) {
     EXPECT_EQ(CDataFileRegistry::KeyOfPath(L"data/M1_1_05.json"), L"data/M1_1_05");
 }
 
-// A host in one folder loads the library from another: the DataFile folder beside the library
-// is found, not the one beside the host.
+// A host in one folder loads the library from another, whose name is not ASCII: the DataFile
+// folder beside the library is found, not the one beside the host (the build folder, which holds
+// only M1): the drive M7 is only beside the library.
 TEST(WindowsPlatform, DataFileBesideTheLibraryIsFoundFromAnyHost) {
-    const auto dir = std::filesystem::temp_directory_path() / "vqdf-windows-host";
+    const auto dir = std::filesystem::temp_directory_path() / L"vqdf-h\u00F4te-\u65E5\u672C";
     std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "lib" / "DataFile" / "M1");
+    std::filesystem::create_directories(dir / "lib" / "DataFile" / "M7");
     std::filesystem::copy_file(VQDF_LIBRARY_FILE, dir / "lib" / "vqDataFileReader.dll");
     std::filesystem::copy_file(kExamples / "DataFile" / "M1" / "M1_1_05.inv",
-                               dir / "lib" / "DataFile" / "M1" / "M1_1_05.inv");
+                               dir / "lib" / "DataFile" / "M7" / "M7_1_05.inv");
     HMODULE library = LoadLibraryW((dir / "lib" / "vqDataFileReader.dll").wstring().c_str());
     ASSERT_NE(library, nullptr);
     using SetVer = int32_t (*)(const wchar_t*, const wchar_t*, const wchar_t*);
@@ -72,12 +74,42 @@ TEST(WindowsPlatform, DataFileBesideTheLibraryIsFoundFromAnyHost) {
         reinterpret_cast<GetPara>(reinterpret_cast<void*>(GetProcAddress(library, "GetParaSpec")));
     ASSERT_NE(setVer, nullptr);
     ASSERT_NE(getPara, nullptr);
-    EXPECT_EQ(setVer(L"M1", L"", L"1.05"), 0);
-    ASSERT_NE(getPara(L"M1", L"", L"1.05"), nullptr);
-    EXPECT_EQ(getPara(L"M1", L"", L"1.05")->GroupCount, 10);
-    EXPECT_EQ(setVer(L"M2", L"", L"1.05"), 1);
+    EXPECT_EQ(setVer(L"M7", L"", L"1.05"), 0);
+    ASSERT_NE(getPara(L"M7", L"", L"1.05"), nullptr);
+    EXPECT_EQ(getPara(L"M7", L"", L"1.05")->GroupCount, 10);
+    EXPECT_EQ(setVer(L"M1", L"", L"1.05"), 1);
     FreeLibrary(library);
     std::filesystem::remove_all(dir);
+}
+
+int invalidParameters = 0;
+void CountInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t) {
+    ++invalidParameters;
+}
+
+// A long-path-aware host's "\\?\" path whose folder is longer than the splitting of a path can
+// hold fails the load, without reaching the C runtime's invalid-parameter handler, which ends
+// the process by default.
+TEST(WindowsPlatform, AJsonPathWithAFolderOfOver256CharactersFailsCleanly) {
+    const _invalid_parameter_handler before = _set_invalid_parameter_handler(CountInvalidParameter);
+    // Two folders, as no one name may have more than 255 characters.
+    const std::wstring outer =
+        L"\\\\?\\" + (std::filesystem::temp_directory_path() / std::wstring(200, L'a')).wstring();
+    const std::wstring folder = outer + L"\\" + std::wstring(60, L'b');
+    const std::wstring path = folder + L"\\M1_1_05.json";
+    for (const std::wstring& created : {outer, folder}) {
+        ASSERT_TRUE(CreateDirectoryW(created.c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    ASSERT_TRUE(CopyFileW((kExamples / "M1_1_05.json").wstring().c_str(), path.c_str(), FALSE));
+    CDataFileV2 reader;
+    EXPECT_EQ(reader.Load(path), 0u);
+    reader.ReleaseTables();
+    _set_invalid_parameter_handler(before);
+    EXPECT_EQ(invalidParameters, 0);
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(outer.c_str());
 }
 
 TEST(WindowsPlatform, SecondShareExclusiveOpenerIsRefused) {

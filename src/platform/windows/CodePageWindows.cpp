@@ -51,14 +51,17 @@ std::string WideToMultiByte(CodePage codePage, std::wstring_view text) {
         return {};
     }
     const UINT id = CodePageId(codePage);
+    // No best-fit mapping: a character the code page lacks becomes the default character, never
+    // a look-alike ("A" for "Ā", "@" for the full-width one). UTF-8 takes no such flag.
+    const DWORD flags = id == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int length = static_cast<int>(text.size());
     const int needed =
-        WideCharToMultiByte(id, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(id, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) {
         return {};
     }
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(id, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
+    WideCharToMultiByte(id, flags, text.data(), length, bytes.data(), needed, nullptr, nullptr);
     return bytes;
 }
 

@@ -31,13 +31,34 @@ FileHandle OpenForReading(const std::wstring& path) {
 }
 
 // Each part of the split holds at most 255 characters; the joined path stays within MAX_PATH.
+namespace {
+
+constexpr std::size_t kPartBuffer = 256;
+
+// Whether each part _wsplitpath_s finds fits its buffer with its terminator. A part that does not
+// makes the function call the C runtime's invalid-parameter handler, which ends the host process
+// by default, so the lengths are checked first.
+bool PartsFit(std::wstring_view path) {
+    const std::size_t start = path.size() >= 2 && path[1] == L':' ? 2 : 0;
+    const std::size_t separator = path.find_last_of(L"\\/");
+    const std::size_t nameStart =
+        separator == std::wstring_view::npos || separator < start ? start : separator + 1;
+    const std::wstring_view file = path.substr(nameStart);
+    const std::size_t dot = file.rfind(L'.');
+    const std::size_t name = dot == std::wstring_view::npos ? file.size() : dot;
+    return nameStart - start < kPartBuffer && name < kPartBuffer &&
+           file.size() - name < kPartBuffer;
+}
+
+}  // namespace
+
 std::optional<std::wstring> SiblingPath(const std::wstring& path, const std::wstring& suffix) {
     wchar_t drive[_MAX_DRIVE];
-    wchar_t directory[256];
-    wchar_t name[256];
-    wchar_t extension[256];
-    if (_wsplitpath_s(path.c_str(), drive, _MAX_DRIVE, directory, 256, name, 256, extension, 256) !=
-        0) {
+    wchar_t directory[kPartBuffer];
+    wchar_t name[kPartBuffer];
+    wchar_t extension[kPartBuffer];
+    if (!PartsFit(path) || _wsplitpath_s(path.c_str(), drive, _MAX_DRIVE, directory, kPartBuffer,
+                                         name, kPartBuffer, extension, kPartBuffer) != 0) {
         return std::nullopt;
     }
     const std::wstring folder = std::wstring(drive) + directory;
