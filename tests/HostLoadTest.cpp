@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "HostWalk.h"
@@ -56,6 +59,17 @@ std::size_t MemoryInUse() {
 }
 constexpr std::size_t kMemorySlack = 16u << 10;
 
+// Handles open in the process, found by asking about each value a handle can have: Wine answers
+// 0 to GetProcessHandleCount.
+std::size_t OpenHandles() {
+    std::size_t count = 0;
+    DWORD flags = 0;
+    for (uintptr_t value = 4; value < (1u << 16); value += 4) {
+        count += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
+    }
+    return count;
+}
+
 // Another program's hold on a file that lets no one else open it.
 class Holder {
 public:
@@ -99,6 +113,12 @@ std::size_t MemoryInUse() {
 }
 constexpr std::size_t kMemorySlack = 1u << 20;
 
+// File descriptors open in the process.
+std::size_t OpenHandles() {
+    const auto fds = std::filesystem::directory_iterator("/proc/self/fd");
+    return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
+}
+
 // Another program's exclusive lock on a file, as the library's own open takes it.
 class Holder {
 public:
@@ -124,10 +144,12 @@ private:
 #endif
 
 #if defined(__MINGW32__) && !defined(_WIN64)
-// The 32-bit MinGW runtime registers the library's unwind tables when it loads, and its thread
-// library, linked into the DLL, keeps 352 bytes for that (a record for the loading thread and a
-// lock) that unloading does not give back. Nothing of the library's own is allowed to add to it.
-constexpr std::size_t kRuntimeLossPerRound = 352;
+// The 32-bit MinGW runtime registers the library's unwind tables when it loads, which gives the
+// loading thread a record of the thread library linked into the DLL and initialises a lock. The
+// DLL hands the record's handles back as it goes, but the thread library keeps the record's
+// memory in a pool of its own, which unloading does not free: 245 bytes a round, measured under
+// Wine over 200 rounds. Nothing of the library's own is allowed to add to it.
+constexpr std::size_t kRuntimeLossPerRound = 256;
 #else
 constexpr std::size_t kRuntimeLossPerRound = 0;
 #endif
@@ -329,17 +351,19 @@ constexpr bool kSanitized = true;  // freed memory waits in quarantine: its size
 constexpr bool kSanitized = false;
 #endif
 
-// Both formats loaded, every table read, the library unloaded: a hundred times. The sanitizer
-// run checks for leaks; here the memory in use after the last round must stay within the slack
-// above of the memory after the first. The compound-file reader must survive being loaded again.
-TEST(HostLoad, LoadingReadingAndUnloadingAHundredTimesKeepsMemoryFlat) {
+// Both formats loaded, every table read, the library unloaded: two hundred times. The sanitizer
+// run checks for leaks; here the handles open after the last round must be those after the
+// first, and the memory in use stay within the slack above of the memory after the first. The
+// compound-file reader must survive being loaded again.
+TEST(HostLoad, LoadingReadingAndUnloadingTwoHundredTimesKeepsHandlesAndMemoryFlat) {
     const vqdf::testing::TestDirectory folder;
     const auto& dir = folder.Dir();
     std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/M1_1_05.json", dir / "M2_1_05.json");
     std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/M1_1_05_Title.json", dir / "M2_1_05_Title.json");
     const std::wstring json = (dir / "M2_1_05.json").wstring();
-    constexpr int kRounds = 100;
+    constexpr int kRounds = 200;
     std::size_t afterFirst = 0;
+    std::size_t handlesAfterFirst = 0;
     uint64_t firstSums = 0;
     for (int round = 0; round < kRounds; ++round) {
         Library library;
@@ -352,12 +376,18 @@ TEST(HostLoad, LoadingReadingAndUnloadingAHundredTimesKeepsMemoryFlat) {
         EXPECT_TRUE(library.Unload());
         if (round == 0) {
             afterFirst = MemoryInUse();
+            handlesAfterFirst = OpenHandles();
             firstSums = sums;
         }
         ASSERT_EQ(sums, firstSums) << round;
     }
+    const std::size_t memory = MemoryInUse();
+    std::printf("after %d rounds: %zu bytes in use (%+lld), %zu handles (%+lld)\n", kRounds, memory,
+                static_cast<long long>(memory) - static_cast<long long>(afterFirst), OpenHandles(),
+                static_cast<long long>(OpenHandles()) - static_cast<long long>(handlesAfterFirst));
+    EXPECT_EQ(OpenHandles(), handlesAfterFirst);
     if (!kSanitized) {
-        EXPECT_LE(MemoryInUse(), afterFirst + kMemorySlack + (kRounds - 1) * kRuntimeLossPerRound);
+        EXPECT_LE(memory, afterFirst + kMemorySlack + (kRounds - 1) * kRuntimeLossPerRound);
     }
 }
 
