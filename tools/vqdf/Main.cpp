@@ -112,12 +112,23 @@ api::OpenResult LoadFor(const std::string& path, const Settings& settings) {
     return api::Open(path, options);
 }
 
-// Message titles show degree signs, as a host reads them through the library.
-int RunShow(const Source& source, ShowOptions options, const Settings& settings) {
+// The data file of a command, with message titles showing degree signs as a host reads them
+// through the library; null after the error is printed.
+std::unique_ptr<api::DataFile> LoadShown(const Source& source, const Settings& settings) {
     const std::string path = source.Resolve();
     if (path.empty()) {
-        return kTrouble;
+        return nullptr;
     }
+    api::OpenResult loaded = LoadFor(path, settings);
+    if (!loaded.file) {
+        Fail(loaded.error);
+        return nullptr;
+    }
+    loaded.file->ShowDegreeSigns();
+    return std::move(loaded.file);
+}
+
+int RunShow(const Source& source, ShowOptions options, const Settings& settings) {
     const bool groups = std::find(options.sections.begin(), options.sections.end(),
                                   Section::Groups) != options.sections.end();
     if (!options.group.empty() && options.sections.empty()) {
@@ -125,28 +136,23 @@ int RunShow(const Source& source, ShowOptions options, const Settings& settings)
     } else if (!options.group.empty() && !groups) {
         return Fail("--group picks a group of the groups section: add --section groups");
     }
-    const api::OpenResult loaded = LoadFor(path, settings);
-    if (!loaded.file) {
-        return Fail(loaded.error);
+    const std::unique_ptr<api::DataFile> file = LoadShown(source, settings);
+    if (!file) {
+        return kTrouble;
     }
-    loaded.file->ShowDegreeSigns();
-    if (!Show(*loaded.file, options)) {
-        return Fail(fmt::format("{}: no group numbered or titled \"{}\"", path, options.group));
+    if (!Show(*file, options)) {
+        return Fail(
+            fmt::format("{}: no group numbered or titled \"{}\"", file->Path(), options.group));
     }
     return kDone;
 }
 
 int RunDump(const Source& source, const Settings& settings) {
-    const std::string path = source.Resolve();
-    if (path.empty()) {
+    const std::unique_ptr<api::DataFile> file = LoadShown(source, settings);
+    if (!file) {
         return kTrouble;
     }
-    const api::OpenResult loaded = LoadFor(path, settings);
-    if (!loaded.file) {
-        return Fail(loaded.error);
-    }
-    loaded.file->ShowDegreeSigns();
-    if (!api::WriteDump(*loaded.file, stdout)) {
+    if (!api::WriteDump(*file, stdout)) {
         throw std::system_error(errno != 0 ? errno : EIO, std::generic_category());
     }
     return kDone;
@@ -253,16 +259,8 @@ int RunDiff(const std::string& before, const std::string& after, bool json,
 template <typename Command, typename Options>
 int RunOnDrive(const Source& source, const LinkOptions& link, const Options& options,
                const Settings& settings, Command command) {
-    const std::string path = source.Resolve();
-    if (path.empty()) {
-        return kTrouble;
-    }
-    const api::OpenResult loaded = LoadFor(path, settings);
-    if (!loaded.file) {
-        return Fail(loaded.error);
-    }
-    loaded.file->ShowDegreeSigns();
-    return command(*loaded.file, link, options);
+    const std::unique_ptr<api::DataFile> file = LoadShown(source, settings);
+    return file ? command(*file, link, options) : kTrouble;
 }
 
 void AddLinkOptions(CLI::App& command, LinkOptions& link) {
