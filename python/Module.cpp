@@ -25,10 +25,10 @@ py::str FileName(const std::string& bytes) {
 }
 
 // A finding's text as Python shows it; a message may quote bytes of the file that are not UTF-8,
-// which show as U+FFFD.
-py::str Text(const std::string& utf8) {
-    return py::reinterpret_steal<py::str>(
-        PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "replace"));
+// which show as U+FFFD, as in the tool's JSON.
+py::str Text(const std::string& bytes) {
+    const std::string utf8 = api::Utf8Text(bytes.data(), bytes.size());
+    return py::str(utf8.data(), utf8.size());
 }
 
 py::dict FindingDict(const api::Finding& finding) {
@@ -82,9 +82,12 @@ private:
     py::str key_;
 };
 
-// A loaded file.
+// A loaded file, with what its load found, turned into Python objects only when asked for.
 struct File {
     std::unique_ptr<api::DataFile> file;
+    std::vector<api::Finding> findings;
+
+    py::list Findings() const { return FindingList(findings); }
 
     py::str Path() const { return FileName(file->Path()); }
     std::string Format() const { return api::FormatName(file->GetFormat()); }
@@ -101,8 +104,8 @@ struct File {
     }
 };
 
-// (file or None, the failure or None, the findings). Message titles show degree signs as a host
-// reads them, unless the file is to be written again as it is stored.
+// (file, None, None), or (None, the failure, the findings). Message titles show degree signs as a
+// host reads them, unless the file is to be written again as it is stored.
 py::tuple Open(const py::bytes& path, bool degreeSigns) {
     api::OpenResult result;
     {
@@ -119,7 +122,8 @@ py::tuple Open(const py::bytes& path, bool degreeSigns) {
     }
     auto file = std::make_unique<File>();
     file->file = std::move(result.file);
-    return py::make_tuple(py::cast(std::move(file)), py::none(), FindingList(result.findings));
+    file->findings = std::move(result.findings);
+    return py::make_tuple(py::cast(std::move(file)), py::none(), py::none());
 }
 
 py::list Diff(const File& before, const File& after) {
@@ -199,11 +203,12 @@ PYBIND11_MODULE(_vqdf, m) {
     py::class_<File>(m, "File", "A loaded data file.")
         .def_property_readonly("path", &File::Path)
         .def_property_readonly("format", &File::Format)
+        .def("findings", &File::Findings, "What the load skipped or cut.")
         .def("to_dict", &File::ToDict, "Every record and table, as `vqdf dump` prints them.")
         .def("address16", &File::Address16, py::arg("group"), py::arg("code"))
         .def("address32", &File::Address32, py::arg("group"), py::arg("code"));
     m.def("open", &Open, py::arg("path"), py::arg("degree_signs") = true,
-          "Loads a file: (File or None, the failure or None, the findings).");
+          "Loads a file: (File, None, None), or (None, the failure, the findings).");
     m.def("diff", &Diff, py::arg("before"), py::arg("after"));
     m.def("write", &Write, py::arg("file"), py::arg("out"), py::arg("format"), py::arg("strict"));
     m.def("format_of_name", &FormatOfName, py::arg("path"));

@@ -159,10 +159,13 @@ class DataFile:
     """A loaded data file. It stays valid for as long as it is held; its records are read
     when first asked for."""
 
-    def __init__(self, native: _vqdf.File, findings: List[Dict[str, str]]):
+    def __init__(self, native: _vqdf.File):
         self._native = native
-        self.findings: List[Dict[str, str]] = findings
+
+    @functools.cached_property
+    def findings(self) -> List[Dict[str, str]]:
         """What the load skipped or cut, as `vqdf check --json` lists it."""
+        return self._native.findings()
 
     def __repr__(self) -> str:
         return f"<vqdf.DataFile {self.path!r} ({self.format})>"
@@ -285,7 +288,7 @@ def load(path: PathLike) -> DataFile:
     native, failure, findings = _vqdf.open(os.fsencode(path))
     if native is None:
         raise LoadError(failure, findings)
-    return DataFile(native, findings)
+    return DataFile(native)
 
 
 def _loaded(file: Union[DataFile, PathLike]) -> DataFile:

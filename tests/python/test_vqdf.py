@@ -31,7 +31,7 @@ def run_vqdf(*arguments, limit=None):
 
 
 @pytest.mark.parametrize("path", [EXAMPLE, LEGACY, *CORPUS], ids=lambda p: p.name)
-def test_to_dict_is_the_dump_and_a_file_the_tool_cannot_load_raises(path):
+def test_to_dict_and_findings_are_the_tools_and_a_file_it_cannot_load_raises(path):
     ran = run_vqdf("dump", path, limit=DUMP_LIMIT)
     if ran is None:
         pytest.skip("its dump is larger than 64 MiB")
@@ -41,7 +41,9 @@ def test_to_dict_is_the_dump_and_a_file_the_tool_cannot_load_raises(path):
             vqdf.load(path)
         assert f"vqdf: error: {raised.value}\n" == err
     else:
-        assert vqdf.load(path).to_dict() == json.loads(out)
+        drive = vqdf.load(path)
+        assert drive.to_dict() == json.loads(out)
+        assert drive.findings == json.loads(run_vqdf("check", "--json", path)[1])
 
 
 def test_records_read_as_a_host_reads_them():

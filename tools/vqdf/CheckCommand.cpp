@@ -12,10 +12,19 @@ namespace vqdf::cli {
 void Check(const std::string& path, const api::OpenResult& result, const CheckOptions& options) {
     const std::vector<api::Finding>& findings = result.findings;
     if (options.json) {
-        std::vector<std::vector<std::pair<std::string_view, std::string_view>>> objects;
+        // JSON text is UTF-8: bytes of a message or name that are not become U+FFFD.
+        std::vector<std::string> texts;
         for (const api::Finding& f : findings) {
-            objects.push_back(
-                {{"kind", f.kind}, {"file", f.file}, {"place", f.place}, {"message", f.message}});
+            for (const std::string* text : {&f.file, &f.place, &f.message}) {
+                texts.push_back(api::Utf8Text(text->data(), text->size()));
+            }
+        }
+        std::vector<std::vector<std::pair<std::string_view, std::string_view>>> objects;
+        for (std::size_t k = 0; k < findings.size(); ++k) {
+            objects.push_back({{"kind", findings[k].kind},
+                               {"file", texts[3 * k]},
+                               {"place", texts[3 * k + 1]},
+                               {"message", texts[3 * k + 2]}});
         }
         fmt::print(stdout, "{}", TextObjects(objects));
         return;
