@@ -16,6 +16,7 @@
 #include "compound/LegacyWriter.h"
 #include "json/JsonFormat.h"
 #include "json/JsonSchema.h"
+#include "json/JsonValue.h"
 #include "json/JsonWriter.h"
 #include "json/SyntheticDataFile.h"
 #include "model/DataFile.h"
@@ -82,12 +83,18 @@ public:
                 found.place += PointerToken(finding.place);
             }
         }
+        // The first finding of a kind that fails a load is why it failed.
+        const bool fails = finding.kind == FindingKind::ParseError ||
+                           finding.kind == FindingKind::MissingDocument ||
+                           finding.kind == FindingKind::MissingSection;
+        if (fails && !failure) {
+            failure = found;
+        }
         findings.push_back(std::move(found));
-        kinds.push_back(finding.kind);
     }
 
     std::vector<Finding> findings;
-    std::vector<FindingKind> kinds;
+    std::optional<Finding> failure;
 
 private:
     struct Index {
@@ -151,19 +158,10 @@ std::string Located(const Finding& finding) {
            finding.message;
 }
 
-// The first finding that explains why a load failed.
+// Why a load failed: its failing finding, or the file as a whole.
 Finding FailureOf(const std::string& path, const Collector& collector) {
-    for (std::size_t k = 0; k < collector.findings.size(); ++k) {
-        switch (collector.kinds[k]) {
-            case FindingKind::ParseError:
-            case FindingKind::MissingDocument:
-            case FindingKind::MissingSection:
-                return collector.findings[k];
-            default:
-                break;
-        }
-    }
-    return {FindingKindName(FindingKind::MissingDocument), path, "", "the file cannot be read"};
+    return collector.failure.value_or(Finding{FindingKindName(FindingKind::MissingDocument), path,
+                                              "", "the file cannot be read"});
 }
 
 // The compound-file signature, which every legacy file begins with.
@@ -378,6 +376,8 @@ std::string WriteSyntheticDataFile(const std::string& dir, const std::string& st
                                         {groups, parametersPerGroup, messages, titlesPerMessage})
         .string();
 }
+
+std::string HexText(uint32_t value) { return json::FormatHexText(value); }
 
 std::string RoleName(uint32_t role) {
     for (const auto& [number, member] : json::kScopeRoles) {

@@ -230,6 +230,9 @@ std::string ChangeLine(const Change& change);
 std::string DataFileSchema();
 std::string TitlesSchema();
 
+// An address or attribute as the format writes it: "0x" and at least four upper-case digits.
+std::string HexText(uint32_t value);
+
 // The JSON member that names a parameter role: "SimpleScope/Enable", "AdvUserSeq/StatusParameter";
 // empty for a role the format does not define.
 std::string RoleName(uint32_t role);

@@ -133,12 +133,7 @@ bool IsHexMember(std::string_view name) {
     return false;
 }
 
-std::string Hex(int64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%04llX",
-                  static_cast<unsigned long long>(static_cast<uint32_t>(value)));
-    return text;
-}
+std::string Hex(int64_t value) { return HexText(static_cast<uint32_t>(value)); }
 
 std::string Shown(const Value& value, std::string_view member) {
     if (value.IsString()) {

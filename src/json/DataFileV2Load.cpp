@@ -196,49 +196,48 @@ std::pair<std::size_t, std::size_t> LineAndColumn(const std::wstring& path, std:
     return {line, column};
 }
 
-// What is wrong with a text that does not parse, in plain words; RapidJSON's own words follow.
+// What is wrong with a text that does not parse, in plain words.
+const char* ParseErrorWords(rapidjson::ParseErrorCode code, bool atEnd, bool byteOrderMark) {
+    switch (code) {
+        case rapidjson::kParseErrorDocumentEmpty:
+            return "the file holds no JSON text";
+        case rapidjson::kParseErrorDocumentRootNotSingular:
+            return "more text after the end of the document";
+        case rapidjson::kParseErrorStringInvalidEncoding:
+            return "a string holds bytes that are not UTF-8";
+        case rapidjson::kParseErrorNumberTooBig:
+            return "a number too large for any JSON reader";
+        default:
+            break;
+    }
+    // Whatever else the parser was looking for, a text that ends first is cut short.
+    if (atEnd) {
+        return "unexpected end of file";
+    }
+    switch (code) {
+        case rapidjson::kParseErrorObjectMissName:
+            return "a member name in double quotes was expected";
+        case rapidjson::kParseErrorObjectMissColon:
+            return "a colon was expected after the member name";
+        case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
+            return "a comma or } was expected";
+        case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
+            return "a comma or ] was expected";
+        case rapidjson::kParseErrorStringMissQuotationMark:
+            return "a string is not closed on its line";
+        default:
+            return byteOrderMark ? "the file begins with a byte-order mark, not with its JSON text"
+                                 : "this is no JSON value";
+    }
+}
+
+// The plain words, then RapidJSON's own.
 std::string ParseErrorText(const rapidjson::ParseResult& result, FileBytes& text) {
-    using rapidjson::ParseErrorCode;
     const bool atEnd = result.Offset() >= text.Size();
     const bool byteOrderMark = result.Offset() == 0 && text.Size() >= 3 &&
                                std::string_view(text.Data(), 3) == "\xEF\xBB\xBF";
-    std::string words;
-    switch (result.Code()) {
-        case rapidjson::kParseErrorDocumentEmpty:
-            words = "the file holds no JSON text";
-            break;
-        case rapidjson::kParseErrorDocumentRootNotSingular:
-            words = "more text after the end of the document";
-            break;
-        case rapidjson::kParseErrorObjectMissName:
-            words =
-                atEnd ? "unexpected end of file" : "a member name in double quotes was expected";
-            break;
-        case rapidjson::kParseErrorObjectMissColon:
-            words = atEnd ? "unexpected end of file" : "a colon was expected after the member name";
-            break;
-        case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
-            words = atEnd ? "unexpected end of file" : "a comma or } was expected";
-            break;
-        case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
-            words = atEnd ? "unexpected end of file" : "a comma or ] was expected";
-            break;
-        case rapidjson::kParseErrorStringMissQuotationMark:
-            words = atEnd ? "unexpected end of file" : "a string is not closed on its line";
-            break;
-        case rapidjson::kParseErrorStringInvalidEncoding:
-            words = "a string holds bytes that are not UTF-8";
-            break;
-        case rapidjson::kParseErrorNumberTooBig:
-            words = "a number too large for any JSON reader";
-            break;
-        default:
-            words = byteOrderMark ? "the file begins with a byte-order mark, not with its JSON text"
-                    : atEnd       ? "unexpected end of file"
-                                  : "this is no JSON value";
-            break;
-    }
-    return words + " (RapidJSON: " + rapidjson::GetParseError_En(result.Code()) + ")";
+    return std::string(ParseErrorWords(result.Code(), atEnd, byteOrderMark)) +
+           " (RapidJSON: " + rapidjson::GetParseError_En(result.Code()) + ")";
 }
 
 // Parses a document read whole; a parse error is told with its line and column.

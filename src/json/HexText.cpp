@@ -2,6 +2,8 @@
 // for: a "0x" anywhere drops the first two characters, then wcstoul with base 16.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "json/JsonValue.h"
@@ -59,6 +61,12 @@ uint32_t ParseHexText(std::wstring_view text) {
     }
     return negative ? static_cast<uint32_t>(0u - static_cast<uint32_t>(value))
                     : static_cast<uint32_t>(value);
+}
+
+std::string FormatHexText(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(value));
+    return text;
 }
 
 }  // namespace vqdf::json

@@ -117,6 +117,9 @@ inline std::optional<int32_t> ReadInt(const Value& value) {
 uint32_t ParseHexText(std::wstring_view text);
 std::optional<uint32_t> ParseHexText(const Value& value);
 
+// The hexadecimal text the format writes: "0x" and at least four upper-case digits.
+std::string FormatHexText(uint32_t value);
+
 // A string's bytes, up to its first zero byte: the fields are copied through zero-terminated
 // buffers, so an escaped "\u0000" ends a text there. Empty for other kinds.
 std::string_view StringBytes(const Value& value);

@@ -13,15 +13,18 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
 #include "json/JsonFormat.h"
+#include "json/JsonValue.h"
 #include "model/FixedText.h"
 #include "model/FunctionBlockCopies.h"
 #include "model/ParameterAddress.h"
 #include "model/ParameterTypes.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 namespace vqdf {
 
@@ -56,11 +59,7 @@ void SpliceMembers(Writer& w, const rapidjson::StringBuffer& buffer) {
     }
 }
 
-std::string Hex(int32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", static_cast<uint32_t>(value));
-    return text;
-}
+std::string Hex(int32_t value) { return json::FormatHexText(static_cast<uint32_t>(value)); }
 
 // Texts numbered in the order they are first met; the same text gets the same id.
 class TextTable {
@@ -595,8 +594,9 @@ private:
     std::map<uint32_t, std::string> groups_;
 };
 
-// The whole text, flushed and closed; the system's reason when any of it fails.
-bool WriteText(const std::string& path, const std::string& text, std::string& error) {
+}  // namespace
+
+bool WriteTextFile(const std::string& path, const std::string& text, std::string& error) {
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) {
         error = std::strerror(errno);
@@ -612,19 +612,17 @@ bool WriteText(const std::string& path, const std::string& text, std::string& er
     return true;
 }
 
-}  // namespace
-
+// By the reader's own rule, so that the reader finds what the writer wrote.
 std::string TitlesPathOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = path.rfind('.');
-    const std::size_t end = dot == std::string::npos || dot < nameStart ? path.size() : dot;
-    return path.substr(0, end) + std::string(json::kTitlesSuffix);
+    const std::wstring suffix(json::kTitlesSuffix.begin(), json::kTitlesSuffix.end());
+    const std::optional<std::wstring> titles =
+        platform::SiblingPath(platform::WidePath(path), suffix);
+    return titles ? platform::NativePath(*titles) : std::string();
 }
 
 bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& error) {
     const auto [data, titles] = JsonForm(file).Write();
-    return WriteText(path, data, error) && WriteText(TitlesPathOf(path), titles, error);
+    return WriteTextFile(path, data, error) && WriteTextFile(TitlesPathOf(path), titles, error);
 }
 
 }  // namespace vqdf

@@ -8,7 +8,12 @@
 
 namespace vqdf {
 
-// The titles document beside a data file: "<name without extension>_Title.json".
+// Writes the whole text to a file, flushed and closed; false with the system's reason when any
+// of it fails.
+bool WriteTextFile(const std::string& path, const std::string& text, std::string& error);
+
+// The titles document beside a data file: "<name without extension>_Title.json"; empty where the
+// name is too long for the system to make one.
 std::string TitlesPathOf(const std::string& path);
 
 // Writes path and its titles document; false with a reason on failure. What the JSON form

@@ -2,38 +2,33 @@
 // with enumerated parameters naming messages, through RapidJSON's writer.
 #include "json/SyntheticDataFile.h"
 
-#include <rapidjson/filewritestream.h>
+#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include <cstdio>
-#include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "json/JsonFormat.h"
+#include "json/JsonValue.h"
+#include "json/JsonWriter.h"
 
 namespace vqdf {
 
 namespace key = json::key;
 namespace {
 
-using Writer = rapidjson::Writer<rapidjson::FileWriteStream>;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
+using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
 
 // Writes one document to a file through a callback that fills the writer.
 template <typename Fill>
 void WriteDocument(const std::filesystem::path& path, Fill fill) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
-    char buffer[65536];
-    rapidjson::FileWriteStream stream(file.get(), buffer, sizeof buffer);
-    Writer writer(stream);
+    rapidjson::StringBuffer buffer;
+    Writer writer(buffer);
     fill(writer);
-    stream.Flush();
+    std::string error;
+    if (!WriteTextFile(path.string(), std::string(buffer.GetString(), buffer.GetSize()), error)) {
+        throw std::runtime_error("cannot write " + path.string() + ": " + error);
+    }
 }
 
 void Key(Writer& w, std::string_view key) {
@@ -50,11 +45,7 @@ void Key(Writer& w, std::string_view key, const std::string& value) {
     w.String(value.c_str(), static_cast<rapidjson::SizeType>(value.size()));
 }
 
-std::string Hex(int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFF);
-    return text;
-}
+std::string Hex(int value) { return json::FormatHexText(static_cast<uint32_t>(value)); }
 
 // Title ids: parameters from 1, messages after them, groups after those.
 int ParamTitleId(const SyntheticSize& s, int g, int p) { return 1 + g * s.parametersPerGroup + p; }
@@ -197,8 +188,7 @@ std::filesystem::path WriteSyntheticDataFile(const std::filesystem::path& dir,
         WriteGroups(w, size);
         w.EndObject();
     });
-    WriteDocument(dir / (stem + std::string(json::kTitlesSuffix)),
-                  [&](Writer& w) { WriteTitles(w, size); });
+    WriteDocument(TitlesPathOf(data.string()), [&](Writer& w) { WriteTitles(w, size); });
     return data;
 }
 

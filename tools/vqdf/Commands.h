@@ -22,9 +22,6 @@ struct ShowOptions {
     std::string group;              // only the group of this number or title
 };
 
-// The group of that number, or else of that title without regard to case; null when none.
-const GroupInfo* FindGroup(const ParaSpec& para, const std::string& wanted);
-
 // False, with nothing written, when the group asked for is not there.
 bool Show(const api::DataFile& file, const ShowOptions& options);
 

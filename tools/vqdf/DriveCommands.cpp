@@ -37,7 +37,19 @@ std::string NameOf(const Selected& s) {
     return fmt::format("{}/{}", s.group->GroupNum, s.param->CodeNum);
 }
 
-// The parameters asked for: a group, parameters by GROUP/CODE, or else every one.
+// Every parameter of the file in order, with its group.
+template <typename Visit>
+void ForEachParameter(const ParaSpec& para, Visit visit) {
+    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+        const GroupInfo& group = para.Groups[g];
+        for (int32_t k = 0; group.Parameters != nullptr && k < group.ParameterCount; ++k) {
+            visit(group, group.Parameters[k]);
+        }
+    }
+}
+
+// The parameters asked for: parameters by GROUP/CODE in the order given, a group, or else every
+// one.
 bool Select(const api::DataFile& file, const std::string& group,
             const std::vector<std::string>& names, std::vector<Selected>& selected) {
     const ParaSpec& para = file.Parameters();
@@ -52,19 +64,13 @@ bool Select(const api::DataFile& file, const std::string& group,
             Fail(fmt::format("\"{}\" names no parameter: give GROUP/CODE, e.g. 1/12", name));
             return false;
         }
-        const ParamInfo* found = nullptr;
-        for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount && !found; ++g) {
-            const GroupInfo& candidate = para.Groups[g];
-            for (int32_t k = 0; candidate.GroupNum == groupNum && candidate.Parameters != nullptr &&
-                                k < candidate.ParameterCount && !found;
-                 ++k) {
-                if (candidate.Parameters[k].CodeNum == codeNum) {
-                    found = &candidate.Parameters[k];
-                    add(candidate, *found);
-                }
+        const std::size_t before = selected.size();
+        ForEachParameter(para, [&](const GroupInfo& g, const ParamInfo& p) {
+            if (selected.size() == before && g.GroupNum == groupNum && p.CodeNum == codeNum) {
+                add(g, p);
             }
-        }
-        if (found == nullptr) {
+        });
+        if (selected.size() == before) {
             Fail(fmt::format("{}: no parameter {}", file.Path(), name));
             return false;
         }
@@ -74,16 +80,12 @@ bool Select(const api::DataFile& file, const std::string& group,
         Fail(fmt::format("{}: no group numbered or titled \"{}\"", file.Path(), group));
         return false;
     }
-    if (only == nullptr && !names.empty()) {
-        return true;
-    }
-    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
-        const GroupInfo& candidate = para.Groups[g];
-        for (int32_t k = 0; (only == nullptr || only == &candidate) &&
-                            candidate.Parameters != nullptr && k < candidate.ParameterCount;
-             ++k) {
-            add(candidate, candidate.Parameters[k]);
-        }
+    if (only != nullptr || names.empty()) {
+        ForEachParameter(para, [&](const GroupInfo& g, const ParamInfo& p) {
+            if (only == nullptr || only == &g) {
+                add(g, p);
+            }
+        });
     }
     return true;
 }
@@ -164,14 +166,6 @@ std::unique_ptr<DriveLink> Connect(const LinkOptions& options) {
         Fail(error);
     }
     return link;
-}
-
-// Equal without regard to the case of ASCII letters.
-bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 std::string RangeNote(const api::DataFile& file, const ParamInfo& param) {

@@ -3,11 +3,13 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace vqdf::cli {
 
-std::string Hex(int32_t value) { return fmt::format("0x{:04X}", static_cast<uint32_t>(value)); }
+std::string Hex(int32_t value) { return api::HexText(static_cast<uint32_t>(value)); }
 
 std::string Scaled(int32_t value, int32_t points) {
     if (points <= 0 || points > 9) {
@@ -27,6 +29,30 @@ const MessageInfo* MessageOf(const MessageSpec& messages, int32_t index) {
         return nullptr;
     }
     return &messages.Messages[index];
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+const GroupInfo* FindGroup(const ParaSpec& para, const std::string& wanted) {
+    char* end = nullptr;
+    const long number = std::strtol(wanted.c_str(), &end, 10);
+    const bool numeric = !wanted.empty() && *end == '\0';
+    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+        if (numeric && para.Groups[g].GroupNum == number) {
+            return &para.Groups[g];
+        }
+    }
+    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+        if (SameText(CodePageText(para.Groups[g].Title), wanted)) {
+            return &para.Groups[g];
+        }
+    }
+    return nullptr;
 }
 
 std::string ValueName(const MessageInfo* message, int32_t value) {

@@ -24,6 +24,12 @@ std::string Scaled(int32_t value, int32_t points);
 // The message table entry of an enumerated parameter, or null.
 const MessageInfo* MessageOf(const MessageSpec& messages, int32_t index);
 
+// Equal without regard to the case of ASCII letters.
+bool SameText(const std::string& a, const std::string& b);
+
+// The group of that number, or else of that title without regard to case; null when none.
+const GroupInfo* FindGroup(const ParaSpec& para, const std::string& wanted);
+
 // The name of value v in a message list, or empty when it has none.
 std::string ValueName(const MessageInfo* message, int32_t value);
 

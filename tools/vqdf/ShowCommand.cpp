@@ -270,30 +270,6 @@ bool Wanted(const ShowOptions& options, Section section) {
 
 }  // namespace
 
-// The group of that number, or else of that title without regard to case.
-const GroupInfo* FindGroup(const ParaSpec& para, const std::string& wanted) {
-    char* end = nullptr;
-    const long number = std::strtol(wanted.c_str(), &end, 10);
-    const bool numeric = !wanted.empty() && *end == '\0';
-    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
-        if (numeric && para.Groups[g].GroupNum == number) {
-            return &para.Groups[g];
-        }
-    }
-    const auto lower = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-            return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        });
-        return text;
-    };
-    for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
-        if (lower(CodePageText(para.Groups[g].Title)) == lower(wanted)) {
-            return &para.Groups[g];
-        }
-    }
-    return nullptr;
-}
-
 const std::vector<std::pair<std::string, Section>>& SectionNames() {
     static const std::vector<std::pair<std::string, Section>> names = {
         {"device", Section::Device}, {"terminals", Section::Terminals},
