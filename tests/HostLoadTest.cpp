@@ -40,7 +40,8 @@ void* FindExport(LibraryHandle handle, const char* name) {
 std::string LoadError() { return "error " + std::to_string(GetLastError()); }
 
 // Memory in use: the bytes of every block allocated in the process's heaps. Counted block by
-// block, it shows a loss of a few hundred bytes per round.
+// block, it is exact: the slack, spread over the rounds, is less than the smallest block a round
+// could lose.
 std::size_t MemoryInUse() {
     HANDLE heaps[64];
     const DWORD count = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
@@ -57,7 +58,7 @@ std::size_t MemoryInUse() {
     }
     return bytes;
 }
-constexpr std::size_t kMemorySlack = 16u << 10;
+constexpr std::size_t kMemorySlack = 1u << 10;
 
 // Handles open in the process, found by asking about each value a handle can have: Wine answers
 // 0 to GetProcessHandleCount.
@@ -141,17 +142,6 @@ public:
 private:
     int fd_;
 };
-#endif
-
-#if defined(__MINGW32__) && !defined(_WIN64)
-// The 32-bit MinGW runtime registers the library's unwind tables when it loads, which gives the
-// loading thread a record of the thread library linked into the DLL and initialises a lock. The
-// DLL hands the record's handles back as it goes, but the thread library keeps the record's
-// memory in a pool of its own, which unloading does not free: 245 bytes a round, measured under
-// Wine over 200 rounds. Nothing of the library's own is allowed to add to it.
-constexpr std::size_t kRuntimeLossPerRound = 256;
-#else
-constexpr std::size_t kRuntimeLossPerRound = 0;
 #endif
 
 using SetPathFunction = int32_t (*)(const wchar_t*);
@@ -387,7 +377,7 @@ TEST(HostLoad, LoadingReadingAndUnloadingTwoHundredTimesKeepsHandlesAndMemoryFla
                 static_cast<long long>(OpenHandles()) - static_cast<long long>(handlesAfterFirst));
     EXPECT_EQ(OpenHandles(), handlesAfterFirst);
     if (!kSanitized) {
-        EXPECT_LE(memory, afterFirst + kMemorySlack + (kRounds - 1) * kRuntimeLossPerRound);
+        EXPECT_LE(memory, afterFirst + kMemorySlack);
     }
 }
 
