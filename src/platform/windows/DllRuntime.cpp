@@ -3,13 +3,22 @@
 // The DLL carries its own copies of the C++ runtime and the thread library, so that it needs
 // nothing beside it but the system's libraries. A host may unload it and load it again many times
 // in one process, and whatever those copies set up once and keep for the life of the process
-// would then be lost on every round. Only the DLL is built with this file, and only its link
-// routes the two thread-library functions below through it.
+// would then be lost on every round. Only a DLL is built with this file, and only its link routes
+// the thread-library functions below through it (see cmake/WindowsDll.cmake).
+//
+// The thread library gives any thread that calls certain of its functions without having been
+// made by it a record of its own: a duplicate of the thread's handle, an event and about 330
+// bytes, which it keeps in a pool that unloading never frees. The runtimes reach it through a
+// once-initialisation (the unwinder's, the locale's) and through the key that holds each thread's
+// exception state. Here both are served by the system instead, and need no record.
 #include <pthread.h>
 #include <windows.h>
 
+#include <array>
+#include <cerrno>
 #include <cstddef>
 #include <cstdlib>
+#include <utility>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -30,18 +39,25 @@ struct EmergencyBuffer {
 };
 const EmergencyBuffer releasedAtUnload;
 
-// Locks in the DLL's own static storage that the runtimes set up by calling the thread library
-// (the unwinder's lock over the registered unwind tables, for one) get their memory from the heap
-// on first use and are never destroyed: the runtimes expect to live as long as the process.
-// They are noted as they are set up and destroyed after the last of the DLL's exit functions.
-constexpr std::size_t kNotedLocks = 16;
-pthread_mutex_t* notedLocks[kNotedLocks];
-volatile LONG notedCount = 0;
-
 bool InThisImage(const void* address) {
     MEMORY_BASIC_INFORMATION region{};
     return VirtualQuery(address, &region, sizeof region) == sizeof region &&
            region.AllocationBase == &__ImageBase;
+}
+
+// Locks in the DLL's own static storage (the unwinder's, the one over function-local statics, the
+// one over thread-local storage) get their memory from the heap when first taken and are never
+// destroyed: the runtimes expect to live as long as the process. They are noted as they are first
+// taken, and destroyed after the last of the DLL's exit functions.
+constexpr std::size_t kNotedLocks = 16;
+std::array<pthread_mutex_t*, kNotedLocks> notedLocks{};
+volatile LONG notedCount = 0;
+
+void NoteLock(pthread_mutex_t* lock) {
+    const auto slot = static_cast<std::size_t>(InterlockedIncrement(&notedCount) - 1);
+    if (slot < kNotedLocks) {
+        notedLocks[slot] = lock;
+    }
 }
 
 void DestroyNotedLocks() {
@@ -52,11 +68,63 @@ void DestroyNotedLocks() {
     }
 }
 
+bool NotYetTaken(pthread_mutex_t lock) {
+    return lock == 0 || lock == PTHREAD_MUTEX_INITIALIZER ||
+           lock == PTHREAD_RECURSIVE_MUTEX_INITIALIZER ||
+           lock == PTHREAD_ERRORCHECK_MUTEX_INITIALIZER;
+}
+
+// Thread-specific keys are fiber-local storage slots, which the system gives back as a thread
+// ends and, when a slot is freed, for every thread still holding a value in it. The slot's
+// callback runs the key's destructor; the callbacks are fixed functions, one per key, since the
+// system passes them the value only.
+using Destructor = void (*)(void*);
+constexpr std::size_t kKeys = 8;
+std::array<Destructor, kKeys> keyDestructors{};
+std::array<DWORD, kKeys> keySlots{};
+volatile LONG keysCreated = 0;
+
+template <std::size_t Key>
+void NTAPI RunKeyDestructor(void* value) {
+    const Destructor destructor = keyDestructors[Key];
+    if (destructor != nullptr && value != nullptr) {
+        destructor(value);
+    }
+}
+
+template <std::size_t... Keys>
+constexpr std::array<PFLS_CALLBACK_FUNCTION, sizeof...(Keys)> KeyCallbacks(
+    std::index_sequence<Keys...>) {
+    return {RunKeyDestructor<Keys>...};
+}
+constexpr auto kKeyCallbacks = KeyCallbacks(std::make_index_sequence<kKeys>());
+
+std::size_t CreatedKeys() {
+    const auto created = static_cast<std::size_t>(keysCreated);
+    return created < kKeys ? created : kKeys;
+}
+
+// Every key still in use is freed, which runs its destructor for each thread's value.
+void DeleteKeys() {
+    for (std::size_t key = 0; key < CreatedKeys(); ++key) {
+        if (keySlots[key] != FLS_OUT_OF_INDEXES) {
+            FlsFree(keySlots[key]);
+            keySlots[key] = FLS_OUT_OF_INDEXES;
+        }
+    }
+}
+
+void GiveBackAtUnload() {
+    DeleteKeys();
+    DestroyNotedLocks();
+}
+
 // The exit functions run last first: registered before the runtime's first constructor (which
 // registers the unwind tables and the exit function that takes them back), this one runs after
-// everything that could still take those locks. A failed registration leaves them as they were.
-int RegisterLockCleanup() {
-    std::atexit(DestroyNotedLocks);
+// everything that could still use those keys and locks. A failed registration leaves them as they
+// were.
+int RegisterGiveBack() {
+    std::atexit(GiveBackAtUnload);
     return 0;
 }
 
@@ -65,29 +133,22 @@ int RegisterLockCleanup() {
 // The C initialisers run in the order of their section names, after the runtime's own set-up of
 // the exit-function table (".CRT$XIAA") and before any constructor.
 extern "C" __attribute__((section(".CRT$XIU"),
-                          used)) int (*const vqdfRegisterLockCleanup)() = RegisterLockCleanup;
+                          used)) int (*const vqdfRegisterGiveBack)() = RegisterGiveBack;
 
 extern "C" {
 
-int __real_pthread_mutex_init(pthread_mutex_t* lock, const pthread_mutexattr_t* attributes);
+int __real_pthread_mutex_lock(pthread_mutex_t* lock);
 
-int __wrap_pthread_mutex_init(pthread_mutex_t* lock, const pthread_mutexattr_t* attributes) {
-    const int result = __real_pthread_mutex_init(lock, attributes);
-    if (result == 0 && InThisImage(lock)) {
-        const auto slot = static_cast<std::size_t>(InterlockedIncrement(&notedCount) - 1);
-        if (slot < kNotedLocks) {
-            notedLocks[slot] = lock;
-        }
+int __wrap_pthread_mutex_lock(pthread_mutex_t* lock) {
+    if (NotYetTaken(*lock) && InThisImage(lock)) {
+        NoteLock(lock);
     }
-    return result;
+    return __real_pthread_mutex_lock(lock);
 }
 
-// The thread library runs a once-function under a cancellation handler, and that gives the calling
-// thread a record of the library's own: a duplicate of the thread's handle, an event and about
-// 330 bytes, which the library keeps in a pool that unloading never frees. The runtimes'
-// once-initialisations need no cancellation, so they run here over one interlocked state: 0 not
-// yet run and 1 done, as the library keeps it, and 2 while one thread runs it and others wait.
-// A function that throws (std::call_once's does when its callable throws) leaves it not yet run.
+// 0 not yet run and 1 done, as the thread library keeps a once-state, and 2 while one thread runs
+// the function and the others wait. A function that throws (std::call_once's does when its
+// callable throws) leaves it not yet run.
 int __wrap_pthread_once(pthread_once_t* once, void (*function)(void)) {
     auto* state = reinterpret_cast<volatile LONG*>(once);
     if (InterlockedCompareExchange(state, 2, 0) == 0) {
@@ -104,6 +165,46 @@ int __wrap_pthread_once(pthread_once_t* once, void (*function)(void)) {
         SwitchToThread();
     }
     return 0;
+}
+
+int __wrap_pthread_key_create(pthread_key_t* key, void (*destructor)(void*)) {
+    const auto created = static_cast<std::size_t>(InterlockedIncrement(&keysCreated) - 1);
+    if (created >= kKeys) {
+        return EAGAIN;
+    }
+    keyDestructors[created] = destructor;
+    keySlots[created] = FlsAlloc(kKeyCallbacks[created]);
+    if (keySlots[created] == FLS_OUT_OF_INDEXES) {
+        return EAGAIN;
+    }
+    *key = keySlots[created];
+    return 0;
+}
+
+// Deleting a key runs no destructor.
+int __wrap_pthread_key_delete(pthread_key_t key) {
+    for (std::size_t created = 0; created < CreatedKeys(); ++created) {
+        if (keySlots[created] == key) {
+            keyDestructors[created] = nullptr;
+            keySlots[created] = FLS_OUT_OF_INDEXES;
+            FlsFree(key);
+            return 0;
+        }
+    }
+    return EINVAL;
+}
+
+// Reading a value leaves the thread's last error as it was, as the thread library's does: the
+// runtime reads its exception state between a failing call and the look at its error.
+void* __wrap_pthread_getspecific(pthread_key_t key) {
+    const DWORD lastError = GetLastError();
+    void* value = FlsGetValue(key);
+    SetLastError(lastError);
+    return value;
+}
+
+int __wrap_pthread_setspecific(pthread_key_t key, const void* value) {
+    return FlsSetValue(key, const_cast<void*>(value)) ? 0 : ENOMEM;
 }
 
 }  // extern "C"
