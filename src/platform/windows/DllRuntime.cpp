@@ -114,7 +114,16 @@ void DeleteKeys() {
     }
 }
 
+// Set as the DLL goes: the system says whether the process is ending, with the other threads
+// already stopped wherever they were, rather than the DLL being unloaded.
+bool processEnding = false;
+
+// When the process ends, everything goes with it, and the other threads' values and the locks
+// they may have held are left alone.
 void GiveBackAtUnload() {
+    if (processEnding) {
+        return;
+    }
     DeleteKeys();
     DestroyNotedLocks();
 }
@@ -136,6 +145,14 @@ extern "C" __attribute__((section(".CRT$XIU"),
                           used)) int (*const vqdfRegisterGiveBack)() = RegisterGiveBack;
 
 extern "C" {
+
+// The runtime calls this before the DLL's exit functions.
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH) {
+        processEnding = reserved != nullptr;
+    }
+    return TRUE;
+}
 
 int __real_pthread_mutex_lock(pthread_mutex_t* lock);
 
