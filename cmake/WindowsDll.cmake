@@ -7,7 +7,7 @@ function(vqdf_self_contained_dll target)
   if(NOT MINGW)
     return()
   endif()
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/platform/windows/DllRuntime.cpp)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/platform/windows/DllRuntime.cpp)
   target_link_options(${target} PRIVATE -static-libgcc -static-libstdc++ -static)
   foreach(function IN ITEMS pthread_once pthread_mutex_lock pthread_key_create
           pthread_key_delete pthread_getspecific pthread_setspecific)

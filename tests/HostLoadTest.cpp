@@ -387,7 +387,9 @@ TEST(HostLoad, LoadingReadingAndUnloadingTwoHundredTimesKeepsHandlesAndMemoryFla
             vqdf::testing::WalkEveryGetter(ExportGetters{library, L"M1", L"1.05"}) ^
             vqdf::testing::WalkEveryGetter(ExportGetters{library, L"M2", L"1.05"});
         EXPECT_TRUE(library.Unload());
-        firstSums = round == 0 ? sums : firstSums;
+        if (round == 0) {
+            firstSums = sums;
+        }
         ASSERT_EQ(sums, firstSums) << round;
     });
 }

@@ -59,8 +59,8 @@ std::string_view CDataFileV2::TitleText(uint32_t titleId, const std::wstring& va
     if (text.empty() || value.empty()) {
         return text;
     }
-    const bool asciiValue =
-        std::all_of(value.begin(), value.end(), [](wchar_t c) { return c >= 0 && c < 0x80; });
+    const bool asciiValue = std::all_of(value.begin(), value.end(),
+                                        [](wchar_t c) { return static_cast<uint32_t>(c) < 0x80; });
     if (json::IsAscii(text) && asciiValue) {
         formatted_ = CParamTitle().FormatBytes(text, std::string(value.begin(), value.end()));
     } else {
