@@ -7,8 +7,6 @@
 
 namespace vqdf::layout {
 
-constexpr std::size_t kPointerSize = sizeof(void*);
-
 // The fixed images that legacy streams store and hosts copy: the part of each record before its
 // first pointer.
 inline constexpr std::size_t kDeviceImageBytes = 100;
@@ -16,10 +14,42 @@ inline constexpr std::size_t kIOImageBytes = 32;
 inline constexpr std::size_t kTripImageBytes = 32;
 inline constexpr std::size_t kGroupImageBytes = 24;
 
-// Offset of the first pointer that follows a fixed image of imageSize bytes.
-constexpr std::size_t PointerAfter(std::size_t imageSize) {
-    return (imageSize + alignof(void*) - 1) / alignof(void*) * alignof(void*);
-}
+// Where the pointers of the records lie and the sizes they make, written out for each pointer
+// size a host can have: 4 bytes for the 32-bit Windows hosts, 8 bytes for 64-bit Windows and
+// Linux alike (the records hold no long, whose size is where those two differ). A build for any
+// of them checks its own column, so a changed field fails every build, including the 32-bit
+// one that may not be runnable where it is made.
+struct PointerLayout {
+    std::size_t deviceDiagNumbers, deviceSize;
+    std::size_t ioPointers[4], ioSize;
+    std::size_t tripPointers[6], tripSize;
+    // MessageInfo, MessageSpec, CommonSpec, ParaSpec and InitOrder: a count and a pointer.
+    std::size_t listPointer, listSize;
+    std::size_t groupParameters, groupSize;
+    std::size_t blockExpansion, blockInputCount, blockInputList, blockOutputCount, blockOutputList,
+        blockComment, blockSize;
+};
+// clang-format off
+inline constexpr PointerLayout kFourBytePointers = {
+    .deviceDiagNumbers = 100, .deviceSize = 104,
+    .ioPointers = {32, 36, 40, 44}, .ioSize = 48,
+    .tripPointers = {32, 36, 40, 44, 48, 52}, .tripSize = 56,
+    .listPointer = 4, .listSize = 8,
+    .groupParameters = 24, .groupSize = 28,
+    .blockExpansion = 124, .blockInputCount = 128, .blockInputList = 132,
+    .blockOutputCount = 136, .blockOutputList = 140, .blockComment = 144, .blockSize = 344};
+inline constexpr PointerLayout kEightBytePointers = {
+    .deviceDiagNumbers = 104, .deviceSize = 112,
+    .ioPointers = {32, 40, 48, 56}, .ioSize = 64,
+    .tripPointers = {32, 40, 48, 56, 64, 72}, .tripSize = 80,
+    .listPointer = 8, .listSize = 16,
+    .groupParameters = 24, .groupSize = 32,
+    .blockExpansion = 128, .blockInputCount = 136, .blockInputList = 144,
+    .blockOutputCount = 152, .blockOutputList = 160, .blockComment = 168, .blockSize = 368};
+// clang-format on
+static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "a host with pointers of another size");
+inline constexpr PointerLayout kPointers =
+    sizeof(void*) == 4 ? kFourBytePointers : kEightBytePointers;
 
 static_assert(sizeof(TerminalInfo) == 36);
 static_assert(offsetof(TerminalInfo, Title) == 0);
@@ -73,8 +103,8 @@ static_assert(offsetof(DeviceInfo, MotorStatusCommAddr) == 84);
 static_assert(offsetof(DeviceInfo, InvStatusCommAddr) == 88);
 static_assert(offsetof(DeviceInfo, InvControlCommAddr) == 92);
 static_assert(offsetof(DeviceInfo, ParaSaveCommAddr) == 96);
-static_assert(offsetof(DeviceInfo, DiagNumbers) == PointerAfter(kDeviceImageBytes));
-static_assert(sizeof(DeviceInfo) == PointerAfter(kDeviceImageBytes) + kPointerSize);
+static_assert(offsetof(DeviceInfo, DiagNumbers) == kPointers.deviceDiagNumbers);
+static_assert(sizeof(DeviceInfo) == kPointers.deviceSize);
 
 static_assert(offsetof(IOSpec, InputCount) == 0);
 static_assert(offsetof(IOSpec, InputBasicCount) == 4);
@@ -84,11 +114,11 @@ static_assert(offsetof(IOSpec, OutputBasicCount) == 16);
 static_assert(offsetof(IOSpec, OutputFuncTitleCount) == 20);
 static_assert(offsetof(IOSpec, InputStatusCommAddr) == 24);
 static_assert(offsetof(IOSpec, OutputStatusCommAddr) == 28);
-static_assert(offsetof(IOSpec, InputTerminals) == PointerAfter(kIOImageBytes));
-static_assert(offsetof(IOSpec, OutputTerminals) == PointerAfter(kIOImageBytes) + kPointerSize);
-static_assert(offsetof(IOSpec, InputFuncTitles) == PointerAfter(kIOImageBytes) + 2 * kPointerSize);
-static_assert(offsetof(IOSpec, OutputFuncTitles) == PointerAfter(kIOImageBytes) + 3 * kPointerSize);
-static_assert(sizeof(IOSpec) == PointerAfter(kIOImageBytes) + 4 * kPointerSize);
+static_assert(offsetof(IOSpec, InputTerminals) == kPointers.ioPointers[0]);
+static_assert(offsetof(IOSpec, OutputTerminals) == kPointers.ioPointers[1]);
+static_assert(offsetof(IOSpec, InputFuncTitles) == kPointers.ioPointers[2]);
+static_assert(offsetof(IOSpec, OutputFuncTitles) == kPointers.ioPointers[3]);
+static_assert(sizeof(IOSpec) == kPointers.ioSize);
 
 static_assert(offsetof(TripSpec, TripCount) == 0);
 static_assert(offsetof(TripSpec, FirstTripAddr) == 4);
@@ -98,32 +128,36 @@ static_assert(offsetof(TripSpec, WarnCount) == 16);
 static_assert(offsetof(TripSpec, FirstWarnAddr) == 20);
 static_assert(offsetof(TripSpec, WarnAddrCount) == 24);
 static_assert(offsetof(TripSpec, WarnStatusInfoCount) == 28);
-static_assert(offsetof(TripSpec, TripStatusInfoData) == PointerAfter(kTripImageBytes));
-static_assert(offsetof(TripSpec, WarnStatusInfoData) ==
-              PointerAfter(kTripImageBytes) + kPointerSize);
-static_assert(offsetof(TripSpec, TripNames) == PointerAfter(kTripImageBytes) + 2 * kPointerSize);
-static_assert(offsetof(TripSpec, WarnNames) == PointerAfter(kTripImageBytes) + 3 * kPointerSize);
-static_assert(offsetof(TripSpec, TripAddr) == PointerAfter(kTripImageBytes) + 4 * kPointerSize);
-static_assert(offsetof(TripSpec, WarnAddr) == PointerAfter(kTripImageBytes) + 5 * kPointerSize);
-static_assert(sizeof(TripSpec) == PointerAfter(kTripImageBytes) + 6 * kPointerSize);
+static_assert(offsetof(TripSpec, TripStatusInfoData) == kPointers.tripPointers[0]);
+static_assert(offsetof(TripSpec, WarnStatusInfoData) == kPointers.tripPointers[1]);
+static_assert(offsetof(TripSpec, TripNames) == kPointers.tripPointers[2]);
+static_assert(offsetof(TripSpec, WarnNames) == kPointers.tripPointers[3]);
+static_assert(offsetof(TripSpec, TripAddr) == kPointers.tripPointers[4]);
+static_assert(offsetof(TripSpec, WarnAddr) == kPointers.tripPointers[5]);
+static_assert(sizeof(TripSpec) == kPointers.tripSize);
 
 static_assert(offsetof(MessageInfo, TitleInfoCount) == 0);
-static_assert(offsetof(MessageInfo, TitleInfo) == PointerAfter(4));
+static_assert(offsetof(MessageInfo, TitleInfo) == kPointers.listPointer);
+static_assert(sizeof(MessageInfo) == kPointers.listSize);
 static_assert(offsetof(MessageSpec, MessageCount) == 0);
-static_assert(offsetof(MessageSpec, Messages) == PointerAfter(4));
+static_assert(offsetof(MessageSpec, Messages) == kPointers.listPointer);
+static_assert(sizeof(MessageSpec) == kPointers.listSize);
 static_assert(offsetof(CommonSpec, CommonCount) == 0);
-static_assert(offsetof(CommonSpec, CommonParams) == PointerAfter(4));
+static_assert(offsetof(CommonSpec, CommonParams) == kPointers.listPointer);
+static_assert(sizeof(CommonSpec) == kPointers.listSize);
 static_assert(offsetof(ParaSpec, GroupCount) == 0);
-static_assert(offsetof(ParaSpec, Groups) == PointerAfter(4));
+static_assert(offsetof(ParaSpec, Groups) == kPointers.listPointer);
+static_assert(sizeof(ParaSpec) == kPointers.listSize);
 static_assert(offsetof(InitOrder, InitOrderCount) == 0);
-static_assert(offsetof(InitOrder, InitOrderAddrs) == PointerAfter(4));
+static_assert(offsetof(InitOrder, InitOrderAddrs) == kPointers.listPointer);
+static_assert(sizeof(InitOrder) == kPointers.listSize);
 
 static_assert(offsetof(GroupInfo, GroupNum) == 0);
 static_assert(offsetof(GroupInfo, Title) == 4);
 static_assert(offsetof(GroupInfo, GroupAttr) == 16);
 static_assert(offsetof(GroupInfo, ParameterCount) == 20);
-static_assert(offsetof(GroupInfo, Parameters) == PointerAfter(kGroupImageBytes));
-static_assert(sizeof(GroupInfo) == PointerAfter(kGroupImageBytes) + kPointerSize);
+static_assert(offsetof(GroupInfo, Parameters) == kPointers.groupParameters);
+static_assert(sizeof(GroupInfo) == kPointers.groupSize);
 
 static_assert(sizeof(ExtendSpec) == 4);
 static_assert(sizeof(ParamLocation) == 8 && offsetof(ParamLocation, CodeNum) == 4);
@@ -140,27 +174,12 @@ static_assert(offsetof(FunctionBlock, Name) == 4);
 static_assert(offsetof(FunctionBlock, GroupName) == 60);
 static_assert(offsetof(FunctionBlock, BlockType) == 116);
 static_assert(offsetof(FunctionBlock, ExpansionCount) == 120);
-// Each pointer of a function block is followed by the next count; with 4-byte pointers this is
-// the 344-byte record of the 32-bit hosts, with 8-byte pointers every pointer is naturally aligned.
-static_assert(offsetof(FunctionBlock, Expansion) == PointerAfter(124));
-static_assert(offsetof(FunctionBlock, InputParamCount) == PointerAfter(124) + kPointerSize);
-static_assert(offsetof(FunctionBlock, InputParameterIdList) ==
-              PointerAfter(PointerAfter(124) + kPointerSize + 4));
-static_assert(offsetof(FunctionBlock, OutputParamCount) ==
-              offsetof(FunctionBlock, InputParameterIdList) + kPointerSize);
-static_assert(offsetof(FunctionBlock, OutputParameterIdList) ==
-              PointerAfter(offsetof(FunctionBlock, OutputParamCount) + 4));
-static_assert(offsetof(FunctionBlock, Comment) ==
-              offsetof(FunctionBlock, OutputParameterIdList) + kPointerSize);
-static_assert(sizeof(FunctionBlock) == PointerAfter(offsetof(FunctionBlock, Comment) + 200));
-static_assert(kPointerSize != 4 ||
-              (offsetof(FunctionBlock, Expansion) == 124 &&
-               offsetof(FunctionBlock, InputParamCount) == 128 &&
-               offsetof(FunctionBlock, InputParameterIdList) == 132 &&
-               offsetof(FunctionBlock, OutputParamCount) == 136 &&
-               offsetof(FunctionBlock, OutputParameterIdList) == 140 &&
-               offsetof(FunctionBlock, Comment) == 144 && sizeof(FunctionBlock) == 344));
-static_assert(kPointerSize != 8 ||
-              (offsetof(DeviceInfo, DiagNumbers) == 104 && offsetof(IOSpec, InputTerminals) == 32));
+static_assert(offsetof(FunctionBlock, Expansion) == kPointers.blockExpansion);
+static_assert(offsetof(FunctionBlock, InputParamCount) == kPointers.blockInputCount);
+static_assert(offsetof(FunctionBlock, InputParameterIdList) == kPointers.blockInputList);
+static_assert(offsetof(FunctionBlock, OutputParamCount) == kPointers.blockOutputCount);
+static_assert(offsetof(FunctionBlock, OutputParameterIdList) == kPointers.blockOutputList);
+static_assert(offsetof(FunctionBlock, Comment) == kPointers.blockComment);
+static_assert(sizeof(FunctionBlock) == kPointers.blockSize);
 
 }  // namespace vqdf::layout
