@@ -4,34 +4,53 @@
 // nothing registered when it fails, and leave no block allocated once the data file is gone. This
 // program puts its own allocation functions in place of the library's and of the runtime's.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <new>
 
 #include "AppWalk.h"
 #include "TestDirectory.h"
+#include "json/DataFileV2.h"
 #include "model/FunctionBlockCopies.h"
 #include "model/TableMemory.h"
 #include "registry/DataFileRegistry.h"
 
 namespace {
 
-// The allocations counted while armed, the one that fails, and the blocks still allocated.
+// The allocations counted while armed, the one that fails, and the blocks still allocated with
+// their bytes; an allocation that would take the bytes beyond the budget fails, as under an
+// address-space limit.
 struct Sweep {
     bool armed = false;
     long made = 0;
     long failAt = 0;
     long live = 0;
     long tables = 0;  // of those, the blocks of the readers' own allocation functions
+    std::size_t bytes = 0;
+    std::size_t budget = SIZE_MAX;
 };
 Sweep sweep;
 
-bool Fails() { return sweep.armed && ++sweep.made == sweep.failAt; }
+bool Fails(std::size_t size) {
+    return (sweep.armed && ++sweep.made == sweep.failAt) || size > sweep.budget - sweep.bytes;
+}
+
+std::size_t BlockSize(void* block) {
+#ifdef _WIN32
+    return _msize(block);
+#else
+    return malloc_usable_size(block);
+#endif
+}
 
 void* Counted(void* block) {
     if (block != nullptr) {
         ++sweep.live;
+        sweep.bytes += BlockSize(block);
     }
     return block;
 }
@@ -39,12 +58,13 @@ void* Counted(void* block) {
 void Uncounted(void* block) {
     if (block != nullptr) {
         --sweep.live;
+        sweep.bytes -= BlockSize(block);
         std::free(block);
     }
 }
 
 void* New(std::size_t size) {
-    if (Fails()) {
+    if (Fails(size)) {
         throw std::bad_alloc();
     }
     void* block = Counted(std::malloc(size == 0 ? 1 : size));
@@ -63,18 +83,28 @@ void* Table(void* block) {
     return Counted(block);
 }
 
-void* AllocateBytes(std::size_t size) { return Fails() ? nullptr : Table(std::malloc(size)); }
+void* AllocateBytes(std::size_t size) { return Fails(size) ? nullptr : Table(std::malloc(size)); }
 
 void* AllocateZeroedBytes(std::size_t count, std::size_t size) {
-    return Fails() ? nullptr : Table(std::calloc(count, size));
+    std::size_t total = 0;
+    return __builtin_mul_overflow(count, size, &total) || Fails(total)
+               ? nullptr
+               : Table(std::calloc(count, size));
 }
 
 void* ReallocateBytes(void* block, std::size_t size) {
-    if (Fails()) {
+    if (Fails(size)) {
         return nullptr;
     }
+    const std::size_t before = block == nullptr ? 0 : BlockSize(block);
     void* moved = std::realloc(block, size);
-    return block == nullptr ? Table(moved) : moved;
+    if (block == nullptr) {
+        return Table(moved);
+    }
+    if (moved != nullptr) {
+        sweep.bytes = sweep.bytes - before + BlockSize(moved);
+    }
+    return moved;
 }
 
 void FreeBytes(void* block) {
@@ -184,6 +214,56 @@ TEST(AllocationSweep, ContainerGettersLeaveTheCallersContainersWholeOrUnchanged)
         EXPECT_TRUE(whole || unchanged);
     });
     std::printf("function blocks: %ld allocation points, parameter ids: %ld\n", blocks, ids);
+}
+
+// A titles document whose few ids lie far apart, each about four times the one before, costs
+// memory by its number of entries, never by the size of its ids: its load fits a budget that a
+// table sized by its largest id would exceed many times over.
+TEST(AllocationSweep, SparseTitleIdsCostMemoryByTheirNumber) {
+    const TestDirectory folder;
+    const uint32_t ids[] = {4095,    20479,    86015,    348159,    1396735,
+                            5591039, 22368255, 89477119, 357912575, 1431654399};
+    std::string titles = R"({"Titles": [)";
+    for (std::size_t k = 0; k < std::size(ids); ++k) {
+        titles += (k == 0 ? "" : ",") + std::string(R"({"id": )") + std::to_string(ids[k]) +
+                  R"(, "Text": "T)" + std::to_string(k) + R"("})";
+    }
+    std::ofstream(folder.Dir() / "S_1_0_Title.json") << titles << "]}";
+    std::ofstream(folder.Dir() / "S_1_0.json") << R"({"Units": [], "Messages": [], "IO": {},
+        "ParameterGroups": [{"GroupNum": 1, "Title::id": 1431654399, "Parameters": [
+            {"CodeNum": 0, "Title::id": 357912575}]}],
+        "CommonParameters": [], "Trips": {}, "InitOrder": [],
+        "AdvUserSeq": {"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": [],
+                       "FunctionList": []}})";
+    CvqDataFileReaderApp app;
+    sweep.budget = sweep.bytes + (2u << 20);
+    const int32_t status = app.SetDataFilePath((folder.Dir() / "S_1_0.json").wstring().c_str());
+    sweep.budget = SIZE_MAX;
+    ASSERT_EQ(status, 0);
+    const ParaSpec* para = app.GetParaSpec(L"S", L"1.0");
+    ASSERT_NE(para, nullptr);
+    EXPECT_STREQ(para->Groups[0].Title, "T9");
+    EXPECT_STREQ(para->Groups[0].Parameters[0].Title, "T8");
+}
+
+// A recent-version search only reads what registering made: it allocates nothing, so two
+// threads may search at once and no search can run out of memory.
+TEST(AllocationSweep, RecentVersionSearchAllocatesNothing) {
+    CDataFileRegistry registry([](ReaderKind, const std::wstring&) -> std::unique_ptr<IDataFile> {
+        return std::make_unique<CDataFileV2>();
+    });
+    const TestDirectory folder;
+    for (const char* stem : {"M1_1_00", "M1_1_05", "M1_1_20"}) {
+        const auto path = folder.Dir() / (std::string(stem) + ".json");
+        std::filesystem::copy_file(kJson, path);
+        std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/M1_1_05_Title.json",
+                                   folder.Dir() / (std::string(stem) + "_Title.json"));
+        ASSERT_EQ(registry.SetDataFilePath(path.wstring()), 0);
+    }
+    const Armed armed(1);
+    EXPECT_EQ(registry.GetRecentDataFileVer(L"M1", L"1.10"), 5);
+    EXPECT_EQ(registry.GetRecentDataFileVer(L"M1", L"1.00"), -1);
+    EXPECT_EQ(sweep.made, 0);
 }
 
 // Releasing a reader's tables, as the registry does before it destroys the reader, leaves every

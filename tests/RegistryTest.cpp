@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cwchar>
 #include <string>
 
 #include "FakeDataFile.h"
@@ -203,6 +204,49 @@ TEST(Registry, GetRecentDataFileVer_FindsTheNewestMinorStrictlyBelowInTheSameMaj
         EXPECT_EQ(registry.GetRecentDataFileVer(c.model, c.version), c.expected)
             << c.model << L" " << c.version;
     }
+}
+
+// The search as a plain walk over the loaded keys: those that begin with model, "_", the major in
+// decimal and "_", read up to the first character that is no digit.
+int32_t RecentByWalk(const std::vector<std::wstring>& keys, const std::wstring& model,
+                     const std::wstring& version) {
+    const std::size_t dot = version.find(L'.');
+    const long major = dot == std::wstring::npos ? 0 : std::wcstol(version.c_str(), nullptr, 10);
+    const long limit =
+        std::wcstol(version.c_str() + (dot == std::wstring::npos ? 0 : dot + 1), nullptr, 10);
+    const std::wstring prefix = model + L"_" + std::to_wstring(major) + L"_";
+    long best = -1;
+    for (const std::wstring& key : keys) {
+        if (key.compare(0, prefix.size(), prefix) == 0 && key.size() >= prefix.size()) {
+            const long minor = std::wcstol(key.c_str() + prefix.size(), nullptr, 10);
+            best = minor > best && minor < limit ? minor : best;
+        }
+    }
+    return static_cast<int32_t>(best);
+}
+
+// Whatever the order of the loads, every search after each of them answers as the walk does.
+TEST(Registry, GetRecentDataFileVer_AnswersAfterEveryOrderOfLoadsAsAWalkOverTheKeys) {
+    std::vector<std::wstring> stems = {L"M1_1_00", L"M1_1_05",  L"M1_1_20", L"M1_1_2_3",
+                                       L"M1_2_01", L"M1_01_07", L"M1_1_-3"};
+    const std::pair<std::wstring, std::wstring> searches[] = {
+        {L"M1", L"1.10"},  {L"M1", L"1.05"}, {L"M1", L"1.00"},  {L"M1", L"1.3"}, {L"M1", L"2.5"},
+        {L"M1", L"01.10"}, {L"M1", L"1.21"}, {L"M1_1", L"2.4"}, {L"M1", L"1"},   {L"M1", L"1.1"},
+    };
+    std::sort(stems.begin(), stems.end());
+    do {
+        CDataFileRegistry registry(FakeFactory(std::make_shared<ReaderLog>()));
+        std::vector<std::wstring> loaded;
+        for (const std::wstring& stem : stems) {
+            ASSERT_EQ(registry.SetDataFilePath(Native(L"/d/") + stem + L".json"), 0);
+            loaded.push_back(stem);
+            for (const auto& [model, version] : searches) {
+                ASSERT_EQ(registry.GetRecentDataFileVer(model, version),
+                          RecentByWalk(loaded, model, version))
+                    << model << L" " << version << L" after " << loaded.size() << L" loads";
+            }
+        }
+    } while (std::next_permutation(stems.begin(), stems.end()));
 }
 
 TEST(Registry, RemoveAllDataFiles_ReleasesEachReaderBeforeDestroyingIt) {

@@ -4,9 +4,10 @@
 namespace vqdf::json {
 namespace {
 
-// An id goes into the flat array while the array stays within this many times the entries
-// entered, with room for a first stretch of ids; a file that numbers its texts sparsely, or
-// far from 0, costs no more memory than its texts.
+// An id goes into the flat array while the array stays within this many times the ids entered,
+// with room for a first stretch of ids; a file that numbers its texts sparsely, or far from 0,
+// costs no more memory than its texts. The bound counts ids entered, never the array's own
+// length: that would let each sparse id grow the array by a factor again.
 constexpr std::size_t kDenseFactor = 4;
 constexpr std::size_t kDenseStart = 4096;
 
@@ -20,14 +21,16 @@ void TextTable::Reserve(std::size_t entries, std::size_t textBytes) {
 void TextTable::Set(uint32_t id, std::string_view text) {
     const Entry entry{static_cast<uint32_t>(texts_.size()), static_cast<uint32_t>(text.size())};
     texts_.append(text);
-    const std::size_t limit = kDenseStart + kDenseFactor * (dense_.size() + sparse_.size());
+    const std::size_t limit = kDenseStart + kDenseFactor * entered_;
     if (id < dense_.size()) {
+        entered_ += dense_[id].length == kAbsent ? 1 : 0;
         dense_[id] = entry;
     } else if (id < limit) {
         dense_.resize(static_cast<std::size_t>(id) + 1);
         dense_[id] = entry;
+        ++entered_;
     } else {
-        sparse_[id] = entry;
+        entered_ += sparse_.insert_or_assign(id, entry).second ? 1 : 0;
     }
 }
 

@@ -31,6 +31,8 @@ private:
     const Entry* Locate(uint32_t id) const;
 
     std::string texts_;
+    // Ids entered so far; an id entered twice may count twice, which only loosens the bound.
+    std::size_t entered_ = 0;
     std::vector<Entry> dense_;
     std::unordered_map<uint32_t, Entry> sparse_;
 };

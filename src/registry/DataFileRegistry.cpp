@@ -195,11 +195,17 @@ int32_t CDataFileRegistry::LoadDataFile(const std::wstring& path, const std::wst
     if (reader->Load(path) == 0) {
         return 1;
     }
-    // The entry is made first: making it may run out of memory, and the reader must be whole
-    // then to be released. Moving the reader into it cannot fail.
+    // Everything that may run out of memory comes first, while the reader is whole to be
+    // released: the key's index entries and room for them, then the map's entry. Moving the
+    // reader in and the entries into the room made cannot fail.
+    std::vector<RecentEntry> recent = RecentEntriesOf(key);
+    recentIndex_.reserve(recentIndex_.size() + recent.size());
     files_.try_emplace(key).first->second.file = std::move(reader);
     release.Keep();
-    recentIndexStale_ = true;
+    for (RecentEntry& entry : recent) {
+        recentIndex_.insert(std::upper_bound(recentIndex_.begin(), recentIndex_.end(), entry),
+                            std::move(entry));
+    }
     return 0;
 }
 
@@ -227,18 +233,13 @@ int32_t CDataFileRegistry::SetDataFilePath(const std::wstring& path) {
 }
 
 // The newest minor below the limit among the keys that begin with model, "_", the major in plain
-// decimal and "_": looked up in an index of every such beginning of the registered keys, made anew
-// after each registration, on the first search that follows it.
+// decimal and "_": looked up in the index of every such beginning of the registered keys.
 int32_t CDataFileRegistry::GetRecentDataFileVer(std::wstring_view model,
                                                 std::wstring_view version) const {
     const std::size_t dot = version.find(L'.');
     const int32_t major = dot == std::wstring_view::npos ? 0 : LeadingInt(version.substr(0, dot));
     const int32_t limit =
         LeadingInt(dot == std::wstring_view::npos ? version : version.substr(dot + 1));
-    if (recentIndexStale_) {
-        recentIndex_ = MakeRecentIndex();
-        recentIndexStale_ = false;
-    }
     ShortText prefix;
     prefix.Append(model);
     prefix.Append(L"_");
@@ -259,31 +260,26 @@ int32_t CDataFileRegistry::GetRecentDataFileVer(std::wstring_view model,
     return found.first == wanted && found.second >= 0 ? found.second : -1;
 }
 
-// Every beginning of a key that a search can ask for, with the minor the rest of the key gives:
-// a key M1_1_2_3 gives M1_1_ with minor 2 and M1_1_2_ with minor 3. Ordered by beginning, then
-// minor.
-std::vector<CDataFileRegistry::RecentEntry> CDataFileRegistry::MakeRecentIndex() const {
-    std::vector<RecentEntry> index;
-    for (const auto& entry : files_) {
-        const std::wstring_view key = entry.first;
-        for (std::size_t model = key.find(L'_'); model != std::wstring_view::npos;
-             model = key.find(L'_', model + 1)) {
-            const std::size_t end = key.find(L'_', model + 1);
-            if (end == std::wstring_view::npos) {
-                break;
-            }
-            const std::wstring_view digits = key.substr(model + 1, end - model - 1);
-            ShortText canonical;
-            AppendDecimal(LeadingInt(digits), canonical);
-            if (canonical.View() != digits) {
-                continue;
-            }
-            index.emplace_back(std::wstring(key.substr(0, end + 1)),
-                               LeadingInt(key.substr(end + 1)));
+// Every beginning of the key that a search can ask for, with the minor the rest of the key gives:
+// a key M1_1_2_3 gives M1_1_ with minor 2 and M1_1_2_ with minor 3.
+std::vector<CDataFileRegistry::RecentEntry> CDataFileRegistry::RecentEntriesOf(
+    std::wstring_view key) {
+    std::vector<RecentEntry> entries;
+    for (std::size_t model = key.find(L'_'); model != std::wstring_view::npos;
+         model = key.find(L'_', model + 1)) {
+        const std::size_t end = key.find(L'_', model + 1);
+        if (end == std::wstring_view::npos) {
+            break;
         }
+        const std::wstring_view digits = key.substr(model + 1, end - model - 1);
+        ShortText canonical;
+        AppendDecimal(LeadingInt(digits), canonical);
+        if (canonical.View() != digits) {
+            continue;
+        }
+        entries.emplace_back(std::wstring(key.substr(0, end + 1)), LeadingInt(key.substr(end + 1)));
     }
-    std::sort(index.begin(), index.end());
-    return index;
+    return entries;
 }
 
 void CDataFileRegistry::RemoveAllDataFiles() {
@@ -292,7 +288,7 @@ void CDataFileRegistry::RemoveAllDataFiles() {
         entry.second.file.reset();
     }
     files_.clear();
-    recentIndexStale_ = true;
+    recentIndex_.clear();
 }
 
 int32_t CDataFileRegistry::GetModuleDirectory(std::wstring& directory) {

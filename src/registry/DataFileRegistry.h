@@ -62,16 +62,19 @@ private:
     };
     using Files = std::unordered_map<std::wstring, Registered, KeyHash, std::equal_to<>>;
 
+    // A beginning of a registered key that a recent-version search can ask for ("M1_1_"), and
+    // the minor the rest of the key gives.
     using RecentEntry = std::pair<std::wstring, int32_t>;
-    std::vector<RecentEntry> MakeRecentIndex() const;
+    static std::vector<RecentEntry> RecentEntriesOf(std::wstring_view key);
 
     Files::iterator Find(std::wstring_view model, std::wstring_view version);
     Files::const_iterator Find(std::wstring_view model, std::wstring_view version) const;
 
     ReaderFactory factory_;
     Files files_;
-    mutable std::vector<RecentEntry> recentIndex_;
-    mutable bool recentIndexStale_ = true;
+    // The recent-version entries of every registered key, ordered by beginning, then minor; kept
+    // with the files, so that a search only reads.
+    std::vector<RecentEntry> recentIndex_;
 };
 
 // The reader a path calls for: JSON when the path holds ".json" anywhere, directories included
