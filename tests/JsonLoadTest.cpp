@@ -4,23 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "JsonReaderFixture.h"
-#include "platform/Trace.h"
+#include "boundary/DataFileReaderApp.h"
 
 namespace vqdf {
 namespace {
 
 using testing::JsonFiles;
 using testing::LoadJson;
-
-// Collects the trace lines of the loads in its scope.
-class TraceCapture {
-public:
-    TraceCapture() {
-        platform::SetTraceSink([this](const std::wstring& line) { lines.push_back(line); });
-    }
-    ~TraceCapture() { platform::SetTraceSink({}); }
-    std::vector<std::wstring> lines;
-};
 
 TEST(JsonLoad, MinimalDocumentLoadsAndStoresItsPath) {
     JsonFiles files;
@@ -113,15 +103,19 @@ TEST(JsonLoad, TrailingCommaFailsTheLoad) {
 }
 
 TEST(JsonLoad, EveryLoadWritesOneTraceLine) {
-    TraceCapture trace;
+    std::vector<std::wstring> lines;
+    const auto receive = [&lines](const std::wstring& line) { lines.push_back(line); };
     JsonFiles files;
-    EXPECT_EQ(LoadJson(files).result, 1u);
-    CDataFileV2 reader;
-    EXPECT_EQ(reader.Load(L""), 0u);
-    ASSERT_EQ(trace.lines.size(), 2u);
+    CDataFileV2 loaded;
+    loaded.SetTraceReceiver(receive);
+    EXPECT_EQ(loaded.Load(files.Write()), 1u);
+    CDataFileV2 failed;
+    failed.SetTraceReceiver(receive);
+    EXPECT_EQ(failed.Load(L""), 0u);
+    ASSERT_EQ(lines.size(), 2u);
     // ": Duration = " then seconds with six decimals, then a line feed.
     const std::wstring prefix = L": Duration = ";
-    for (const std::wstring& line : trace.lines) {
+    for (const std::wstring& line : lines) {
         ASSERT_EQ(line.rfind(prefix, 0), 0u) << std::string(line.begin(), line.end());
         const std::wstring seconds = line.substr(prefix.size());
         const std::size_t point = seconds.find(L'.');

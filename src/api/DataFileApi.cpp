@@ -28,7 +28,6 @@
 #include "platform/CodePage.h"
 #include "platform/FileProbe.h"
 #include "platform/FileSystem.h"
-#include "platform/Trace.h"
 #include "registry/DataFileRegistry.h"
 
 namespace vqdf::api {
@@ -199,19 +198,6 @@ Format FormatOfContent(const std::string& path, std::string_view head) {
     return HasJsonExtension(path) ? Format::Json : Format::Legacy;
 }
 
-// Sends the trace lines of the loads in its scope to a receiver.
-class TraceScope {
-public:
-    explicit TraceScope(const std::function<void(const std::string&)>& receiver) {
-        if (receiver) {
-            platform::SetTraceSink([&receiver](const std::wstring& line) { receiver(Utf8(line)); });
-        }
-    }
-    ~TraceScope() { platform::SetTraceSink({}); }
-    TraceScope(const TraceScope&) = delete;
-    TraceScope& operator=(const TraceScope&) = delete;
-};
-
 }  // namespace
 
 const char* FormatName(Format format) { return format == Format::Json ? "json" : "legacy"; }
@@ -242,12 +228,13 @@ OpenResult Open(const std::string& path, const OpenOptions& options) {
     if (options.findings) {
         reader->SetObserver(&collector);
     }
-    bool loaded = false;
-    {
-        const TraceScope trace(options.trace);
-        loaded = reader->Load(widePath) != 0;
+    if (options.trace) {
+        reader->SetTraceReceiver(
+            [&receiver = options.trace](const std::wstring& line) { receiver(Utf8(line)); });
     }
+    const bool loaded = reader->Load(widePath) != 0;
     reader->SetObserver(nullptr);
+    reader->SetTraceReceiver({});
     if (!loaded) {
         reader->ReleaseTables();
         result.failure = FailureOf(path, collector);
@@ -259,6 +246,8 @@ OpenResult Open(const std::string& path, const OpenOptions& options) {
     auto impl = std::make_unique<DataFile::Impl>();
     impl->path = path;
     impl->format = format;
+    impl->paraStatusNum = reader->GetParaStatusNum();
+    impl->paraControlNum = reader->GetParaControlNum();
     impl->reader = std::move(reader);
     result.file = std::make_unique<DataFile>(std::move(impl));
     return result;
@@ -308,8 +297,8 @@ const CommonSpec& DataFile::Common() const { return *impl_->reader->GetCommonSpe
 const ParaSpec& DataFile::Parameters() const { return *impl_->reader->GetParaSpec(); }
 const InitOrder& DataFile::Init() const { return *impl_->reader->GetInitOrder(); }
 const ExtendSpec* DataFile::Extend() const { return impl_->reader->GetExtendSpec(); }
-int32_t DataFile::ParaStatusNum() const { return impl_->reader->GetParaStatusNum(); }
-int32_t DataFile::ParaControlNum() const { return impl_->reader->GetParaControlNum(); }
+int32_t DataFile::ParaStatusNum() const { return impl_->paraStatusNum; }
+int32_t DataFile::ParaControlNum() const { return impl_->paraControlNum; }
 int32_t DataFile::ReservedCount() const { return impl_->reader->GetReservedCount(); }
 
 const SpecialParamMap* DataFile::SpecialParameters() const {

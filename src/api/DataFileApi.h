@@ -100,7 +100,8 @@ struct WriteResult {
     std::vector<Loss> losses;  // where the written file differs from the records
 };
 
-// One loaded data file; its records stay valid as long as the object lives.
+// One loaded data file; its records stay valid as long as the object lives. Reading it never
+// changes it, so several threads may read one DataFile at once; ShowDegreeSigns writes.
 class DataFile {
 public:
     ~DataFile();

@@ -13,6 +13,10 @@ struct DataFile::Impl {
     std::string path;
     Format format = Format::Json;
     std::unique_ptr<CDataFileBase> reader;
+    // The counts a reader may look up and cache on a call, asked once at the load, so that
+    // reading a DataFile never writes to it.
+    int32_t paraStatusNum = 0;
+    int32_t paraControlNum = 0;
 };
 
 }  // namespace vqdf::api

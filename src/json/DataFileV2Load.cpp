@@ -22,12 +22,14 @@ namespace {
 
 using json::Members;
 
-// Times a scope and writes "<label>: Duration = <seconds>" when it ends. The counter and its
-// frequency are taken to their low 32 bits, as the trace line has always been computed.
+// Times a scope and writes "<label>: Duration = <seconds>" when it ends, to the receiver given or
+// else to the debugger channel. The counter and its frequency are taken to their low 32 bits, as
+// the trace line has always been computed.
 class LoadTimer {
 public:
-    explicit LoadTimer(std::wstring label)
+    LoadTimer(std::wstring label, const CDataFileBase::TraceReceiver& receiver)
         : label_(std::move(label)),
+          receiver_(receiver),
           start_(static_cast<uint32_t>(platform::ReadPerformanceCounter())),
           frequency_(static_cast<uint32_t>(platform::PerformanceFrequency())) {}
     ~LoadTimer() {
@@ -37,10 +39,15 @@ public:
         const auto written = std::to_chars(text.data(), text.data() + text.size(), seconds,
                                            std::chars_format::fixed, 6);
         try {
-            platform::WriteTrace(label_ + L": Duration = " +
-                                 std::wstring(text.data(), written.ptr) + L"\n");
+            const std::wstring line =
+                label_ + L": Duration = " + std::wstring(text.data(), written.ptr) + L"\n";
+            if (receiver_) {
+                receiver_(line);
+            } else {
+                platform::WriteDebuggerOutput(line);
+            }
         } catch (...) {
-            // Out of memory for the line: the load's own result stands.
+            // Out of memory for the line, or a receiver that throws: the load's own result stands.
         }
     }
     LoadTimer(const LoadTimer&) = delete;
@@ -48,6 +55,7 @@ public:
 
 private:
     std::wstring label_;
+    const CDataFileBase::TraceReceiver& receiver_;
     uint32_t start_;
     uint32_t frequency_;
 };
@@ -292,7 +300,7 @@ constexpr std::array<std::string_view, kTripPartCount> kTripKeys = {
 }  // namespace
 
 uint32_t CDataFileV2::Load(const std::wstring& path) {
-    LoadTimer timer(L"");
+    LoadTimer timer(L"", traceReceiver_);
     findings_.SetObserver(observer_);
     if (path.empty() || !platform::FileExists(path)) {
         findings_.ReportFile(FindingKind::MissingDocument, path, "",

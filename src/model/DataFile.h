@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,12 @@ public:
     // nobody. The observer must outlive those loads.
     void SetObserver(ILoadObserver* observer) { observer_ = observer; }
 
+    // Receives the trace line of this reader's loads in place of the platform's debugger channel
+    // (the tools, the tests); empty, the default, leaves the line to that channel. The receiver
+    // belongs to this reader alone, so loads on other threads never reach it.
+    using TraceReceiver = std::function<void(const std::wstring& line)>;
+    void SetTraceReceiver(TraceReceiver receiver) { traceReceiver_ = std::move(receiver); }
+
 protected:
     // Frees every table array but the four lists of names, whose owner differs by format.
     void FreeOwnedTables();
@@ -71,6 +78,7 @@ protected:
     ParaSpec para_{};
     InitOrder initOrder_{};
     ILoadObserver* observer_ = nullptr;
+    TraceReceiver traceReceiver_;
     // One past the last group and message entry that may hold an array of its own; a reader
     // that leaves the entries after it untouched says so, and releasing need not visit them.
     int64_t groupArraysEnd_ = INT64_MAX;
