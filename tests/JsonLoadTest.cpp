@@ -183,6 +183,29 @@ TEST(JsonLoad, FileNamesThatAreNotUtf8Load) {
         EXPECT_EQ(reader.BuildTitle(1, L""), L"Acc") << bytes;
     }
 }
+
+// A character no file name can hold (a lone surrogate outside the escapes, a value beyond
+// U+10FFFF) makes a path that names no file, in either format: the load fails and nothing is
+// registered, even where a file is named with a stand-in for it.
+TEST(JsonLoad, PathCharactersNoFileNameHoldsLoadNothing) {
+    JsonFiles files;
+    files.Write("Q_1_0?");
+    const auto legacy = files.CopyHere(VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv");
+    std::filesystem::rename(legacy, files.Dir() / "Q_1_1?.inv");
+    CvqDataFileReaderApp app;
+    std::size_t registered = 0;
+    for (const std::wstring stem : {L"/Q_1_0", L"/Q_1_1"}) {
+        const std::wstring path = files.Dir().wstring() + stem;
+        const std::wstring extension = stem == L"/Q_1_0" ? L".json" : L".inv";
+        for (const wchar_t c : {L'\xD800', L'\xDC7F', L'\xDD00', static_cast<wchar_t>(0x110000)}) {
+            EXPECT_EQ(app.SetDataFilePath((path + c + extension).c_str()), 1)
+                << static_cast<uint32_t>(c);
+            EXPECT_EQ(app.Registry().Size(), registered) << static_cast<uint32_t>(c);
+        }
+        EXPECT_EQ(app.SetDataFilePath((path + L'?' + extension).c_str()), 0) << "the file is there";
+        ++registered;
+    }
+}
 #endif
 
 }  // namespace

@@ -56,7 +56,7 @@ public:
 
     void OnDocument(const std::wstring& path, const void* root) override {
         Index& index = indexes_.emplace_back();
-        index.file = platform::NativePath(path);
+        index.file = platform::NativePath(path).value_or(path_);
         index.root = static_cast<const rapidjson::Value*>(root);
     }
 
@@ -341,7 +341,8 @@ std::string DataFilePath(const std::string& dir, const std::string& model,
     const std::wstring key =
         CDataFileRegistry::MakeKey(platform::WidePath(model), platform::WidePath(version));
     return (std::filesystem::path(dir) / model /
-            (platform::NativePath(key) + std::string(legacy::kFileExtension)))
+            (platform::NativePath(key).value_or(std::string()) +
+             std::string(legacy::kFileExtension)))
         .string();
 }
 

@@ -617,7 +617,7 @@ std::string TitlesPathOf(const std::string& path) {
     const std::wstring suffix(json::kTitlesSuffix.begin(), json::kTitlesSuffix.end());
     const std::optional<std::wstring> titles =
         platform::SiblingPath(platform::WidePath(path), suffix);
-    return titles ? platform::NativePath(*titles) : std::string();
+    return titles ? platform::NativePath(*titles).value_or(std::string()) : std::string();
 }
 
 bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& error) {

@@ -59,8 +59,8 @@ void JsonFindings::Report(FindingKind kind, const Value& element, std::string_vi
 void JsonFindings::ReportFile(FindingKind kind, const std::wstring& path, std::string place,
                               std::string message) const {
     if (observer_ != nullptr) {
-        observer_->OnFinding(
-            {kind, nullptr, std::move(place), std::move(message), platform::NativePath(path)});
+        observer_->OnFinding({kind, nullptr, std::move(place), std::move(message),
+                              platform::NativePath(path).value_or(std::string())});
     }
 }
 

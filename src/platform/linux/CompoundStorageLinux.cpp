@@ -167,13 +167,13 @@ bool IsStorage(GsfInput* child) {
 
 StorageHandle OpenCompoundFile(const std::wstring& path, bool exclusive) {
     static const GsfSession session;
-    const std::string nativePath = NativePath(path);
-    std::FILE* file = OpenLockedFile(nativePath, exclusive);
+    const std::optional<std::string> nativePath = NativePath(path);
+    std::FILE* file = nativePath ? OpenLockedFile(*nativePath, exclusive) : nullptr;
     if (file == nullptr) {
         return nullptr;
     }
     // The input owns the file from here: releasing its last reference closes it and the lock.
-    GsfInput* input = gsf_input_stdio_new_FILE(nativePath.c_str(), file, FALSE);
+    GsfInput* input = gsf_input_stdio_new_FILE(nativePath->c_str(), file, FALSE);
     if (input == nullptr) {
         std::fclose(file);
         return nullptr;

@@ -17,15 +17,19 @@ constexpr char32_t kLastEscape = 0xDCFF;
 
 }  // namespace
 
-std::string NativePath(const std::wstring& path) {
+std::optional<std::string> NativePath(const std::wstring& path) {
     std::string bytes;
-    utf8::Encode(path, bytes, [](char32_t c, std::string& out) {
+    bool formed = true;
+    utf8::Encode(path, bytes, [&formed](char32_t c, std::string& out) {
         if (c >= kFirstEscape && c <= kLastEscape) {
             out.push_back(static_cast<char>(c - kEscapeBase));
         } else {
-            out.push_back('?');  // a lone surrogate no file name gives
+            formed = false;  // a lone surrogate, or beyond U+10FFFF: no file name gives it
         }
     });
+    if (!formed) {
+        return std::nullopt;
+    }
     return bytes;
 }
 
@@ -38,12 +42,14 @@ std::wstring WidePath(std::string_view nativePath) {
 }
 
 bool FileExists(const std::wstring& path) {
+    const std::optional<std::string> native = NativePath(path);
     struct stat status {};
-    return stat(NativePath(path).c_str(), &status) == 0;
+    return native && stat(native->c_str(), &status) == 0;
 }
 
 FileHandle OpenForReading(const std::wstring& path) {
-    return FileHandle(std::fopen(NativePath(path).c_str(), "rb"));
+    const std::optional<std::string> native = NativePath(path);
+    return FileHandle(native ? std::fopen(native->c_str(), "rb") : nullptr);
 }
 
 std::optional<std::wstring> SiblingPath(const std::wstring& path, const std::wstring& suffix) {

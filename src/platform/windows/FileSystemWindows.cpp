@@ -12,7 +12,7 @@
 
 namespace vqdf::platform {
 
-std::string NativePath(const std::wstring& path) {
+std::optional<std::string> NativePath(const std::wstring& path) {
     return WideToMultiByte(CodePage::SystemAnsi, path);
 }
 
