@@ -279,6 +279,23 @@ TEST(HostLoad, DataFileFolderIsTheLibrarysOwnWhateverTheCurrentDirectory) {
 }
 
 #ifndef _WIN32
+// A host that links the library into its own folder has its DataFile folder beside the link: the
+// folder is that of the library's file as the loader names it, links kept.
+TEST(HostLoad, DataFileFolderIsBesideTheLinkTheLibraryWasLoadedThrough) {
+    const vqdf::testing::TestDirectory folder;
+    const std::filesystem::path app = folder.Dir() / "app";
+    std::filesystem::create_directories(app / "DataFile" / "L1");
+    std::filesystem::copy_file(VQDF_EXAMPLES_DIR "/DataFile/M1/M1_1_05.inv",
+                               app / "DataFile" / "L1" / "L1_1_00.inv");
+    const std::filesystem::path link = app / std::filesystem::path(VQDF_LIBRARY_FILE).filename();
+    std::filesystem::create_symlink(VQDF_LIBRARY_FILE, link);
+    Library library(link);
+    ASSERT_TRUE(library.Loaded()) << LoadError();
+    const auto setVer = library.Get<SetVerFunction>("SetDataFile_Ver");
+    EXPECT_EQ(setVer(L"L1", L"", L"1.00"), 0) << "the drive beside the link was not found";
+    EXPECT_EQ(setVer(L"M1", L"", L"1.05"), 1) << "the drive beside the link's target was loaded";
+}
+
 // A host's locale is its own: loading the library and a data file changes nothing of it, also
 // where the environment names another locale (the library must not take it up).
 TEST(HostLoad, TheHostsLocaleStaysTheHosts) {

@@ -1,9 +1,11 @@
-// The library's own file on Linux: the object that holds this very function, found by dladdr and
-// made absolute once, while the library is being loaded.
+// The library's own file on Linux: the object that holds this very function, by the name the
+// loader has for it (dladdr), made absolute once while the library is being loaded.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "platform/FileSystem.h"
 #include "platform/LibraryFile.h"
@@ -14,25 +16,43 @@ const wchar_t kDirectorySeparator = L'/';
 
 namespace {
 
-// The name dladdr reports is the one the loader was given, which may be relative to the
-// directory current at that moment. It is resolved while the library's static objects are being
-// made, inside the load and under that directory; the host may change directory any time later.
-// A fixed buffer, so that nothing is allocated while the library loads.
-char resolvedFileName[PATH_MAX];
+// The name dladdr reports is the one the loader was given or found, which may be relative to the
+// directory current at that moment. It is made absolute while the library's static objects are
+// being made, inside the load and under that directory; the host may change directory any time
+// later. Symbolic links are kept, not resolved: a host that links the library into its own
+// folder has the DataFile folder beside the link, as the loader names the library. A fixed
+// buffer, so that nothing is allocated while the library loads.
+char absoluteFileName[PATH_MAX];
 
-bool ResolveLibraryFileName() {
+bool MakeLibraryFileNameAbsolute() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<const void*>(&ResolveLibraryFileName), &info) == 0 ||
-        info.dli_fname == nullptr) {
+    if (dladdr(reinterpret_cast<const void*>(&MakeLibraryFileNameAbsolute), &info) == 0 ||
+        info.dli_fname == nullptr || info.dli_fname[0] == '\0') {
         return false;
     }
-    return realpath(info.dli_fname, resolvedFileName) != nullptr;
+    std::string_view name = info.dli_fname;
+    std::size_t length = 0;
+    if (name.front() != '/') {
+        if (getcwd(absoluteFileName, sizeof absoluteFileName) == nullptr) {
+            return false;
+        }
+        length = std::strlen(absoluteFileName);
+        if (length == 0 || absoluteFileName[length - 1] != '/') {
+            absoluteFileName[length++] = '/';
+        }
+    }
+    if (name.size() >= sizeof absoluteFileName - length) {
+        return false;
+    }
+    name.copy(absoluteFileName + length, name.size());
+    absoluteFileName[length + name.size()] = '\0';
+    return true;
 }
 
-const bool resolved = ResolveLibraryFileName();
+const bool found = MakeLibraryFileNameAbsolute();
 
 }  // namespace
 
-std::wstring LibraryFileName() { return resolved ? WidePath(resolvedFileName) : std::wstring(); }
+std::wstring LibraryFileName() { return found ? WidePath(absoluteFileName) : std::wstring(); }
 
 }  // namespace vqdf::platform
