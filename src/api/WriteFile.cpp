@@ -109,6 +109,42 @@ bool CopyToStandardOutput(const fs::path& path, std::string& error) {
     return true;
 }
 
+std::error_code RenameInto(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    return error;
+}
+
+// A data file and its titles document into place together, or neither: the titles document goes
+// first, a copy of the one it replaces kept aside, and the data file last; when the data file
+// cannot go, the titles document that was there comes back (or the new one goes, where there
+// was none). A reader between the two renames may see the new titles beside the old data.
+std::error_code RenamePair(const fs::path& data, const fs::path& titles, const fs::path& dataTarget,
+                           const fs::path& titlesTarget) {
+    Temporaries backups;
+    const fs::path saved = TemporaryBeside(titlesTarget);
+    std::error_code error;
+    const bool hadTitles = fs::exists(fs::symlink_status(titlesTarget, error));
+    if (hadTitles) {
+        backups.Add(saved);
+        if (!fs::copy_file(titlesTarget, saved, error)) {
+            return error;
+        }
+    }
+    if ((error = RenameInto(titles, titlesTarget))) {
+        return error;
+    }
+    if ((error = RenameInto(data, dataTarget))) {
+        std::error_code ignored;
+        if (hadTitles) {
+            fs::rename(saved, titlesTarget, ignored);
+        } else {
+            fs::remove(titlesTarget, ignored);
+        }
+    }
+    return error;
+}
+
 }  // namespace
 
 WriteResult Write(const DataFile& file, const std::string& path, Format format,
@@ -156,13 +192,10 @@ WriteResult Write(const DataFile& file, const std::string& path, Format format,
         result.written = CopyToStandardOutput(temporary, result.error);
         return result;
     }
-    std::error_code renamed;
-    if (format == Format::Json) {
-        fs::rename(TitlesPathOf(temporary.string()), TitlesPathOf(path), renamed);
-    }
-    if (!renamed) {
-        fs::rename(temporary, target, renamed);
-    }
+    const std::error_code renamed =
+        format == Format::Json
+            ? RenamePair(temporary, TitlesPathOf(temporary.string()), target, TitlesPathOf(path))
+            : RenameInto(temporary, target);
     if (renamed) {
         result.error = "cannot write " + path + ": " + renamed.message();
         return result;
