@@ -223,12 +223,13 @@ TEST(AllocationSweep, SparseTitleIdsCostMemoryByTheirNumber) {
     const TestDirectory folder;
     const uint32_t ids[] = {4095,    20479,    86015,    348159,    1396735,
                             5591039, 22368255, 89477119, 357912575, 1431654399};
-    std::string titles = R"({"Titles": [)";
+    std::ofstream titles(folder.Dir() / "S_1_0_Title.json");
+    titles << R"({"Titles": [)";
     for (std::size_t k = 0; k < std::size(ids); ++k) {
-        titles += (k == 0 ? "" : ",") + std::string(R"({"id": )") + std::to_string(ids[k]) +
-                  R"(, "Text": "T)" + std::to_string(k) + R"("})";
+        titles << (k == 0 ? "" : ",") << R"({"id": )" << ids[k] << R"(, "Text": "T)" << k << "\"}";
     }
-    std::ofstream(folder.Dir() / "S_1_0_Title.json") << titles << "]}";
+    titles << "]}";
+    titles.close();
     std::ofstream(folder.Dir() / "S_1_0.json") << R"({"Units": [], "Messages": [], "IO": {},
         "ParameterGroups": [{"GroupNum": 1, "Title::id": 1431654399, "Parameters": [
             {"CodeNum": 0, "Title::id": 357912575}]}],
