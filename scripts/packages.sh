@@ -32,7 +32,8 @@ vqdf_install_packages() {
     vqdf_install_missing "${vqdf_tool_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev \
         clang-format locales python3 python3-olefile python3-jsonschema help2man bash-completion \
         clang libclang-rt-dev mingw-w64 googletest python3-dev python3-venv python3-setuptools \
-        python3-wheel pybind11-dev python3-pybind11 python3-pytest python3-pymodbus
+        python3-wheel pybind11-dev python3-pybind11 python3-pytest python3-pymodbus \
+        python3-hypothesis librapidcheck-dev
 }
 
 # Wine runs the Windows tests: its 64-bit loader, /usr/lib/wine/wine64, the x86_64 programs; where

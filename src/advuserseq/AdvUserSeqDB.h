@@ -30,6 +30,13 @@ public:
     // Appends a deep copy of every block; true when out holds anything afterwards.
     bool CopyBlocks(std::vector<FunctionBlock*>* out) const;
 
+    // The four name tables by id: texts only the writer of the format reads again.
+    using NameTable = std::map<uint32_t, std::wstring>;
+    const NameTable& BitPinTypes() const { return bitPinTypes_; }
+    const NameTable& IOTypes() const { return ioTypes_; }
+    const NameTable& Groups() const { return groups_; }
+    const NameTable& Comments() const { return comments_; }
+
     // Tells the observer what the next load skips or cuts, with params as the parameter ids
     // that exist; null for both tells nobody.
     void SetObserver(ILoadObserver* observer, const json::ParamIdTable* params) {
@@ -38,7 +45,6 @@ public:
     }
 
 private:
-    using NameTable = std::map<uint32_t, std::wstring>;
     using Value = json::Value;
 
     bool ReadFunctionList(const Value& list);

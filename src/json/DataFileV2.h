@@ -47,6 +47,11 @@ public:
     uint32_t CommAddress16(uint32_t paramId) const;
     uint32_t CommAddress32(uint32_t paramId) const;
 
+    // What the records leave out and a writer of the format puts back: the user-sequence model
+    // with its name tables, and "Trips"/"TripHistory" as its JSON text (empty when absent).
+    const CAdvUserSeqDB& AdvUserSeq() const { return advUserSeq_; }
+    const std::string& TripHistoryText() const { return tripHistory_; }
+
     // A definition of "Trips"/"StatusInfo" that the status slots copy from.
     struct StatusRecord {
         int32_t DataType = 0;
@@ -101,6 +106,7 @@ private:
     json::ParamIdTable paramIds_;
     SpecialParamMap specialParams_;
     CAdvUserSeqDB advUserSeq_;
+    std::string tripHistory_;
     int32_t reservedCount_ = 0;
     int32_t paraStatusNum_ = 0;
     int32_t paraControlNum_ = 0;

@@ -293,9 +293,9 @@ constexpr std::array<std::string_view, kSectionCount> kSectionKeys = {
 enum IOHalf { kInput, kOutput, kHalfCount };
 constexpr std::array<std::string_view, kHalfCount> kIOKeys = {key::kInput, key::kOutput};
 
-enum TripPart { kStatusInfo, kCurrentTrip, kCurrentWarning, kTripPartCount };
+enum TripPart { kStatusInfo, kCurrentTrip, kCurrentWarning, kTripHistory, kTripPartCount };
 constexpr std::array<std::string_view, kTripPartCount> kTripKeys = {
-    key::kStatusInfo, key::kCurrentTrip, key::kCurrentWarning};
+    key::kStatusInfo, key::kCurrentTrip, key::kCurrentWarning, key::kTripHistory};
 
 }  // namespace
 
@@ -400,6 +400,7 @@ bool CDataFileV2::ReadSections(const Value& root) {
     ReadTripHalf(trips[kCurrentWarning], key::kFirstWarnAddr, key::kWarnAddr, trip_.FirstWarnAddr,
                  trip_.WarnAddrCount, trip_.WarnAddr, trip_.WarnStatusInfoCount,
                  trip_.WarnStatusInfoData, trip_.WarnCount, trip_.WarnNames);
+    tripHistory_ = json::ValueText(trips[kTripHistory]);
     if (!findings_.RequireSection(sections.At(kInitOrder), ReadInitOrder(sections[kInitOrder])) ||
         !findings_.RequireSection(sections.At(kAdvUserSeq),
                                   ReadAdvUserSeq(sections[kAdvUserSeq]))) {

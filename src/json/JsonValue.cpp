@@ -1,6 +1,9 @@
 // The parser's allocator, member access, integer reading and the fixed-field stores.
 #include "json/JsonValue.h"
 
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -30,6 +33,18 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 }  // namespace
+
+std::string ValueText(const Value& value) {
+    if (value.IsNull()) {
+        return {};
+    }
+    // Through the readers' allocation functions, which throw when memory runs out.
+    using Buffer = rapidjson::GenericStringBuffer<rapidjson::UTF8<>, ParserAllocator>;
+    Buffer text;
+    rapidjson::Writer<Buffer, rapidjson::UTF8<>, rapidjson::UTF8<>, ParserAllocator> writer(text);
+    value.Accept(writer);
+    return std::string(text.GetString(), text.GetSize());
+}
 
 void* ParserAllocator::Malloc(std::size_t size) {
     if (size == 0) {

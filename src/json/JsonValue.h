@@ -120,6 +120,9 @@ std::optional<uint32_t> ParseHexText(const Value& value);
 // The hexadecimal text the format writes: "0x" and at least four upper-case digits.
 std::string FormatHexText(uint32_t value);
 
+// A value as compact JSON text; empty for null, as for an absent member.
+std::string ValueText(const Value& value);
+
 // A string's bytes, up to its first zero byte: the fields are copied through zero-terminated
 // buffers, so an escaped "\u0000" ends a text there. Empty for other kinds.
 std::string_view StringBytes(const Value& value);

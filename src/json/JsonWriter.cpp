@@ -14,9 +14,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <tuple>
 #include <vector>
 
+#include "json/DataFileV2.h"
 #include "json/JsonFormat.h"
 #include "json/JsonValue.h"
 #include "model/FixedText.h"
@@ -61,32 +63,39 @@ void SpliceMembers(Writer& w, const rapidjson::StringBuffer& buffer) {
 
 std::string Hex(int32_t value) { return json::FormatHexText(static_cast<uint32_t>(value)); }
 
-// Texts numbered in the order they are first met; the same text gets the same id.
+// Texts by id: those entered with their ids, and new ones numbered after the largest in the order
+// they are first met; a text already there keeps its first id. Ids are written as the reader
+// reads them, 32-bit patterns in signed numbers.
 class TextTable {
 public:
-    int32_t IdOf(const std::string& text) {
-        const auto [at, added] = ids_.emplace(text, static_cast<int32_t>(texts_.size()) + 1);
+    void Set(uint32_t id, const std::string& text) {
+        texts_.emplace(id, text);
+        ids_.emplace(text, id);
+    }
+    uint32_t IdOf(const std::string& text) {
+        const uint32_t next = texts_.empty() ? 1 : texts_.rbegin()->first + 1;
+        const auto [at, added] = ids_.emplace(text, next);
         if (added) {
-            texts_.push_back(text);
+            texts_.emplace(next, text);
         }
         return at->second;
     }
     void Write(Writer& w, std::string_view textKey) const {
         w.StartArray();
-        for (std::size_t k = 0; k < texts_.size(); ++k) {
+        for (const auto& [id, text] : texts_) {
             w.StartObject();
             Key(w, key::kId);
-            w.Int(static_cast<int>(k + 1));
+            w.Int(static_cast<int32_t>(id));
             Key(w, textKey);
-            w.String(texts_[k].c_str(), static_cast<rapidjson::SizeType>(texts_[k].size()));
+            w.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
             w.EndObject();
         }
         w.EndArray();
     }
 
 private:
-    std::map<std::string, int32_t> ids_;
-    std::vector<std::string> texts_;
+    std::map<std::string, uint32_t> ids_;
+    std::map<uint32_t, std::string> texts_;
 };
 
 struct StatusKey {
@@ -100,9 +109,16 @@ struct StatusKey {
     }
 };
 
+// Names of the user sequence are read in the thread's 8-bit code page: they are written as the
+// bytes that read back as the same name.
+std::string ThreadCodePageBytes(const std::wstring& name) {
+    return platform::WideToMultiByte(platform::CodePage::ThreadAnsi, name);
+}
+
 class JsonForm {
 public:
-    explicit JsonForm(IDataFile& file) : file_(file) {}
+    explicit JsonForm(IDataFile& file)
+        : file_(file), source_(dynamic_cast<const CDataFileV2*>(&file)) {}
 
     // Both documents; the sections are written first so that every table they name is complete.
     std::pair<std::string, std::string> Write() {
@@ -154,14 +170,23 @@ private:
         w.Int64(value);
     }
     void HexText(Writer& w, std::string_view key, int32_t value) { Text(w, key, Hex(value)); }
+    // Ids are read as signed 32-bit numbers and taken as their bit pattern.
+    void Id(Writer& w, std::string_view key, uint32_t id) { Int(w, key, static_cast<int32_t>(id)); }
+    // An id of 0 that names nothing is what an absent id leaves: written as none, so that the
+    // reader finds nothing to report.
+    void IdUnlessNone(Writer& w, std::string_view key, uint32_t id, bool names) {
+        if (id != 0 || names) {
+            Id(w, key, id);
+        }
+    }
     void Title(Writer& w, const std::string& text) {
         if (!text.empty()) {
-            Int(w, key::kTitleId, titles_.IdOf(text));
+            Int(w, key::kTitleId, static_cast<int32_t>(titles_.IdOf(text)));
         }
     }
     void Unit(Writer& w, const std::string& text) {
         if (!text.empty()) {
-            Int(w, key::kUnitId, units_.IdOf(text));
+            Int(w, key::kUnitId, static_cast<int32_t>(units_.IdOf(text)));
         }
     }
 
@@ -268,7 +293,9 @@ private:
         const int64_t entries = std::max(total, 0);
         const int64_t basicEntries = std::clamp<int64_t>(basic, 0, entries);
         Int(w, key::kTotalNumOfBasic, basic);
-        Int(w, key::kTotalNumOfExt, static_cast<int64_t>(total) - basic);
+        // The reader adds the two in 32 bits, wrapping.
+        Int(w, key::kTotalNumOfExt,
+            static_cast<int32_t>(static_cast<uint32_t>(total) - static_cast<uint32_t>(basic)));
         HexText(w, key::kStatusCommAddr, statusAddr);
         WriteTerminals(w, key::kBasicTerminalInfo, terminals, 0, basicEntries);
         WriteTerminals(w, key::kExtTerminalInfo, terminals, basicEntries, entries);
@@ -287,37 +314,43 @@ private:
         w.EndObject();
     }
 
-    // A JSON file keeps its parameter ids; other parameters are numbered after the largest.
+    // A JSON file keeps its parameter ids; other parameters get ids no parameter has. Where two
+    // parameters share a group and code, each takes one of the ids of that place in turn.
     void AssignParamIds() {
         ParamIdMap known;
         file_.GetParamIDS(&known);
-        uint32_t next = 1;
+        std::map<std::pair<uint32_t, uint32_t>, std::vector<uint32_t>> idsAt;
         for (const auto& [id, at] : known) {
-            paramIds_.emplace(std::make_pair(at.GroupNum, at.CodeNum), id);
-            next = std::max(next, id + 1);
+            idsAt[{at.GroupNum, at.CodeNum}].push_back(id);
+            usedIds_.insert(id);
         }
+        uint32_t next = 1;
         const ParaSpec& para = *file_.GetParaSpec();
+        const int32_t offset = file_.GetDeviceInfo()->KeypadCommOffset16;
         for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
             const GroupInfo& group = para.Groups[g];
+            std::vector<uint32_t>& ids = idsOf_.emplace_back();
             for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
                 const auto at = std::make_pair(static_cast<uint32_t>(group.GroupNum),
                                                static_cast<uint32_t>(group.Parameters[p].CodeNum));
-                if (paramIds_.emplace(at, next).second) {
-                    ++next;
+                std::vector<uint32_t>& free = idsAt[at];
+                if (free.empty()) {
+                    while (usedIds_.count(next) != 0) {
+                        ++next;
+                    }
+                    free.push_back(next);
+                    usedIds_.insert(next);
                 }
+                ids.push_back(free.front());
+                free.erase(free.begin());
+                byAddress_.emplace(CommAddress16(offset, at.first, at.second), ids.back());
             }
-        }
-        const int32_t offset = file_.GetDeviceInfo()->KeypadCommOffset16;
-        for (const auto& [at, id] : paramIds_) {
-            byAddress_.emplace(CommAddress16(offset, at.first, at.second), id);
         }
     }
 
-    void WriteParameter(Writer& w, const GroupInfo& group, const ParamInfo& p) {
+    void WriteParameter(Writer& w, const ParamInfo& p, uint32_t id) {
         w.StartObject();
-        const auto at =
-            std::make_pair(static_cast<uint32_t>(group.GroupNum), static_cast<uint32_t>(p.CodeNum));
-        Int(w, key::kId, paramIds_.at(at));
+        Id(w, key::kId, id);
         Int(w, key::kCodeNum, p.CodeNum);
         Title(w, FromCodePage(FieldText(p.Title)));
         Int(w, key::kDef, p.Def);
@@ -347,7 +380,8 @@ private:
             Key(w, key::kParameters);
             w.StartArray();
             for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
-                WriteParameter(w, group, group.Parameters[p]);
+                WriteParameter(w, group.Parameters[p], idsOf_[static_cast<std::size_t>(g)]
+                                                               [static_cast<std::size_t>(p)]);
             }
             w.EndArray();
             w.EndObject();
@@ -431,6 +465,11 @@ private:
         WriteTripHalf(h, key::kCurrentWarning, key::kFirstWarnAddr, key::kWarnAddr, t.FirstWarnAddr,
                       t.WarnAddr, t.WarnAddrCount, t.WarnStatusInfoData, t.WarnStatusInfoCount,
                       t.WarnNames, t.WarnCount);
+        if (source_ != nullptr && !source_->TripHistoryText().empty()) {
+            const std::string& history = source_->TripHistoryText();
+            Key(h, key::kTripHistory);
+            h.RawValue(history.c_str(), history.size(), rapidjson::kObjectType);
+        }
         h.EndObject();
         Key(w, key::kTrips);
         w.StartObject();
@@ -451,16 +490,28 @@ private:
         w.EndObject();
     }
 
+    // Each address as the id of its parameter. An entry without an id takes no place of its own,
+    // so the trailing zeros that no parameter owns are written as entries without one, which
+    // leave the last places zero; a zero before them needs an id that names no parameter.
     void WriteInitOrder(Writer& w) {
         const InitOrder& order = *file_.GetInitOrder();
+        const auto parameterAt = [&](int32_t k) {
+            const int32_t address = order.InitOrderAddrs == nullptr ? 0 : order.InitOrderAddrs[k];
+            const auto found = byAddress_.find(static_cast<uint32_t>(address) & 0xFFFFu);
+            return found == byAddress_.end() ? std::nullopt : std::optional(found->second);
+        };
+        int32_t named = order.InitOrderCount;
+        while (named > 0 && !parameterAt(named - 1)) {
+            --named;
+        }
         Key(w, key::kInitOrder);
         w.StartArray();
         for (int32_t k = 0; k < order.InitOrderCount; ++k) {
             w.StartObject();
-            const int32_t address = order.InitOrderAddrs == nullptr ? 0 : order.InitOrderAddrs[k];
-            const auto found = byAddress_.find(static_cast<uint32_t>(address) & 0xFFFFu);
-            if (found != byAddress_.end()) {
-                Int(w, key::kParameterId, found->second);
+            if (const auto id = parameterAt(k)) {
+                Id(w, key::kParameterId, *id);
+            } else if (k < named) {
+                Id(w, key::kParameterId, UnusedId());
             }
             w.EndObject();
         }
@@ -473,8 +524,8 @@ private:
         w.StartArray();
         for (uint32_t k = 0; entries != nullptr && k < count; ++k) {
             w.StartObject();
-            Int(w, key::kParametersId, entries[k].ParamId);
-            Int(w, key::kIOTypesId, entries[k].IOTypeId);
+            IdUnlessNone(w, key::kParametersId, entries[k].ParamId, ParamIdExists(0));
+            IdUnlessNone(w, key::kIOTypesId, entries[k].IOTypeId, IOTypeExists(0));
             Int(w, key::kValue, entries[k].Value);
             w.EndObject();
         }
@@ -491,8 +542,8 @@ private:
         w.StartObject();
         Text(w, key::kName, Utf8Of(FieldText(block.Name)));
         const uint32_t group = block.BlockId / 100;
-        Int(w, key::kGroupsId, group);
-        groups_.emplace(group, Utf8Of(FieldText(block.GroupName)));
+        Id(w, key::kGroupsId, group);
+        groups_.emplace(group, platform::Utf16ToWide(FieldText(block.GroupName)));
         Int(w, key::kBlockid, block.BlockId % 100);
         HexText(w, key::kBlockType, block.BlockType);
         Key(w, key::kExpansion);
@@ -501,7 +552,7 @@ private:
             w.StartObject();
             Text(w, key::kExpansionType,
                  std::string(kExpansionTypes[std::min(block.Expansion[k].ExpansionType, 2u)]));
-            Int(w, key::kIOTypesId, block.Expansion[k].IOTypeId);
+            IdUnlessNone(w, key::kIOTypesId, block.Expansion[k].IOTypeId, IOTypeExists(0));
             w.EndObject();
         }
         w.EndArray();
@@ -511,9 +562,38 @@ private:
                          block.OutputParamCount);
         const std::string comment = Utf8Of(FieldText(block.Comment));
         if (!comment.empty()) {
-            Int(w, key::kCommentsId, comments.IdOf(comment));
+            Int(w, key::kCommentsId, static_cast<int32_t>(comments.IdOf(comment)));
         }
         w.EndObject();
+    }
+
+    uint32_t UnusedId() const {
+        uint32_t id = 0;
+        while (usedIds_.count(id) != 0) {
+            ++id;
+        }
+        return id;
+    }
+
+    bool IOTypeExists(uint32_t id) const {
+        return source_ != nullptr && source_->AdvUserSeq().IOTypes().count(id) != 0;
+    }
+    bool ParamIdExists(uint32_t id) const {
+        return usedIds_.count(id) != 0;
+    }
+
+    // A table of names by id, each as the bytes the reader reads back as the name.
+    void WriteNames(Writer& w, const std::map<uint32_t, std::wstring>& names) {
+        w.StartArray();
+        for (const auto& [id, name] : names) {
+            w.StartObject();
+            Int(w, key::kId, static_cast<int32_t>(id));
+            Key(w, key::kName);
+            const std::string bytes = ThreadCodePageBytes(name);
+            w.String(bytes.c_str(), static_cast<rapidjson::SizeType>(bytes.size()));
+            w.EndObject();
+        }
+        w.EndArray();
     }
 
     // The function blocks of a JSON file, and an empty section for a file without any: the JSON
@@ -529,35 +609,36 @@ private:
             if (special != nullptr && found != special->end() && found->second.ParamId != 0) {
                 Key(w, member);
                 w.StartObject();
-                Int(w, key::kParametersId, found->second.ParamId);
+                Id(w, key::kParametersId, found->second.ParamId);
                 w.EndObject();
             }
         }
+        // The name tables of a JSON source as they were, ids kept, so that every id its blocks
+        // name still names its entry; what the blocks add comes after.
+        const CAdvUserSeqDB* model = source_ != nullptr ? &source_->AdvUserSeq() : nullptr;
+        const CAdvUserSeqDB::NameTable none;
+        TextTable comments;
+        for (const auto& [id, text] : model != nullptr ? model->Comments() : none) {
+            comments.Set(id, platform::WideToMultiByte(platform::CodePage::Utf8, text));
+        }
+        if (model != nullptr) {
+            groups_ = model->Groups();
+        }
         rapidjson::StringBuffer list;
         Writer l(list);
-        TextTable comments;
         l.StartArray();
         for (const FunctionBlock* block : blocks.Blocks()) {
             WriteBlock(l, *block, comments);
         }
         l.EndArray();
         Key(w, key::kBitPinTypes);
-        w.StartArray();
-        w.EndArray();
+        WriteNames(w, model != nullptr ? model->BitPinTypes() : none);
         Key(w, key::kIOTypes);
-        w.StartArray();
-        w.EndArray();
+        WriteNames(w, model != nullptr ? model->IOTypes() : none);
         Key(w, key::kComments);
         comments.Write(w, key::kContents);
         Key(w, key::kGroups);
-        w.StartArray();
-        for (const auto& [id, name] : groups_) {
-            w.StartObject();
-            Int(w, key::kId, id);
-            Text(w, key::kName, name);
-            w.EndObject();
-        }
-        w.EndArray();
+        WriteNames(w, groups_);
         Key(w, key::kFunctionList);
         SpliceValue(w, list);
         w.EndObject();
@@ -575,7 +656,7 @@ private:
             if (found != special->end()) {
                 Key(w, member);
                 w.StartObject();
-                Int(w, key::kParametersId, found->second.ParamId);
+                Id(w, key::kParametersId, found->second.ParamId);
                 w.EndObject();
             }
         }
@@ -587,11 +668,13 @@ private:
     TextTable units_;
     std::vector<std::vector<std::string>> messages_;
     std::vector<const MsgTitle*> pointers_;
-    std::map<std::pair<uint32_t, uint32_t>, uint32_t> paramIds_;
+    std::vector<std::vector<uint32_t>> idsOf_;  // by group and parameter
+    std::set<uint32_t> usedIds_;
     std::map<uint32_t, uint32_t> byAddress_;
     std::map<StatusKey, int32_t> statusIds_;
     std::vector<StatusKey> statusOrder_;
-    std::map<uint32_t, std::string> groups_;
+    std::map<uint32_t, std::wstring> groups_;
+    const CDataFileV2* source_;
 };
 
 }  // namespace
