@@ -11,6 +11,7 @@
 
 #include "DataFileImpl.h"
 #include "compound/LegacyWriter.h"
+#include "json/JsonFormat.h"
 #include "json/JsonWriter.h"
 #include "platform/FileProbe.h"
 
@@ -109,6 +110,38 @@ bool CopyToStandardOutput(const fs::path& path, std::string& error) {
     return true;
 }
 
+// A legacy file written from a JSON source, read as JSON once more: what the JSON writer makes
+// again from the legacy records (parameter ids numbered in order, the counts its reader finds by
+// title) comes back, and is not lost.
+OpenResult RegainAsJson(IDataFile& legacy, const fs::path& beside, Temporaries& temporaries) {
+    fs::path json = TemporaryBeside(beside);
+    json.replace_extension(json::kDataFileExtension);
+    temporaries.Add(json);
+    temporaries.Add(TitlesPathOf(json.string()));
+    OpenResult result;
+    if (!WriteJsonDataFile(legacy, json.string(), result.error)) {
+        return result;
+    }
+    OpenOptions plain;
+    plain.findings = false;
+    return Open(json.string(), plain);
+}
+
+// The changes of the written file that the file converted back still has: the same entry, and
+// the same field where both name one.
+std::vector<Change> StillLost(std::vector<Change> changes, const std::vector<Change>& back) {
+    const auto lost = [&back](const Change& change) {
+        return std::any_of(back.begin(), back.end(), [&change](const Change& other) {
+            return other.what == change.what && other.key == change.key &&
+                   (change.field.empty() || other.field.empty() || other.field == change.field);
+        });
+    };
+    changes.erase(std::remove_if(changes.begin(), changes.end(),
+                                 [&lost](const Change& change) { return !lost(change); }),
+                  changes.end());
+    return changes;
+}
+
 std::error_code RenameInto(const fs::path& from, const fs::path& to) {
     std::error_code error;
     fs::rename(from, to, error);
@@ -182,7 +215,19 @@ WriteResult Write(const DataFile& file, const std::string& path, Format format,
         result.error = "the written file does not load again: " + readBack.error;
         return result;
     }
-    result.losses = LossesOf(Diff(file, *readBack.file));
+    OpenResult regained;
+    if (format == Format::Legacy && file.GetFormat() == Format::Json) {
+        regained = RegainAsJson(*readBack.file->impl_->reader, temporary, temporaries);
+        if (!regained.file) {
+            result.error = "cannot write " + path + ": " + regained.error;
+            return result;
+        }
+    }
+    std::vector<Change> changes = Diff(file, *readBack.file);
+    if (regained.file) {
+        changes = StillLost(std::move(changes), Diff(file, *regained.file));
+    }
+    result.losses = LossesOf(changes);
     if (options.strict && LosesRecords(result.losses)) {
         result.error = "the " + std::string(format == Format::Json ? "JSON" : "legacy") +
                        " file would not keep every record; nothing is written";
