@@ -15,7 +15,8 @@ enum class CodePage {
 // Bytes the code page cannot decode become U+FFFD.
 std::wstring MultiByteToWide(CodePage codePage, std::string_view bytes);
 
-// Characters the code page cannot hold become its default character "?".
+// Characters the code page cannot hold become its default character "?"; in UTF-8, which holds
+// every character, what is no character (a lone surrogate) becomes U+FFFD.
 std::string WideToMultiByte(CodePage codePage, std::wstring_view text);
 
 // UTF-16 for the wide fields of the function blocks, and back; a lone surrogate becomes U+FFFD.

@@ -7,8 +7,10 @@ import subprocess
 from pathlib import Path
 
 import pytest
+from hypothesis import HealthCheck, given, settings
 
 import vqdf
+from drives import drives, write_drive
 
 ROOT = Path(__file__).resolve().parents[2]
 EXAMPLE = ROOT / "examples" / "M1_1_05.json"
@@ -44,6 +46,74 @@ def test_to_dict_and_findings_are_the_tools_and_a_file_it_cannot_load_raises(pat
         drive = vqdf.load(path)
         assert drive.to_dict() == json.loads(out)
         assert drive.findings == json.loads(run_vqdf("check", "--json", path)[1])
+        mirrors_the_dump(drive, json.loads(out))
+
+
+def scaled(value, point):
+    return value / 10 ** point if 0 < point <= 9 else value
+
+
+def mirrors_the_dump(drive, dump):
+    """Every field of the package's records is the field of the dump it stands for, by the
+    format's rules: values scaled by their decimal point, addresses from group and code, the
+    names of an enumerated parameter's values from its message."""
+    assert dict(drive.device) == {**dump["DeviceInfo"], **(dump["ExtendSpec"] or {})}
+    io, trips = dump["IOSpec"], dump["TripSpec"]
+    for terminals, kind in ((drive.input_terminals, "Input"), (drive.output_terminals, "Output")):
+        assert [(t.title, t.address, t.basic) for t in terminals] == [
+            (e["Title"], e["CommAddr"], k < io[f"{kind}BasicCount"])
+            for k, e in enumerate(io[f"{kind}Terminals"] or [])]
+    for table, kind in ((drive.trips, "Trip"), (drive.warnings, "Warn")):
+        assert (table.first_address, list(table.addresses), list(table.names)) == (
+            trips[f"First{kind}Addr"], trips[f"{kind}Addr"] or [], trips[f"{kind}Names"] or [])
+        assert [(v.title, v.address, v.data_type, v.point, v.unit) for v in table.status_values] == [
+            (s["Title"], s["CommAddr"], s["DataType"], s["Point16"], s["Unit"])
+            for s in trips[f"{kind}StatusInfoData"] or []]
+    messages = [tuple(m["TitleInfo"] or ()) for m in dump["MessageSpec"]["Messages"] or []]
+    assert list(drive.messages) == messages
+    offset16 = dump["DeviceInfo"]["KeypadCommOffset16"]
+    offset32 = (dump["ExtendSpec"] or {}).get("KeypadCommOffset32")
+    groups = dump["ParaSpec"]["Groups"] or []
+    assert [(g.number, g.title, g.attribute) for g in drive.groups] == [
+        (g["GroupNum"], g["Title"], g["GroupAttr"]) for g in groups]
+    for group, g in zip(drive.groups, groups):
+        for p, d in zip(group.parameters, g["Parameters"] or [], strict=True):
+            named = d["DataType"] == 255
+            point = 0 if named else d["Point32"]
+            assert (p.code, p.title, p.alt_title, p.default, p.minimum, p.maximum, p.point, p.unit,
+                    p.data_type, p.attribute) == (
+                d["CodeNum"], d["Title"], d["AltTitle"], d["Def"], d["Min"], d["Max"],
+                d["Point32"], d["Unit"], d["DataType"], d["Attr"])
+            assert (p.scaled_default, p.scaled_minimum, p.scaled_maximum) == tuple(
+                scaled(d[k], point) for k in ("Def", "Min", "Max"))
+            assert p.address16 == (offset16 + 256 * g["GroupNum"] + d["CodeNum"]) & 0xFFFF
+            assert p.address32 == (None if offset32 is None else
+                                   (offset32 + 2 * (128 * g["GroupNum"] + d["CodeNum"])) & 0xFFFF)
+            inside = named and 0 <= d["Point32"] < len(messages)
+            assert p.values == (messages[d["Point32"]] if inside else None)
+    assert [(c.address, c.title, c.default, c.minimum, c.maximum, c.point, c.unit, c.attribute)
+            for c in drive.common_parameters] == [
+        (c["CommAddr"], c["Title"], c["Def"], c["Min"], c["Max"], c["Point16"], c["Unit"], c["Attr"])
+        for c in dump["CommonSpec"]["CommonParams"] or []]
+    assert list(drive.init_order) == (dump["InitOrder"]["InitOrderAddrs"] or [])
+    assert [(r.role, r.parameter_id, r.address) for r in drive.scope_roles] == [
+        (r["Role"], r["ParamId"], r["CommAddr"]) for r in dump["SpecialParameters"] or []]
+    entries = lambda items: [(e["ParamId"], e["IOTypeId"], e["Value"]) for e in items or []]
+    assert [(b.id, b.name, b.group, b.type, list(b.expansions), list(b.inputs), list(b.outputs),
+             b.comment) for b in drive.function_blocks] == [
+        (b["BlockId"], b["Name"], b["GroupName"], b["BlockType"],
+         [(e["ExpansionType"], e["IOTypeId"]) for e in b["Expansion"] or []],
+         entries(b["InputParameterIdList"]), entries(b["OutputParameterIdList"]), b["Comment"])
+        for b in dump["FunctionBlocks"] or []]
+
+
+@settings(max_examples=40, deadline=None,
+          suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large,
+                                 HealthCheck.function_scoped_fixture])
+@given(drive=drives())
+def test_the_records_of_drawn_drives_mirror_the_dump(drive, tmp_path_factory):
+    loaded = vqdf.load(write_drive(tmp_path_factory.mktemp("drive"), "D_1_00", drive))
+    mirrors_the_dump(loaded, json.loads(run_vqdf("dump", loaded.path)[1]))
 
 
 def test_records_read_as_a_host_reads_them():

@@ -61,9 +61,12 @@ std::wstring DecodeUtf8(std::string_view bytes) {
     return text;
 }
 
+// A lone surrogate, or a value beyond U+10FFFF, is no character: U+FFFD stands for it, as the
+// platform's own conversion writes it on Windows.
 std::string EncodeUtf8(std::wstring_view text) {
     std::string bytes;
-    utf8::Encode(text, bytes, [](char32_t, std::string& out) { out.push_back(kDefaultChar); });
+    utf8::Encode(text, bytes,
+                 [](char32_t, std::string& out) { utf8::Append(kReplacement, out); });
     return bytes;
 }
 
