@@ -93,9 +93,9 @@ bool CDataFileV2::ReadTerminalHalf(const Value& half, int32_t& total, int32_t& b
     if (const auto extension = findings_.ReadNumber(members.At(kTotalNumOfExt))) {
         total = static_cast<int32_t>(static_cast<int64_t>(basic) + *extension);
         if (total < 0 && findings_.Observed()) {
-            findings_.Report(FindingKind::OutOfRange, half, key::kTotalNumOfExt,
-                             "a count of " + std::to_string(total) +
-                                 " is negative: the table has no entries");
+            findings_.Report(
+                FindingKind::OutOfRange, half, key::kTotalNumOfExt,
+                "a count of " + std::to_string(total) + " is negative: the table has no entries");
         }
     }
     findings_.ReadHexField(members.At(kStatusCommAddr), statusAddr);

@@ -380,8 +380,8 @@ private:
             Key(w, key::kParameters);
             w.StartArray();
             for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
-                WriteParameter(w, group.Parameters[p], idsOf_[static_cast<std::size_t>(g)]
-                                                               [static_cast<std::size_t>(p)]);
+                WriteParameter(w, group.Parameters[p],
+                               idsOf_[static_cast<std::size_t>(g)][static_cast<std::size_t>(p)]);
             }
             w.EndArray();
             w.EndObject();
@@ -578,9 +578,7 @@ private:
     bool IOTypeExists(uint32_t id) const {
         return source_ != nullptr && source_->AdvUserSeq().IOTypes().count(id) != 0;
     }
-    bool ParamIdExists(uint32_t id) const {
-        return usedIds_.count(id) != 0;
-    }
+    bool ParamIdExists(uint32_t id) const { return usedIds_.count(id) != 0; }
 
     // A table of names by id, each as the bytes the reader reads back as the name.
     void WriteNames(Writer& w, const std::map<uint32_t, std::wstring>& names) {

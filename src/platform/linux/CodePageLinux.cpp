@@ -65,8 +65,7 @@ std::wstring DecodeUtf8(std::string_view bytes) {
 // platform's own conversion writes it on Windows.
 std::string EncodeUtf8(std::wstring_view text) {
     std::string bytes;
-    utf8::Encode(text, bytes,
-                 [](char32_t, std::string& out) { utf8::Append(kReplacement, out); });
+    utf8::Encode(text, bytes, [](char32_t, std::string& out) { utf8::Append(kReplacement, out); });
     return bytes;
 }
 
