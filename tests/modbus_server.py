@@ -1,37 +1,66 @@
 #!/usr/bin/python3
 """A Modbus TCP server on 127.0.0.1 for the tests of vqdf's drive commands, written with a library
-other than the client's (Debian's python3-pymodbus): it holds the registers given and no others,
-and answers a write to one of the read-only registers with a server failure. It serves until it
-is stopped. Usage: modbus_server.py PORT REGISTERS_JSON [READ_ONLY_ADDRESS ...]"""
+other than the client's (Debian's python3-pymodbus). It listens on a free port and prints it as
+its first line; it holds the registers given and no others, answers a write to a read-only
+register with a server failure, keeps a register held at its value whatever is written, and
+logs every request (its first register and count, and what a write wrote) as a line of JSON. It serves until it is stopped.
+
+Usage: modbus_server.py REGISTERS_JSON [--read-only ADDRESS]... [--held ADDRESS]... [--log FILE]"""
+import argparse
+import asyncio
 import json
 import logging
-import sys
 
 from pymodbus.datastore import ModbusServerContext, ModbusSlaveContext, ModbusSparseDataBlock
-from pymodbus.server import StartTcpServer
+from pymodbus.server.async_io import ModbusTcpServer
 
 
 class Registers(ModbusSparseDataBlock):
-    def __init__(self, values, read_only):
+    def __init__(self, values, read_only, held, log):
         super().__init__(values)
-        self.read_only = read_only
+        self.read_only, self.held, self.log = read_only, held, log
+
+    def record(self, request):
+        if self.log:
+            with open(self.log, "a", encoding="utf-8") as out:
+                out.write(json.dumps(request) + "\n")
+
+    def validate(self, address, count=1):
+        self.record({"request": address, "count": count})
+        return super().validate(address, count)
 
     def setValues(self, address, values, use_as_default=False):
+        if use_as_default:
+            return super().setValues(address, values, use_as_default)
+        self.record({"write": address, "values": list(values)})
         if self.read_only.intersection(range(address, address + len(values))):
             raise PermissionError(f"register {address:#06x} is read-only")
-        super().setValues(address, values, use_as_default)
+        kept = [self.values[address + k] if address + k in self.held else value
+                for k, value in enumerate(values)]
+        return super().setValues(address, kept)
+
+
+async def serve(arguments):
+    with open(arguments.registers, encoding="utf-8") as f:
+        values = {int(address): value for address, value in json.load(f).items()}
+    block = Registers(values, set(arguments.read_only), set(arguments.held), arguments.log)
+    context = ModbusServerContext(slaves=ModbusSlaveContext(hr=block, zero_mode=True), single=True)
+    server = ModbusTcpServer(context, address=("127.0.0.1", 0), defer_start=True)
+    task = asyncio.create_task(server.serve_forever())
+    await server.serving
+    print(server.server.sockets[0].getsockname()[1], flush=True)
+    await task
 
 
 def main():
     logging.disable(logging.CRITICAL)
-    port = int(sys.argv[1])
-    with open(sys.argv[2], encoding="utf-8") as f:
-        values = {int(address): value for address, value in json.load(f).items()}
-    read_only = {int(address, 0) for address in sys.argv[3:]}
-    block = Registers(values, read_only)
-    slave = ModbusSlaveContext(hr=block, zero_mode=True)
-    StartTcpServer(context=ModbusServerContext(slaves=slave, single=True),
-                   address=("127.0.0.1", port))
+    parser = argparse.ArgumentParser()
+    parser.add_argument("registers")
+    number = lambda text: int(text, 0)
+    parser.add_argument("--read-only", type=number, action="append", default=[])
+    parser.add_argument("--held", type=number, action="append", default=[])
+    parser.add_argument("--log")
+    asyncio.run(serve(parser.parse_args()))
 
 
 if __name__ == "__main__":

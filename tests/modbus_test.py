@@ -1,9 +1,11 @@
-"""vqdf read, watch and write against a Modbus TCP server on 127.0.0.1 that holds the example
-drive's registers, filled from its defaults (tests/modbus_server.py, another library than the
-client's). The drive has no group 9, and its register 0x1000 (0/0) is read-only. Every wait is
-bounded. Needs VQDF_PROGRAM, the path of vqdf."""
+"""vqdf read, watch and write against a Modbus TCP server on 127.0.0.1 written with another library
+(tests/modbus_server.py, Debian's python3-pymodbus), which each test starts on a free port and
+checks is its own before use. The drive is written here: one group of 250 parameters at
+consecutive registers, with signed, unsigned, decimal and named values. Every wait is bounded.
+Needs VQDF_PROGRAM, the path of vqdf."""
 import json
 import os
+import random
 import socket
 import subprocess
 import sys
@@ -12,114 +14,210 @@ import time
 from pathlib import Path
 
 import pytest
+from pymodbus.client import ModbusTcpClient
 
 ROOT = Path(__file__).resolve().parents[1]
 EXAMPLE = str(ROOT / "examples" / "M1_1_05.json")
+OFFSET = 0x1000
+TOKEN_ADDRESS = 0x0010  # the model number register: the server's token
+STATUS, CONTROL, TRIP = 0x0020, 0x0021, 0x0030
+# code: (Min, Max, decimal point, named), the rest 0 to 100.
+LIMITS = {0: (-32768, 32767, 0, False), 1: (0, 65535, 0, False), 2: (1, 99, 0, False),
+          3: (0, 2, 0, True), 4: (-500, 500, 2, False)}
 
 
 def vqdf(*arguments, timeout=20):
-    return subprocess.run([os.environ["VQDF_PROGRAM"], *arguments], capture_output=True,
-                          text=True, timeout=timeout)
+    return subprocess.run([os.environ["VQDF_PROGRAM"], *map(str, arguments)],
+                          capture_output=True, text=True, timeout=timeout)
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+def write_drive(directory):
+    """T_1_00.json: the test drive, with its titles document."""
+    titles = [{"id": 1, "Text": "Low"}, {"id": 2, "Text": "Mid"}, {"id": 3, "Text": "High"},
+              {"id": 4, "Text": "Param"}]
+    parameters = []
+    for code in range(250):
+        low, high, point, named = LIMITS.get(code, (0, 100, 0, False))
+        parameter = {"id": code + 1, "CodeNum": code, "Title::id": 4, "AtValue": str(code),
+                     "Def": max(low, 0), "Max": high, "Min": low,
+                     "DataType": 255 if named else 0, "Point32": point, "Attr": "0x0"}
+        if named:
+            parameter["Message::id"] = 0
+        parameters.append(parameter)
+    data = {"Units": [], "Messages": [{"id": 0, "TitleInfo": [{"Title::id": k} for k in (1, 2, 3)]}],
+            "Device": {"ModelNo": 1, "KeypadCommOffset16": f"0x{OFFSET:04X}",
+                       "ModelNoCommAddr": f"0x{TOKEN_ADDRESS:04X}",
+                       "InvStatusCommAddr": f"0x{STATUS:04X}",
+                       "InvControlCommAddr": f"0x{CONTROL:04X}"},
+            "IO": {}, "ParameterGroups": [{"GroupNum": 1, "Parameters": parameters}],
+            "CommonParameters": [],
+            "Trips": {"CurrentTrip": {"FirstTripAddr": f"0x{TRIP:04X}", "Message::id": 0}},
+            "InitOrder": [],
+            "AdvUserSeq": {"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": [],
+                           "FunctionList": []}}
+    path = directory / "T_1_00.json"
+    path.write_text(json.dumps(data))
+    (directory / "T_1_00_Title.json").write_text(json.dumps({"Titles": titles}))
+    return str(path)
 
 
-def example_registers():
-    dump = json.loads(vqdf("dump", EXAMPLE).stdout)
-    offset = dump["DeviceInfo"]["KeypadCommOffset16"]
-    registers = {}
-    for group in dump["ParaSpec"]["Groups"]:
-        if group["GroupNum"] != 9:
-            for p in group["Parameters"]:
-                registers[(offset + 256 * group["GroupNum"] + p["CodeNum"]) & 0xFFFF] = p["Def"] & 0xFFFF
-    device, trips = dump["DeviceInfo"], dump["TripSpec"]
-    registers.update({device["InvStatusCommAddr"]: 3, device["InvControlCommAddr"]: 1,
-                      device["MotorStatusCommAddr"]: 0, trips["FirstTripAddr"]: 2,
-                      trips["FirstWarnAddr"]: 0})
-    for status in trips["TripStatusInfoData"] + trips["WarnStatusInfoData"]:
-        registers[status["CommAddr"]] = 1234
-    return registers
+def address(code):
+    return OFFSET + 256 + code
+
+
+class Server:
+    """A server of its own for a test: started on a free port that it reports, checked to hold
+    the token this test gave it, and stopped afterwards."""
+
+    def __init__(self, directory, registers, read_only=(), held=()):
+        self.token = random.randrange(1, 0xFFFF)
+        registers = {**registers, TOKEN_ADDRESS: self.token}
+        (directory / "registers.json").write_text(json.dumps(registers))
+        self.log = directory / "requests.log"
+        options = [a for r in read_only for a in ("--read-only", str(r))]
+        options += [a for h in held for a in ("--held", str(h))]
+        self.process = subprocess.Popen(
+            [sys.executable, str(ROOT / "tests" / "modbus_server.py"),
+             str(directory / "registers.json"), "--log", str(self.log), *options],
+            stdout=subprocess.PIPE, text=True)
+        ready = threading.Timer(10, self.process.kill)
+        ready.start()
+        port = self.process.stdout.readline().strip()
+        ready.cancel()
+        assert port.isdigit(), "the test server did not report its port within 10 s"
+        self.place = f"127.0.0.1:{port}"
+        client = ModbusTcpClient("127.0.0.1", port=int(port), timeout=2)
+        try:
+            answer = client.read_holding_registers(TOKEN_ADDRESS, 1)
+            assert not answer.isError() and answer.registers == [self.token], \
+                f"127.0.0.1:{port} is not this test's server"
+        finally:
+            client.close()
+        self.log.write_text("")
+
+    def requests(self):
+        return [json.loads(line) for line in self.log.read_text().splitlines()]
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=5)
+
+
+@pytest.fixture
+def serve(tmp_path):
+    """Starts a server of the test's own with the registers given; stops it afterwards."""
+    servers = []
+
+    def start(registers, **options):
+        servers.append(Server(tmp_path, registers, **options))
+        return servers[-1]
+    yield start
+    for server in servers:
+        server.stop()
 
 
 @pytest.fixture
 def drive(tmp_path):
-    """The port of a fresh server, stopped after the test."""
-    registers = tmp_path / "registers.json"
-    registers.write_text(json.dumps(example_registers()))
-    port = free_port()
-    server = subprocess.Popen([sys.executable, str(ROOT / "tests" / "modbus_server.py"), str(port),
-                               str(registers), "0x1000"])
-    try:
-        for _ in range(100):
-            try:
-                socket.create_connection(("127.0.0.1", port), timeout=0.1).close()
-                break
-            except OSError:
-                time.sleep(0.05)
-        else:
-            pytest.fail("the test server did not start within 5 s")
-        yield f"127.0.0.1:{port}"
-    finally:
-        server.terminate()
-        server.wait(timeout=5)
+    return write_drive(tmp_path)
 
 
-def test_read_a_group_and_single_parameters(drive):
-    group = vqdf("read", "--tcp", drive, "--group", "BAS", EXAMPLE)
-    assert group.returncode == 0, group.stderr
-    rows = [line.split() for line in group.stdout.splitlines()]
-    assert len(rows) == 1 + 29
-    assert rows[6] == ["1/5", "Rated", "Curr", "0x1105", "36", "3.6", "A"]
-    single = vqdf("read", "--tcp", drive, "--param", "1/1", "--param", "0/14", "--json", EXAMPLE)
-    values = [(r["parameter"], r["raw"], r["value"], r["in_range"]) for r in json.loads(single.stdout)]
-    assert values == [("1/1", 0, "Linear", True), ("0/14", 3, "3.7 kW", True)]
+def defaults():
+    registers = {address(code): max(LIMITS.get(code, (0,))[0], 0) for code in range(250)}
+    registers.update({STATUS: 3, CONTROL: 1, TRIP: 2})
+    return registers
 
 
-def test_write_in_range_reads_back(drive):
-    cases = [("1/0", "25", "= 25 (raw 25) to register 0x1100; read back 25"),
-             ("1/1", "s-curve", "= S-curve (raw 1) to register 0x1101; read back S-curve"),
-             ("1/5", "4.2", "= 4.2 A (raw 42) to register 0x1105; read back 4.2")]
-    for param, value, reported in cases:
-        wrote = vqdf("write", "--tcp", drive, EXAMPLE, param, value)
-        assert (wrote.returncode, wrote.stderr) == (0, "")
-        assert reported in wrote.stdout
-    dry = vqdf("write", "--dry-run", EXAMPLE, "1/0", "30")
-    assert dry.stdout == "would write 1/0 Jump Code = 30 (raw 30) to register 0x1100 of unit 1\n"
-    read = json.loads(vqdf("read", "--tcp", drive, "--param", "1/0", "--json", EXAMPLE).stdout)
-    assert read[0]["raw"] == 25
+@pytest.mark.parametrize("codes, runs", [(124, [124]), (125, [125]), (126, [125, 1]),
+                                         (250, [125, 125])])
+def test_reads_go_in_runs_of_at_most_125_registers(drive, serve, codes, runs):
+    server = serve(defaults())
+    params = [a for code in range(codes) for a in ("--param", f"1/{code}")]
+    read = vqdf("read", "--tcp", server.place, *params, "--json", drive)
+    assert read.returncode == 0, read.stderr
+    assert len(json.loads(read.stdout)) == codes
+    assert [r["count"] for r in server.requests()] == runs
 
 
-def test_refusals_name_their_reason_and_write_nothing(drive):
-    cases = [("1/0", "100", "1/0 Jump Code = 100 is outside 1 to 99: nothing written"),
-             ("1/1", "Sine", "1/1 Acc Pattern takes one of its value names, not \"Sine\""),
-             ("1/5", "3.65", "1/5 Rated Curr takes a number with at most 1 decimals, not \"3.65\""),
-             ("9/99", "1", "no parameter 9/99"),
-             ("one", "1", "\"one\" names no parameter: give GROUP/CODE")]
-    for param, value, reason in cases:
-        refused = vqdf("write", "--tcp", drive, EXAMPLE, param, value)
-        assert refused.returncode == 2 and reason in refused.stderr, refused.stderr
-    read = json.loads(vqdf("read", "--tcp", drive, "--group", "1", "--json", EXAMPLE).stdout)
-    assert [r["raw"] for r in read[:2]] == [20, 0]
+# A register's value as the parameter reads it: signed where the parameter can be negative.
+READS = [(0, 0x7FFF, 32767, "32767", True), (0, 0x8000, -32768, "-32768", True),
+         (0, 0xFFFF, -1, "-1", True), (1, 0x8000, 32768, "32768", True),
+         (1, 0xFFFF, 65535, "65535", True), (2, 0, 0, "0", False), (2, 100, 100, "100", False),
+         (3, 2, 2, "High", True), (3, 3, 3, "", False), (4, 0xFE0C, -500, "-5.00", True),
+         (4, 501, 501, "5.01", False)]
 
 
-def test_exception_responses_name_the_register(drive):
-    missing = vqdf("read", "--tcp", drive, "--group", "9", EXAMPLE)
-    assert missing.returncode == 1
-    rows = missing.stdout.splitlines()[1:]
-    assert len(rows) == 35 and all(row.endswith("answered: Illegal data address") for row in rows)
-    read_only = vqdf("write", "--tcp", drive, EXAMPLE, "0/0", "5")
-    assert read_only.returncode == 2
-    assert f"not written to register 0x1000: {drive} answered: Slave device or server failure" \
-        in read_only.stderr
+@pytest.mark.parametrize("code, register, raw, shown, inside", READS)
+def test_register_values_read_signed_or_unsigned_and_against_their_limits(
+        drive, serve, code, register, raw, shown, inside):
+    server = serve({**defaults(), address(code): register})
+    read = vqdf("read", "--tcp", server.place, "--param", f"1/{code}", "--json", drive)
+    assert read.returncode == (0 if inside else 1), read.stderr
+    row = json.loads(read.stdout)[0]
+    assert (row["raw"], row["value"], row["in_range"]) == (raw, shown, inside)
 
 
-def test_a_refused_connection_and_a_drive_that_never_answers():
-    port = free_port()
-    refused = vqdf("read", "--tcp", f"127.0.0.1:{port}", "--param", "1/0", EXAMPLE)
+# Each limit and one past it: what is inside is written and read back, what is not is refused
+# before anything is sent.
+WRITES = [(0, "-32768", 0x8000), (0, "32767", 0x7FFF), (0, "-32769", None), (0, "32768", None),
+          (1, "0", 0), (1, "65535", 0xFFFF), (1, "-1", None), (1, "65536", None),
+          (2, "1", 1), (2, "99", 99), (2, "0", None), (2, "100", None),
+          (3, "low", 0), (3, "High", 2), (3, "2", None), (3, "Top", None),
+          (4, "-5", 0xFE0C), (4, "5.00", 500), (4, "5.01", None), (4, "-5.01", None),
+          (4, "0.001", None), (4, "0x10", None), (4, "", None)]
+
+
+@pytest.mark.parametrize("code, value, raw", WRITES)
+def test_writes_at_each_limit_and_one_past(drive, serve, code, value, raw):
+    server = serve(defaults())
+    wrote = vqdf("write", "--tcp", server.place, drive, f"1/{code}", value)
+    written = [r for r in server.requests() if "write" in r]
+    if raw is None:
+        assert wrote.returncode == 2 and written == [], wrote.stderr
+    else:
+        assert (wrote.returncode, wrote.stderr) == (0, ""), wrote.stderr
+        assert written == [{"write": address(code), "values": [raw]}]
+
+
+def test_a_value_the_drive_does_not_keep_is_not_clean(drive, serve):
+    server = serve(defaults(), held=[address(2)])
+    wrote = vqdf("write", "--tcp", server.place, drive, "1/2", "42")
+    assert wrote.returncode == 1
+    assert "read back 1" in wrote.stdout
+
+
+def test_refusals_of_the_drive_name_their_register(drive, serve):
+    registers = defaults()
+    del registers[address(7)]
+    server = serve(registers, read_only=[address(5)])
+    read = vqdf("read", "--tcp", server.place, "--param", "1/6", "--param", "1/7", "--param",
+                "1/8", "--json", drive)
+    assert read.returncode == 1
+    rows = json.loads(read.stdout)
+    assert [row["raw"] is None for row in rows] == [False, True, False]
+    assert rows[1]["note"].endswith("answered: Illegal data address")
+    # The run the drive refused is read again register by register.
+    assert [r["count"] for r in server.requests()] == [3, 1, 1, 1]
+    refused = vqdf("write", "--tcp", server.place, drive, "1/5", "5")
+    assert refused.returncode == 2
+    assert f"not written to register 0x{address(5):04X}: {server.place} answered: Slave device " \
+           "or server failure" in refused.stderr
+
+
+@pytest.mark.parametrize("arguments, reason", [
+    (["1/250", "1"], "no parameter 1/250"),
+    (["one", "1"], "\"one\" names no parameter: give GROUP/CODE"),
+    (["1/3", "Top"], "1/3 Param takes one of its value names, not \"Top\""),
+])
+def test_what_names_nothing_is_refused_before_connecting(drive, arguments, reason):
+    refused = vqdf("write", "--tcp", "127.0.0.1:1", drive, *arguments)
+    assert refused.returncode == 2 and reason in refused.stderr, refused.stderr
+
+
+def test_a_refused_connection_and_a_drive_that_never_answers(drive):
+    with socket.socket() as closed:
+        closed.bind(("127.0.0.1", 0))
+        port = closed.getsockname()[1]
+    refused = vqdf("read", "--tcp", f"127.0.0.1:{port}", "--param", "1/0", drive)
     assert refused.returncode == 2
     assert f"cannot connect to 127.0.0.1:{port}: Connection refused" in refused.stderr
 
@@ -131,7 +229,7 @@ def test_a_refused_connection_and_a_drive_that_never_answers():
         accepting.start()
         started = time.monotonic()
         quiet = vqdf("read", "--tcp", f"127.0.0.1:{silent.getsockname()[1]}", "--timeout", "0.3",
-                     "--retries", "1", "--param", "1/0", EXAMPLE)
+                     "--retries", "1", "--param", "1/0", drive)
         elapsed = time.monotonic() - started
         accepting.join(timeout=5)
         for connection in held:
@@ -141,9 +239,31 @@ def test_a_refused_connection_and_a_drive_that_never_answers():
     assert 0.5 < elapsed < 5
 
 
-def test_watch_prints_a_line_per_sample_off_a_terminal(drive):
-    watch = vqdf("watch", "--tcp", drive, "--interval", "0.1", "--count", "3", "--param", "1/6",
-                 EXAMPLE)
+def example_registers():
+    """The example drive's registers: its parameters at their defaults, a status, a trip."""
+    dump = json.loads(vqdf("dump", EXAMPLE).stdout)
+    offset = dump["DeviceInfo"]["KeypadCommOffset16"]
+    registers = {(offset + 256 * g["GroupNum"] + p["CodeNum"]) & 0xFFFF: p["Def"] & 0xFFFF
+                 for g in dump["ParaSpec"]["Groups"] for p in g["Parameters"]}
+    device, trips = dump["DeviceInfo"], dump["TripSpec"]
+    registers.update({device["InvStatusCommAddr"]: 3, device["InvControlCommAddr"]: 1,
+                      device["MotorStatusCommAddr"]: 0, trips["FirstTripAddr"]: 2,
+                      trips["FirstWarnAddr"]: 0})
+    registers.update({s["CommAddr"]: 1234
+                      for s in trips["TripStatusInfoData"] + trips["WarnStatusInfoData"]})
+    return registers
+
+
+def test_the_example_is_read_watched_and_written_as_the_readme_shows(serve):
+    server = serve(example_registers())
+    group = vqdf("read", "--tcp", server.place, "--group", "BAS", EXAMPLE)
+    assert group.returncode == 0, group.stderr
+    rows = [line.split() for line in group.stdout.splitlines()]
+    assert len(rows) == 1 + 29 and rows[6] == ["1/5", "Rated", "Curr", "0x1105", "36", "3.6", "A"]
+    wrote = vqdf("write", "--tcp", server.place, EXAMPLE, "1/1", "s-curve")
+    assert "= S-curve (raw 1) to register 0x1101; read back S-curve" in wrote.stdout
+    watch = vqdf("watch", "--tcp", server.place, "--interval", "0.1", "--count", "3", "--param",
+                 "1/6", EXAMPLE)
     assert watch.returncode == 0, watch.stderr
     lines = watch.stdout.splitlines()
     assert len(lines) == 3
@@ -151,3 +271,10 @@ def test_watch_prints_a_line_per_sample_off_a_terminal(drive):
         assert "status=0x0003  control=0x0001" in line
         assert "trip=2 Over Voltage  warning=0 None" in line
         assert "trip Output Freq=12.34 Hz" in line and "Noload Curr=1.6 A" in line
+
+
+if __name__ == "__main__":
+    # For the README's test: a server of the example drive in the folder given; prints where it
+    # listens and its process id, and leaves it running.
+    example = Server(Path(sys.argv[1]), example_registers())
+    print(example.place, example.process.pid)
