@@ -125,6 +125,11 @@ RC_GTEST_PROP(Text, Utf8ConversionsAreLosslessWhereTheyCanBe, ()) {
                   platform::WideToMultiByte(platform::CodePage::Utf8, lone)) == wide + L'\uFFFD');
     const std::string broken = Utf8Of(text) + '\xC3';
     RC_ASSERT(platform::MultiByteToWide(platform::CodePage::Utf8, broken) == wide + L'\uFFFD');
+    // A surrogate's three bytes are no UTF-8: each stands for U+FFFD.
+    const std::string surrogate = {'\xED', static_cast<char>(*rc::gen::inRange(0xA0, 0xC0)),
+                                   static_cast<char>(*rc::gen::inRange(0x80, 0xC0))};
+    RC_ASSERT(platform::MultiByteToWide(platform::CodePage::Utf8, surrogate) ==
+              std::wstring(3, L'\uFFFD'));
 }
 
 // A file name is bytes: any bytes go to wide text and back unchanged, and a wide name with a

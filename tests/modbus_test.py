@@ -23,7 +23,7 @@ TOKEN_ADDRESS = 0x0010  # the model number register: the server's token
 STATUS, CONTROL, TRIP = 0x0020, 0x0021, 0x0030
 # code: (Min, Max, decimal point, named), the rest 0 to 100.
 LIMITS = {0: (-32768, 32767, 0, False), 1: (0, 65535, 0, False), 2: (1, 99, 0, False),
-          3: (0, 2, 0, True), 4: (-500, 500, 2, False)}
+          3: (0, 2, 0, True), 4: (-500, 500, 2, False), 5: (0, 100000, 0, False)}
 
 
 def vqdf(*arguments, timeout=20):
@@ -163,7 +163,8 @@ WRITES = [(0, "-32768", 0x8000), (0, "32767", 0x7FFF), (0, "-32769", None), (0, 
           (2, "1", 1), (2, "99", 99), (2, "0", None), (2, "100", None),
           (3, "low", 0), (3, "High", 2), (3, "2", None), (3, "Top", None),
           (4, "-5", 0xFE0C), (4, "5.00", 500), (4, "5.01", None), (4, "-5.01", None),
-          (4, "0.001", None), (4, "0x10", None), (4, "", None)]
+          (4, "0.001", None), (4, "0x10", None), (4, "", None), (5, "65535", 0xFFFF),
+          (5, "65536", None)]
 
 
 @pytest.mark.parametrize("code, value, raw", WRITES)

@@ -52,7 +52,7 @@ def drives(draw, max_groups=4, max_parameters=140):
             data_type = draw(st.sampled_from([0, 1, 2, 255]))
             parameter = {"id": next(next_id), "CodeNum": code, "Title::id": draw(title_id),
                          "Def": draw(INT32), "Max": draw(INT32), "Min": draw(INT32),
-                         "DataType": data_type, "Point32": draw(st.integers(0, 3)),
+                         "DataType": data_type, "Point32": draw(st.sampled_from([0, 1, 2, 3, 9, 10, -1])),
                          "Unit::id": draw(unit_id), "Attr": draw(ATTRIBUTE)}
             if data_type == 255:
                 parameter["Message::id"] = draw(message_id)
