@@ -33,14 +33,16 @@ jobs=$(nproc)
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVQDF_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$jobs" >/dev/null
 # The suite: the tests of the build, then the Python package's, from outside the tree.
+log="$build/mutants-suite.log"
 suite() {
-    ctest --test-dir "$build" -j "$jobs" --timeout 120 >/dev/null 2>&1 &&
+    ctest --test-dir "$build" -j "$jobs" --timeout 300 --output-on-failure >"$log" 2>&1 &&
         (cd "$build" && PYTHONPATH="$build/python" VQDF_PROGRAM="$build/vqdf" \
             timeout 900 /usr/bin/python3 -m pytest -q -x -p no:cacheprovider "$root/tests/python" \
-            >/dev/null 2>&1)
+            >>"$log" 2>&1)
 }
 if ! suite; then
-    echo "mutants.sh: the suite fails without any patch; fix that first" >&2
+    echo "mutants.sh: the suite fails without any patch; fix that first (from $log):" >&2
+    grep -E "Failed|FAILED|Error" "$log" | head -n 20 >&2
     exit 2
 fi
 

@@ -210,24 +210,6 @@ TEST_F(Cli, CheckReportsMissingAndShortLegacyStreams) {
         << cut.out;
 }
 
-// A dump without the members that only a JSON data file holds or that depend on the format: the
-// records both formats share.
-std::string SharedRecords(const std::string& dump) {
-    rapidjson::Document parsed;
-    parsed.Parse(dump.c_str());
-    if (parsed.HasParseError() || !parsed.IsObject()) {
-        return {};
-    }
-    for (const char* member : {"Format", "ExtendSpec", "SpecialParameters", "ParamIds",
-                               "FunctionBlocks", "ParaStatusNum", "ParaControlNum"}) {
-        parsed.RemoveMember(member);
-    }
-    rapidjson::StringBuffer buffer;
-    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
-    parsed.Accept(writer);
-    return buffer.GetString();
-}
-
 std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
@@ -237,9 +219,10 @@ std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
     return names;
 }
 
-// Every conversion reports what the target format does not keep and exits 1 for it; --strict
-// then writes nothing. Formats go by content in and by name, in any case, or --format out.
-TEST_F(Cli, ConvertReportsWhatTheTargetFormatDoesNotKeep) {
+// What the target format does not keep is said on standard error, and the exit status is 1;
+// --strict then writes nothing. Formats go by content in and by name, in any case, or --format
+// out; "-" is standard output. (That the records come back is the round trips' to show.)
+TEST_F(Cli, ConvertSaysWhatTheTargetFormatDoesNotKeep) {
     const auto json = Examples() / "M1_1_05.json";
     const auto legacy = Examples() / "DataFile/M1/M1_1_05.inv";
     const Outcome toLegacy = RunVqdf(Dir(), "convert '" + json.string() + "' A_1.INV", Dir());
@@ -250,29 +233,15 @@ TEST_F(Cli, ConvertReportsWhatTheTargetFormatDoesNotKeep) {
               "vqdf: the legacy format keeps no device KeypadCommOffset32: 1 dropped\n"
               "vqdf: the legacy format keeps no parameter roles: 15 dropped\n"
               "vqdf: the legacy format keeps no function blocks: 20 dropped\n");
-    const std::string original = SharedRecords(InExamples("dump M1_1_05.json").out);
-    ASSERT_FALSE(original.empty());
-    EXPECT_EQ(SharedRecords(InDir("dump A_1.INV").out), original);
     EXPECT_EQ(InDir("convert A_1.INV A_2.Json").status, 1);
-    EXPECT_EQ(SharedRecords(InDir("dump A_2.Json").out), original);
-
-    // Legacy to JSON adds what only JSON holds; back to legacy it is the same file.
-    const Outcome toJson = RunVqdf(Dir(), "convert '" + legacy.string() + "' B_1.json", Dir());
-    EXPECT_EQ(toJson.status, 1) << toJson.err;
-    EXPECT_NE(toJson.err.find("vqdf: note: the JSON format adds parameter ids: 303 added"),
-              std::string::npos);
-    EXPECT_EQ(InDir("convert B_1.json B_2.inv").status, 0);
-    EXPECT_EQ(FileText(Dir() / "B_2.inv"), FileText(legacy));
-    // The content tells the format: a legacy file by any name, and "-" is standard output.
-    std::filesystem::copy_file(Dir() / "B_2.inv", Dir() / "B_3.json");
+    EXPECT_EQ(InDir("convert A_2.Json A_3.inv").status, 0);
+    EXPECT_EQ(FileText(Dir() / "A_3.inv"), FileText(legacy));
+    std::filesystem::copy_file(Dir() / "A_3.inv", Dir() / "B_3.json");
     EXPECT_EQ(InDir("convert B_3.json - --format inv").out, FileText(legacy));
-
-    // JSON to JSON keeps everything: the dumps are the same.
     const Outcome same = RunVqdf(Dir(), "convert '" + json.string() + "' C_1.json", Dir());
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.err, "");
     EXPECT_TRUE(std::filesystem::exists(Dir() / "C_1_Title.json"));
-    EXPECT_EQ(InDir("dump C_1.json").out, InExamples("dump M1_1_05.json").out);
 
     const std::vector<std::string> before = FilesIn(Dir());
     const Outcome strict =

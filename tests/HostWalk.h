@@ -45,6 +45,7 @@ public:
         if (io == nullptr) {
             return;
         }
+        Bytes(io, offsetof(IOSpec, InputTerminals));
         Table(io->InputTerminals, io->InputCount);
         Table(io->OutputTerminals, io->OutputCount);
         Table(io->InputFuncTitles, io->InputFuncTitleCount);
@@ -55,6 +56,7 @@ public:
         if (trip == nullptr) {
             return;
         }
+        Bytes(trip, offsetof(TripSpec, TripStatusInfoData));
         Table(trip->TripStatusInfoData, trip->TripStatusInfoCount);
         Table(trip->WarnStatusInfoData, trip->WarnStatusInfoCount);
         Table(trip->TripNames, trip->TripCount);
@@ -67,8 +69,10 @@ public:
         if (message == nullptr || message->Messages == nullptr) {
             return;
         }
-        Entries(message->Messages, message->MessageCount,
-                [&](const MessageInfo& entry) { Table(entry.TitleInfo, entry.TitleInfoCount); });
+        Entries(message->Messages, message->MessageCount, [&](const MessageInfo& entry) {
+            Bytes(&entry.TitleInfoCount, sizeof entry.TitleInfoCount);
+            Table(entry.TitleInfo, entry.TitleInfoCount);
+        });
     }
 
     void Common(const CommonSpec* common) {
@@ -108,6 +112,19 @@ public:
             Bytes(&key, sizeof key);
             Bytes(&value, sizeof value);
         }
+    }
+
+    // The records both formats hold, whole: what two files that serve the same records share.
+    template <typename File>
+    uint64_t SharedRecords(File& file) {
+        Device(*file.GetDeviceInfo());
+        IO(file.GetIOSpec());
+        Trip(file.GetTripSpec());
+        Message(file.GetMessageSpec());
+        Common(file.GetCommonSpec());
+        Para(file.GetParaSpec());
+        Init(file.GetInitOrder());
+        return sum_;
     }
 
     // Reads the copies and frees them as their receiver must.

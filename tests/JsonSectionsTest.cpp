@@ -6,21 +6,24 @@
 #include <string_view>
 
 #include "JsonReaderFixture.h"
-#include "model/FixedText.h"
+#include "RecordText.h"
 
 namespace vqdf {
 namespace {
 
+using ::testing::ElementsAre;
+using testing::Ints;
 using testing::JsonFiles;
+using testing::Line;
 using testing::LoadJson;
+using testing::Text;
+using testing::Texts;
 
 constexpr const char* kTitles = R"({"Titles": [
     {"id": 1, "Text": "Stop"}, {"id": 2, "Text": "Run"}, {"id": 3, "Text": "P@"},
     {"id": 10, "Text": "Basic Group"}, {"id": 11, "Text": "Group Extra Groups"}, {"id": 12, "Text": "IO Groups Group"},
     {"id": 20, "Text": "Accel Time"}, {"id": 21, "Text": "Terminal @@"},
     {"id": 22, "Text": "\u0005C"}, {"id": 23, "Text": "Output current value display"}]})";
-
-std::string_view Text(const MsgTitle& title) { return FieldText(title.Title); }
 
 class JsonSections : public ::testing::Test {
 protected:
@@ -46,27 +49,22 @@ TEST_F(JsonSections, Messages_FillSlotsByPositionAndShareStorageWithReferences) 
     CDataFileV2& reader = Load();
     const MessageSpec& spec = *reader.GetMessageSpec();
     ASSERT_EQ(spec.MessageCount, 3);
-    ASSERT_EQ(spec.Messages[0].TitleInfoCount, 3);
-    EXPECT_EQ(Text(spec.Messages[0].TitleInfo[0]), "Stop");
-    EXPECT_EQ(Text(spec.Messages[0].TitleInfo[1]), "");
-    EXPECT_EQ(Text(spec.Messages[0].TitleInfo[2]), "Run");
-    EXPECT_EQ(spec.Messages[1].TitleInfoCount, 0);
-    EXPECT_EQ(spec.Messages[1].TitleInfo, nullptr);
-    EXPECT_EQ(Text(spec.Messages[2].TitleInfo[0]), "P7");
-    EXPECT_EQ(Text(spec.Messages[2].TitleInfo[1]), "");
-    EXPECT_EQ(Text(spec.Messages[2].TitleInfo[2]),
-              "\x05"
+    const auto titles = [&](int m) {
+        return Texts(spec.Messages[m].TitleInfo, spec.Messages[m].TitleInfoCount);
+    };
+    EXPECT_EQ(titles(0), "Stop /  / Run");
+    EXPECT_EQ(titles(1), "-");
+    EXPECT_EQ(titles(2),
+              "P7 /  / \x05"
               "C");
 
     const IOSpec& io = *reader.GetIOSpec();
-    EXPECT_EQ(io.InputFuncTitles, spec.Messages[0].TitleInfo);
-    EXPECT_EQ(io.InputFuncTitleCount, 3);
-    EXPECT_EQ(io.OutputFuncTitleCount, 0);
-    EXPECT_EQ(io.OutputFuncTitles, nullptr);
     const TripSpec& trip = *reader.GetTripSpec();
-    EXPECT_EQ(trip.TripNames, spec.Messages[0].TitleInfo);
-    EXPECT_EQ(trip.TripCount, 3);
-    EXPECT_EQ(trip.WarnCount, 0);
+    EXPECT_EQ(Line(io.InputFuncTitles == spec.Messages[0].TitleInfo, io.InputFuncTitleCount,
+                   io.OutputFuncTitles == nullptr, io.OutputFuncTitleCount),
+              Line(1, 3, 1, 0));
+    EXPECT_EQ(Line(trip.TripNames == spec.Messages[0].TitleInfo, trip.TripCount, trip.WarnCount),
+              Line(1, 3, 0));
 
     // Shared titles are dropped, not freed, and a second release frees nothing.
     reader.ReleaseTables();
@@ -84,20 +82,11 @@ TEST_F(JsonSections, Device_ReadsIdentityTextsHexAddressesAndCounts) {
         "ParaControlNum": 0})");
     CDataFileV2& reader = Load();
     const DeviceInfo& device = *reader.GetDeviceInfo();
-    EXPECT_STREQ(device.DataFileVersion, "1.05");
-    EXPECT_EQ(device.ModelNo, 1);
-    EXPECT_STREQ(device.Model, "VQ-Drive 400");
-    EXPECT_STREQ(device.InvSwVersion, "2.31");
-    EXPECT_EQ(device.KeypadCommOffset16, 0x1000);
-    EXPECT_EQ(reader.GetExtendSpec()->KeypadCommOffset32, 0);
-    EXPECT_EQ(device.ModelNoCommAddr, 6);
-    EXPECT_EQ(device.MotorStatusCommAddr, 0x300);
-    EXPECT_EQ(device.InvStatusCommAddr, 0x301);
-    EXPECT_EQ(device.InvControlCommAddr, 0x302);
-    EXPECT_EQ(device.ParaSaveCommAddr, 0x3E0);
-    EXPECT_EQ(device.DiagNumbers, nullptr);
-    EXPECT_EQ(reader.GetParaStatusNum(), 17);
-    EXPECT_EQ(reader.GetParaControlNum(), 0);
+    EXPECT_EQ(Text(device), Line("1.05", 1, "VQ-Drive 400", "2.31", 0, 0, 0, 0x1000, 0, 6, 0, 0x300,
+                                 0x301, 0x302, 0x3E0));
+    EXPECT_EQ(Line(reader.GetExtendSpec()->KeypadCommOffset32, device.DiagNumbers == nullptr,
+                   reader.GetParaStatusNum(), reader.GetParaControlNum()),
+              Line(0, 1, 17, 0));
 }
 
 TEST_F(JsonSections, Device_CutsOverlongTextsAtACharacterBoundaryInsideTheField) {
@@ -109,7 +98,6 @@ TEST_F(JsonSections, Device_CutsOverlongTextsAtACharacterBoundaryInsideTheField)
     EXPECT_STREQ(device.DataFileVersion, "1.05.0001");
     // "Drive " and eleven two-byte letters fill 28 bytes; the twelfth would split at byte 29.
     EXPECT_EQ(std::strlen(device.Model), 28u);
-    EXPECT_EQ(device.ModelNo, 0);
 }
 
 struct TerminalCase {
@@ -158,18 +146,14 @@ TEST_F(JsonSections, IO_PlacesBasicAndExtensionTerminalsByTheirCounts) {
         const auto terminalLoad = LoadJson(local);
         ASSERT_EQ(terminalLoad.result, 1u) << c.input;
         const IOSpec& io = *terminalLoad.reader->GetIOSpec();
-        EXPECT_EQ(io.InputCount, c.count) << c.input;
-        EXPECT_EQ(io.InputBasicCount, c.basic) << c.input;
-        EXPECT_EQ(io.InputFuncTitleCount, c.funcCount) << c.input;
-        if (c.titles.empty()) {
-            EXPECT_EQ(io.InputTerminals, nullptr) << c.input;
-            continue;
+        EXPECT_EQ(Line(io.InputCount, io.InputBasicCount, io.InputFuncTitleCount),
+                  Line(c.count, c.basic, c.funcCount))
+            << c.input;
+        std::string terminals = c.titles.empty() ? "-" : "";
+        for (const std::string& title : c.titles) {
+            terminals += (terminals.empty() ? "" : " / ") + Line(title, title.empty() ? 0 : 256);
         }
-        ASSERT_NE(io.InputTerminals, nullptr);
-        for (std::size_t k = 0; k < c.titles.size(); ++k) {
-            EXPECT_EQ(FieldText(io.InputTerminals[k].Title), c.titles[k]) << c.input << " " << k;
-            EXPECT_EQ(io.InputTerminals[k].CommAddr, c.titles[k].empty() ? 0 : 256);
-        }
+        EXPECT_EQ(Texts(io.InputTerminals, io.InputCount), terminals) << c.input;
     }
 }
 
@@ -191,52 +175,36 @@ TEST_F(JsonSections, ParameterGroups_FillGroupsParametersAndTheFirstIdOfEachPara
               R"([{"Parameter::id": 5}, {}, {"Parameter::id": 6}, {"Parameter::id": 77}])");
     CDataFileV2& reader = Load();
     const ParaSpec& para = *reader.GetParaSpec();
-    ASSERT_EQ(para.GroupCount, 3);
-    const GroupInfo& basic = para.Groups[0];
-    EXPECT_EQ(basic.GroupNum, 2);
-    EXPECT_EQ(std::string_view(basic.Title, 10), std::string_view("Basic\0\0\0\0\0", 10));
-    EXPECT_EQ(basic.GroupAttr, 0x8001);
-    ASSERT_EQ(basic.ParameterCount, 3);
-    const ParamInfo& accel = basic.Parameters[0];
-    EXPECT_EQ(accel.CodeNum, 10);
-    EXPECT_EQ(FieldText(accel.Title), "Accel Time");
-    EXPECT_EQ(FieldText(accel.AltTitle), "Accel Time");
-    EXPECT_EQ(accel.Def, 50);
-    EXPECT_EQ(accel.Max, 6000);
-    EXPECT_EQ(accel.Min, -5);
-    EXPECT_EQ(accel.Point32, 2);
-    EXPECT_STREQ(accel.Unit, "sec");
-    EXPECT_EQ(accel.Attr, 0x0F);
-    EXPECT_EQ(basic.Parameters[1].Point32, 7);
-    EXPECT_EQ(FieldText(basic.Parameters[1].Title), "P4");
-    EXPECT_STREQ(basic.Parameters[1].Unit,
-                 "\xC2\xB0"
-                 "C");
-    EXPECT_EQ(basic.Parameters[2].Point32, 1);
-    // A 30-byte title fills the field without terminator.
-    EXPECT_EQ(FieldText(basic.Parameters[2].Title), "Output current value display");
     // A leading "Group" has no blank before it and stays; the rest is cut to the 10-byte field.
-    EXPECT_EQ(FieldText(para.Groups[1].Title), "Group Extr");
-    EXPECT_EQ(FieldText(para.Groups[2].Title), "IOs");
-    EXPECT_EQ(para.Groups[2].ParameterCount, 0);
+    EXPECT_EQ(Texts(para.Groups, para.GroupCount), Line(2, "Basic", 0x8001, 3) + " / " +
+                                                       Line(258, "Group Extr", 0, 3) + " / " +
+                                                       Line(4, "IOs", 0, 0));
+    const GroupInfo& basic = para.Groups[0];
+    EXPECT_EQ(std::string_view(basic.Title, 10), std::string_view("Basic\0\0\0\0\0", 10));
+    // A 30-byte title fills the field without terminator.
+    EXPECT_EQ(Texts(basic.Parameters, basic.ParameterCount),
+              Line(10, "Accel Time", "Accel Time", 50, 6000, -5, 3, 2, "sec", 0x0F) + " / " +
+                  Line(11, "P4", "P4", 0, 0, 0, 255, 7,
+                       "\xC2\xB0"
+                       "C",
+                       0) +
+                  " / " +
+                  Line(12, "Output current value display", "Output current value display", 0, 0, 0,
+                       0, 1, "", 0));
     EXPECT_EQ(para.Groups[2].Parameters, nullptr);
 
     ParamIdMap ids;
     EXPECT_EQ(reader.GetParamIDS(&ids), 1);
-    ASSERT_EQ(ids.size(), 3u);
-    EXPECT_EQ(ids[5].GroupNum, 2u);
-    EXPECT_EQ(ids[5].CodeNum, 10u);
-    EXPECT_EQ(ids[1].CodeNum, 3u);
-    EXPECT_EQ(ids[6].CodeNum, 11u);
-    EXPECT_EQ(reader.CommAddress16(5), 0x120Au);
-    EXPECT_EQ(reader.CommAddress16(1), (258u * 256 + 0x1000 + 3) & 0xFFFF);
-
+    std::string entries;
+    for (const auto& [id, at] : ids) {
+        entries += Line(id, at.GroupNum, at.CodeNum) + " ";
+    }
+    EXPECT_EQ(entries, "1|258|3 5|2|10 6|2|11 ");
+    EXPECT_EQ(Line(reader.CommAddress16(5), reader.CommAddress16(1)),
+              Line(0x120A, (258 * 256 + 0x1000 + 3) & 0xFFFF));
     const InitOrder& order = *reader.GetInitOrder();
-    ASSERT_EQ(order.InitOrderCount, 4);
-    EXPECT_EQ(order.InitOrderAddrs[0], 0x120A);
-    EXPECT_EQ(order.InitOrderAddrs[1], 0x120B);
-    EXPECT_EQ(order.InitOrderAddrs[2], 0);
-    EXPECT_EQ(order.InitOrderAddrs[3], 0);
+    EXPECT_THAT(Ints(order.InitOrderAddrs, order.InitOrderCount),
+                ElementsAre(0x120A, 0x120B, 0, 0));
 }
 
 TEST_F(JsonSections, CommonParameters_MessageIdTakesThePlaceOfThePoint) {
@@ -245,16 +213,10 @@ TEST_F(JsonSections, CommonParameters_MessageIdTakesThePlaceOfThePoint) {
         {"CommAddr": "0x0010", "Title::id": 20, "Def": 1, "Max": 2, "Min": 0, "Point16": 1,
          "Message::id": 4, "Unit::id": 1, "Attr": "0x3"},
         {"Point16": 2}, 5])");
-    CDataFileV2& reader = Load();
-    const CommonSpec& common = *reader.GetCommonSpec();
-    ASSERT_EQ(common.CommonCount, 3);
-    EXPECT_EQ(common.CommonParams[0].CommAddr, 0x10);
-    EXPECT_EQ(FieldText(common.CommonParams[0].Title), "Accel Time");
-    EXPECT_EQ(common.CommonParams[0].Point16, 4);
-    EXPECT_EQ(FieldText(common.CommonParams[0].Unit), "kW");
-    EXPECT_EQ(common.CommonParams[0].Attr, 3);
-    EXPECT_EQ(common.CommonParams[1].Point16, 2);
-    EXPECT_EQ(common.CommonParams[2].Point16, 0);
+    const CommonSpec& common = *Load().GetCommonSpec();
+    EXPECT_EQ(Texts(common.CommonParams, common.CommonCount),
+              Line(0x10, "Accel Time", 1, 2, 0, 0, 4, "kW", 3) + " / " +
+                  Line(0, "", 0, 0, 0, 0, 2, "", 0) + " / " + Line(0, "", 0, 0, 0, 0, 0, "", 0));
 }
 
 TEST_F(JsonSections, Trips_StatusSlotsCopyTheirDefinitionAndAddressesSkipNonStrings) {
@@ -268,33 +230,19 @@ TEST_F(JsonSections, Trips_StatusSlotsCopyTheirDefinitionAndAddressesSkipNonStri
                                {"StatusInfo::id": -1, "CommAddr": "1"}, {"StatusInfo::id": 9, "CommAddr": "1"},
                                {"StatusInfo::id": 0, "CommAddr": "0x20"}]},
         "CurrentWarning": {"WarnAddr": []}})");
-    CDataFileV2& reader = Load();
-    const TripSpec& trip = *reader.GetTripSpec();
+    const TripSpec& trip = *Load().GetTripSpec();
     EXPECT_EQ(trip.FirstTripAddr, 0x200);
-    ASSERT_EQ(trip.TripAddrCount, 4);
-    EXPECT_EQ(trip.TripAddr[0], 0x201);
-    EXPECT_EQ(trip.TripAddr[1], 0x202);
-    EXPECT_EQ(trip.TripAddr[2], 0x203);
-    EXPECT_EQ(trip.TripAddr[3], 0);
-    ASSERT_EQ(trip.TripStatusInfoCount, 5);
-    const StatusInfoData* slots = trip.TripStatusInfoData;
-    EXPECT_EQ(slots[0].CommAddr, 0x210);
-    // The later definition of id 1 wins; its 29-byte title keeps its terminator in the slot.
-    EXPECT_STREQ(slots[0].Title, "Output current value display");
-    EXPECT_EQ(slots[0].DataType, 3);
-    EXPECT_EQ(slots[0].Point16, 2);
-    EXPECT_STREQ(slots[0].Unit, "A");
-    EXPECT_EQ(slots[1].CommAddr, 0);
-    EXPECT_EQ(slots[1].DataType, 3);
-    // A slot of id -1 is left empty, even with a definition of that id.
-    const StatusInfoData zero{};
-    EXPECT_EQ(std::memcmp(&slots[2], &zero, sizeof zero), 0);
-    EXPECT_EQ(std::memcmp(&slots[3], &zero, sizeof zero), 0);
-    EXPECT_STREQ(slots[4].Title, "Run");
+    EXPECT_THAT(Ints(trip.TripAddr, trip.TripAddrCount), ElementsAre(0x201, 0x202, 0x203, 0));
+    // The later definition of id 1 wins; its 29-byte title keeps its terminator in the slot. A
+    // slot of id -1 is left empty, even with a definition of that id.
+    const std::string display = Line(3, 2, "A");
+    EXPECT_EQ(Texts(trip.TripStatusInfoData, trip.TripStatusInfoCount),
+              Line(0x210, "Output current value display", display) + " / " +
+                  Line(0, "Output current value display", display) + " / " + Line(0, "", 0, 0, "") +
+                  " / " + Line(0, "", 0, 0, "") + " / " + Line(0x20, "Run", 0, 0, ""));
     // An empty list is an empty array, not an absent one.
-    EXPECT_EQ(trip.WarnAddrCount, 0);
-    EXPECT_NE(trip.WarnAddr, nullptr);
-    EXPECT_EQ(trip.WarnStatusInfoCount, 0);
+    EXPECT_EQ(Line(trip.WarnAddrCount, trip.WarnAddr != nullptr, trip.WarnStatusInfoCount),
+              Line(0, 1, 0));
 }
 
 TEST_F(JsonSections, AdvUserSeq_BuildsBlocksAndRolesAndHandsOutDeepCopies) {
@@ -319,38 +267,28 @@ TEST_F(JsonSections, AdvUserSeq_BuildsBlocksAndRolesAndHandsOutDeepCopies) {
         "ParameterAddr8": {}})");
     CDataFileV2& reader = Load();
 
-    const SpecialParamMap& special = *reader.GetSpecialParameter();
-    ASSERT_EQ(special.size(), 6u);
-    EXPECT_EQ(special.at(100).ParamId, 40u);
-    EXPECT_EQ(special.at(100).CommAddr, 0x1205u);
-    EXPECT_EQ(special.at(101).ParamId, 0u);
-    EXPECT_EQ(special.at(103).CommAddr, 0u);
-    EXPECT_EQ(special.at(200).CommAddr, 0x2000u + 2 * (2 * 128 + 5));
-    EXPECT_EQ(special.at(201).ParamId, 7u);
-    EXPECT_EQ(special.at(201).CommAddr, 0u);
+    std::string roles;
+    for (const auto& [role, entry] : *reader.GetSpecialParameter()) {
+        roles += Line(role, entry.ParamId, entry.CommAddr) + " ";
+    }
+    EXPECT_EQ(roles, Line(100, 40, 0x1205) + " 101|0|0 102|0|0 103|0|0 " +
+                         Line(200, 40, 0x2000 + 2 * (2 * 128 + 5)) + " 201|7|0 ");
 
     std::vector<FunctionBlock*> blocks;
     EXPECT_EQ(reader.GetSpecAdvUserSeq(&blocks), 1);
     EXPECT_EQ(reader.GetSpecAdvUserSeq(&blocks), 1);
     ASSERT_EQ(blocks.size(), 6u);
     const FunctionBlock& add = *blocks[0];
-    EXPECT_EQ(add.BlockId, 307u);
+    EXPECT_EQ(Line(add.BlockId, add.BlockType, add.ExpansionCount, add.Expansion[0].ExpansionType,
+                   add.Expansion[0].IOTypeId, add.Expansion[1].ExpansionType,
+                   add.Expansion[2].ExpansionType, add.InputParamCount,
+                   add.InputParameterIdList[0].Value, add.InputParameterIdList[1].ParamId,
+                   add.OutputParamCount, add.OutputParameterIdList != nullptr),
+              Line(307, 0x2345, 3, 1, 1, 0, 0, 2, -3, 0, 0, 1));
     EXPECT_EQ(std::u16string_view(add.Name), u"ADD");
     EXPECT_EQ(std::u16string_view(add.GroupName), u"Math");
-    EXPECT_EQ(add.BlockType, 0x2345);
-    ASSERT_EQ(add.ExpansionCount, 3u);
-    EXPECT_EQ(add.Expansion[0].ExpansionType, 1u);
-    EXPECT_EQ(add.Expansion[0].IOTypeId, 1u);
-    EXPECT_EQ(add.Expansion[1].ExpansionType, 0u);
-    EXPECT_EQ(add.Expansion[2].ExpansionType, 0u);
-    ASSERT_EQ(add.InputParamCount, 2u);
-    EXPECT_EQ(add.InputParameterIdList[0].Value, -3);
-    EXPECT_EQ(add.InputParameterIdList[1].ParamId, 0u);
-    EXPECT_EQ(add.OutputParamCount, 0u);
-    EXPECT_NE(add.OutputParameterIdList, nullptr);
     EXPECT_EQ(std::u16string_view(add.Comment), u"Adds two values \u00e9");
-    EXPECT_EQ(blocks[1]->BlockId, 7u);
-    EXPECT_EQ(blocks[2]->BlockId, 0u);
+    EXPECT_EQ(Line(blocks[1]->BlockId, blocks[2]->BlockId), Line(7, 0));
     EXPECT_EQ(std::u16string_view(blocks[2]->GroupName), u"Math");
     // The copies are the caller's own.
     EXPECT_NE(blocks[3]->Expansion, add.Expansion);
@@ -365,11 +303,11 @@ TEST_F(JsonSections, AdvUserSeq_BuildsBlocksAndRolesAndHandsOutDeepCopies) {
 
 TEST_F(JsonSections, AdvUserSeq_EmptyTablesGiveRolesWithIdZeroAndNoBlocks) {
     CDataFileV2& reader = Load();
-    const SpecialParamMap& special = *reader.GetSpecialParameter();
-    EXPECT_EQ(special.size(), 4u);
-    for (uint32_t role = 100; role <= 103; ++role) {
-        EXPECT_EQ(special.at(role).ParamId, 0u);
+    std::string roles;
+    for (const auto& [role, entry] : *reader.GetSpecialParameter()) {
+        roles += Line(role, entry.ParamId) + " ";
     }
+    EXPECT_EQ(roles, "100|0 101|0 102|0 103|0 ");
     std::vector<FunctionBlock*> blocks;
     EXPECT_EQ(reader.GetSpecAdvUserSeq(&blocks), 0);
     ParamIdMap ids = {{1, {1, 1}}};
@@ -410,7 +348,7 @@ TEST_F(JsonSections, TextFields_EachInItsEncodingAndCutBetweenCharacters) {
     const StatusInfoData* status = reader.GetTripSpec()->TripStatusInfoData;
     const DeviceInfo& device = *reader.GetDeviceInfo();
     const std::pair<std::string_view, std::string_view> fields[] = {
-        {Text(reader.GetMessageSpec()->Messages[0].TitleInfo[0]), "\xC3\xA9"},
+        {FieldText(reader.GetMessageSpec()->Messages[0].TitleInfo[0].Title), "\xC3\xA9"},
         {FieldText(group.Parameters[0].Title), "\xE9"},
         {FieldText(group.Parameters[0].AltTitle), "\xE9"},
         {FieldText(group.Parameters[0].Unit), "\xC3\xA9"},
@@ -445,15 +383,12 @@ TEST_F(JsonSections, Sizes_ListsAndCountsAsTheFileGivesThem) {
     files.Set("Trips", R"({"CurrentTrip": {"TripAddr": []}, "CurrentWarning": {"WarnAddr": []}})");
     files.Set("Device", R"({"Model": "VQ\u0000-X"})");
     CDataFileV2& reader = Load();
-    EXPECT_EQ(reader.GetParaSpec()->GroupCount, 0);
-    EXPECT_NE(reader.GetParaSpec()->Groups, nullptr);
-    EXPECT_NE(reader.GetTripSpec()->TripAddr, nullptr);
-    EXPECT_NE(reader.GetTripSpec()->WarnAddr, nullptr);
-    EXPECT_EQ(reader.GetIOSpec()->InputCount, 2147483647);
-    EXPECT_STREQ(reader.GetDeviceInfo()->Model, "VQ");
-    const MsgTitle* titles = reader.GetMessageSpec()->Messages[0].TitleInfo;
-    EXPECT_EQ(Text(titles[0]), "Run");
-    EXPECT_EQ(Text(titles[1]), "100000.0 s");
+    EXPECT_EQ(
+        Line(reader.GetParaSpec()->GroupCount, reader.GetParaSpec()->Groups != nullptr,
+             reader.GetTripSpec()->TripAddr != nullptr, reader.GetTripSpec()->WarnAddr != nullptr,
+             reader.GetIOSpec()->InputCount, reader.GetDeviceInfo()->Model),
+        Line(0, 1, 1, 1, 2147483647, "VQ"));
+    EXPECT_EQ(Texts(reader.GetMessageSpec()->Messages[0].TitleInfo, 2), "Run / 100000.0 s");
 }
 
 }  // namespace

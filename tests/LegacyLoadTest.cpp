@@ -20,10 +20,19 @@ using testing::LegacyFiles;
 using testing::LoadedLegacy;
 using testing::NumberedEntries;
 
-// The first byte of each entry tells which entry of the stream it was.
+// The first byte of each entry tells which entry of the stream it was: the marks of a table, or
+// "-" for an absent one.
 template <typename T>
-unsigned char Mark(const T& entry) {
-    return *reinterpret_cast<const unsigned char*>(&entry);
+std::string Marks(const T* entries, int64_t count) {
+    if (entries == nullptr) {
+        return "-";
+    }
+    std::string marks;
+    for (int64_t k = 0; k < count; ++k) {
+        marks += (k == 0 ? "" : " ") +
+                 std::to_string(*reinterpret_cast<const unsigned char*>(&entries[k]));
+    }
+    return marks;
 }
 
 TEST(LegacyLoad, FileWithOnlyTheDeviceSectionLoadsItAndLeavesTheRestZero) {
@@ -79,28 +88,19 @@ TEST(LegacyLoad, SplitStreamsGiveEachHalfItsOwnEntries) {
     ASSERT_EQ(loaded.result, 1u);
 
     const IOSpec& readIO = *loaded.reader->GetIOSpec();
-    EXPECT_EQ(readIO.InputTerminals, nullptr);
-    ASSERT_NE(readIO.OutputTerminals, nullptr);
-    EXPECT_EQ(Mark(readIO.OutputTerminals[0]), 10);
-    EXPECT_EQ(Mark(readIO.OutputTerminals[2]), 12);
-    ASSERT_NE(readIO.InputFuncTitles, nullptr);
-    EXPECT_EQ(Mark(readIO.InputFuncTitles[1]), 21);
-    EXPECT_EQ(readIO.OutputFuncTitles, nullptr);
+    EXPECT_EQ(Marks(readIO.InputTerminals, 0), "-");
+    EXPECT_EQ(Marks(readIO.OutputTerminals, 3), "10 11 12");
+    EXPECT_EQ(Marks(readIO.InputFuncTitles, 2), "20 21");
+    EXPECT_EQ(Marks(readIO.OutputFuncTitles, 0), "-");
     EXPECT_EQ(readIO.OutputFuncTitleCount, -4);
 
     const TripSpec& readTrip = *loaded.reader->GetTripSpec();
-    EXPECT_EQ(readTrip.TripNames, nullptr);
-    ASSERT_NE(readTrip.WarnNames, nullptr);
-    EXPECT_EQ(Mark(readTrip.WarnNames[0]), 30);
-    EXPECT_EQ(Mark(readTrip.WarnNames[1]), 31);
-    ASSERT_NE(readTrip.TripAddr, nullptr);
-    ASSERT_NE(readTrip.WarnAddr, nullptr);
+    EXPECT_EQ(Marks(readTrip.TripNames, 0), "-");
+    EXPECT_EQ(Marks(readTrip.WarnNames, 2), "30 31");
     EXPECT_EQ(readTrip.TripAddr[1], 200);
     EXPECT_EQ(readTrip.WarnAddr[0], 300);
-    ASSERT_NE(readTrip.WarnStatusInfoData, nullptr);
-    EXPECT_EQ(Mark(readTrip.TripStatusInfoData[0]), 40);
-    EXPECT_EQ(Mark(readTrip.WarnStatusInfoData[0]), 41);
-    EXPECT_EQ(Mark(readTrip.WarnStatusInfoData[1]), 42);
+    EXPECT_EQ(Marks(readTrip.TripStatusInfoData, 1), "40");
+    EXPECT_EQ(Marks(readTrip.WarnStatusInfoData, 2), "41 42");
 }
 
 TEST(LegacyLoad, MessagesTakeTheirTitlesInTurn) {
@@ -116,14 +116,13 @@ TEST(LegacyLoad, MessagesTakeTheirTitlesInTurn) {
     const MessageSpec& message = *loaded.reader->GetMessageSpec();
     ASSERT_EQ(message.MessageCount, 4);
     ASSERT_NE(message.Messages, nullptr);
-    ASSERT_NE(message.Messages[0].TitleInfo, nullptr);
-    EXPECT_EQ(Mark(message.Messages[0].TitleInfo[2]), 52);
-    EXPECT_EQ(message.Messages[1].TitleInfo, nullptr);
-    EXPECT_EQ(message.Messages[2].TitleInfoCount, -1);
-    EXPECT_EQ(message.Messages[2].TitleInfo, nullptr);
-    ASSERT_NE(message.Messages[3].TitleInfo, nullptr);
-    EXPECT_EQ(Mark(message.Messages[3].TitleInfo[0]), 53);
-    EXPECT_EQ(Mark(message.Messages[3].TitleInfo[1]), 54);
+    std::string titles;
+    for (int32_t m = 0; m < 4; ++m) {
+        const MessageInfo& info = message.Messages[m];
+        titles += std::to_string(info.TitleInfoCount) + ":" +
+                  Marks(info.TitleInfo, info.TitleInfoCount) + " ";
+    }
+    EXPECT_EQ(titles, "3:50 51 52 0:- -1:- 2:53 54 ");
 }
 
 // A count stream cut inside its last entry keeps that entry's bytes, the rest zero.
@@ -139,11 +138,8 @@ TEST(LegacyLoad, TitleCountCutShortKeepsTheBytesItHas) {
 
     const MessageSpec& message = *loaded.reader->GetMessageSpec();
     ASSERT_EQ(message.MessageCount, 4);
-    EXPECT_EQ(message.Messages[2].TitleInfoCount, 1);
-    ASSERT_NE(message.Messages[2].TitleInfo, nullptr);
-    EXPECT_EQ(Mark(message.Messages[2].TitleInfo[0]), 53);
-    EXPECT_EQ(message.Messages[3].TitleInfoCount, 0);
-    EXPECT_EQ(message.Messages[3].TitleInfo, nullptr);
+    EXPECT_EQ(Marks(message.Messages[2].TitleInfo, message.Messages[2].TitleInfoCount), "53");
+    EXPECT_EQ(Marks(message.Messages[3].TitleInfo, message.Messages[3].TitleInfoCount), "-");
 }
 
 TEST(LegacyLoad, MissingMessageStreamsLeaveCountsWithoutArrays) {
@@ -194,16 +190,18 @@ TEST(LegacyLoad, GroupsLoadFromTheStoragesThatExistAndShortStreamsLeaveZeros) {
     ASSERT_EQ(para.GroupCount, 3);
     ASSERT_NE(para.Groups, nullptr);
     EXPECT_STREQ(para.Groups[0].Title, "DRV");
-    ASSERT_NE(para.Groups[0].Parameters, nullptr);
-    EXPECT_EQ(Mark(para.Groups[0].Parameters[2]), 62);
+    // Entries the stream does not hold are zero, wholly.
+    const ParamInfo* params = para.Groups[0].Parameters;
     const ParamInfo zero{};
-    EXPECT_EQ(std::memcmp(&para.Groups[0].Parameters[3], &zero, sizeof zero), 0);
-    EXPECT_EQ(std::memcmp(&para.Groups[0].Parameters[4], &zero, sizeof zero), 0);
-    EXPECT_EQ(para.Groups[1].GroupNum, 0);
-    EXPECT_EQ(para.Groups[1].ParameterCount, 0);
-    EXPECT_EQ(para.Groups[1].Parameters, nullptr);
-    EXPECT_EQ(para.Groups[2].GroupNum, 3);
-    EXPECT_EQ(Mark(para.Groups[2].Parameters[0]), 70);
+    EXPECT_EQ(Marks(params, 5), "60 61 62 0 0");
+    EXPECT_EQ(
+        std::memcmp(&params[3], &zero, sizeof zero) | std::memcmp(&params[4], &zero, sizeof zero),
+        0);
+    EXPECT_EQ(std::to_string(para.Groups[1].GroupNum) + " " +
+                  Marks(para.Groups[1].Parameters, para.Groups[1].ParameterCount),
+              "0 -");
+    EXPECT_EQ(std::to_string(para.Groups[2].GroupNum) + " " + Marks(para.Groups[2].Parameters, 1),
+              "3 70");
 }
 
 // Group storages are found by their index whatever the case of their name, only as the loader
@@ -225,11 +223,9 @@ TEST(LegacyLoad, GroupStoragesAreFoundByNameWithoutRegardToCase) {
     ASSERT_EQ(loaded.result, 1u);
     const ParaSpec& para = *loaded.reader->GetParaSpec();
     ASSERT_EQ(para.GroupCount, 400000);
-    EXPECT_EQ(para.Groups[0].GroupNum, 10);
-    EXPECT_EQ(para.Groups[1].GroupNum, 11);
-    EXPECT_EQ(para.Groups[2].GroupNum, 0);  // "02" is not how the loader spells 2
-    EXPECT_EQ(para.Groups[3].GroupNum, 0);
-    EXPECT_EQ(para.Groups[399999].GroupNum, 14);
+    // "02" is not how the loader spells 2.
+    const GroupInfo* groups = para.Groups;
+    EXPECT_EQ(Marks(groups, 4) + " " + Marks(&groups[399999], 1), "10 11 0 0 14");
 }
 
 TEST(LegacyLoad, CountsWithoutTheirStreams) {
@@ -248,13 +244,10 @@ TEST(LegacyLoad, CountsWithoutTheirStreams) {
     EXPECT_EQ(loaded.reader->GetDeviceInfo()->DiagNumbers, nullptr);
     // The common parameters are allocated before their stream is looked for.
     const CommonSpec& common = *loaded.reader->GetCommonSpec();
-    EXPECT_EQ(common.CommonCount, 4);
-    ASSERT_NE(common.CommonParams, nullptr);
-    EXPECT_EQ(common.CommonParams[3].CommAddr, 0);
+    EXPECT_EQ(Marks(common.CommonParams, common.CommonCount), "0 0 0 0");
     const InitOrder& order = *loaded.reader->GetInitOrder();
     ASSERT_EQ(order.InitOrderCount, 3);
-    EXPECT_EQ(order.InitOrderAddrs[0], 0x100E);
-    EXPECT_EQ(order.InitOrderAddrs[2], 0);
+    EXPECT_EQ(order.InitOrderAddrs[0] + order.InitOrderAddrs[2], 0x100E);
 }
 
 // Only the trip and warning names, the messages, the common parameters, the groups and each
@@ -299,29 +292,27 @@ TEST(LegacyLoad, OnlyTheLimitedTablesAreSkippedOverTheirLimits) {
     LoadedLegacy loaded(files.Write(root));
     ASSERT_EQ(loaded.result, 1u);
 
+    // Each unlimited table: its first and last entry, as far beyond its stream as its count goes.
     const DeviceInfo& readDevice = *loaded.reader->GetDeviceInfo();
-    ASSERT_NE(readDevice.DiagNumbers, nullptr);
-    EXPECT_EQ(readDevice.DiagNumbers[0], 1);
-    EXPECT_EQ(readDevice.DiagNumbers[device.DiagNumberCount - 1], 0);
     const IOSpec& readIO = *loaded.reader->GetIOSpec();
-    ASSERT_NE(readIO.InputTerminals, nullptr);
-    EXPECT_EQ(Mark(readIO.InputTerminals[1]), 2);
-    EXPECT_EQ(readIO.InputTerminals[io.InputCount - 1].CommAddr, 0);
-    ASSERT_NE(readIO.OutputTerminals, nullptr);
-    EXPECT_EQ(loaded.reader->GetTripSpec()->TripNames, nullptr);
-    EXPECT_EQ(loaded.reader->GetTripSpec()->WarnNames, nullptr);
-    EXPECT_EQ(loaded.reader->GetMessageSpec()->MessageCount, legacy::kMaxMessagesBytes / 8 + 1);
-    EXPECT_EQ(loaded.reader->GetMessageSpec()->Messages, nullptr);
-    EXPECT_EQ(loaded.reader->GetCommonSpec()->CommonParams, nullptr);
-    const ParaSpec& readPara = *loaded.reader->GetParaSpec();
-    EXPECT_EQ(readPara.Groups[0].ParameterCount, group.ParameterCount);
-    EXPECT_EQ(readPara.Groups[0].Parameters, nullptr);
-    ASSERT_NE(readPara.Groups[1].Parameters, nullptr);
-    EXPECT_EQ(Mark(readPara.Groups[1].Parameters[0]), 9);
-    EXPECT_EQ(readPara.Groups[1].Parameters[atLimit.ParameterCount - 1].CodeNum, 0);
+    const GroupInfo* readGroups = loaded.reader->GetParaSpec()->Groups;
     const InitOrder& order = *loaded.reader->GetInitOrder();
-    ASSERT_NE(order.InitOrderAddrs, nullptr);
-    EXPECT_EQ(order.InitOrderAddrs[order.InitOrderCount - 1], 0);
+    EXPECT_EQ(Marks(readDevice.DiagNumbers, 1) + Marks(readDevice.DiagNumbers + 2'999'999, 1) +
+                  " " + Marks(readIO.InputTerminals + 1, 1) +
+                  Marks(readIO.InputTerminals + 999'999, 1) + " " +
+                  Marks(readIO.OutputTerminals, 1) + " " + Marks(readGroups[1].Parameters, 1) +
+                  Marks(readGroups[1].Parameters + atLimit.ParameterCount - 1, 1) + " " +
+                  Marks(order.InitOrderAddrs + 3'999'999, 1),
+              "10 20 0 90 0");
+    // The limited ones over their limits: absent, their counts kept.
+    EXPECT_EQ(Marks(loaded.reader->GetTripSpec()->TripNames, 0) +
+                  Marks(loaded.reader->GetTripSpec()->WarnNames, 0) +
+                  Marks(loaded.reader->GetMessageSpec()->Messages, 0) +
+                  Marks(loaded.reader->GetCommonSpec()->CommonParams, 0) +
+                  Marks(readGroups[0].Parameters, 0),
+              "-----");
+    EXPECT_EQ(loaded.reader->GetMessageSpec()->MessageCount, legacy::kMaxMessagesBytes / 8 + 1);
+    EXPECT_EQ(readGroups[0].ParameterCount, group.ParameterCount);
 }
 
 TEST(LegacyLoad, FilesThatCannotBeOpenedFailWithEveryRecordZero) {

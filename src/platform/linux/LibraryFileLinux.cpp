@@ -24,6 +24,20 @@ namespace {
 // buffer, so that nothing is allocated while the library loads.
 char absoluteFileName[PATH_MAX];
 
+// Drops each "./" step of an absolute name ("/app/./lib/x.so" is "/app/lib/x.so"), in place. Only
+// those: a ".." step depends on the links before it.
+void RemoveCurrentDirectorySteps(char* name) {
+    char* out = name;
+    for (const char* in = name; *in != '\0';) {
+        if (in[0] == '/' && in[1] == '.' && in[2] == '/') {
+            in += 2;
+            continue;
+        }
+        *out++ = *in++;
+    }
+    *out = '\0';
+}
+
 bool MakeLibraryFileNameAbsolute() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<const void*>(&MakeLibraryFileNameAbsolute), &info) == 0 ||
@@ -46,6 +60,7 @@ bool MakeLibraryFileNameAbsolute() {
     }
     name.copy(absoluteFileName + length, name.size());
     absoluteFileName[length + name.size()] = '\0';
+    RemoveCurrentDirectorySteps(absoluteFileName);
     return true;
 }
 
