@@ -5,20 +5,25 @@ its first line; it holds the registers given and no others, answers a write to a
 register with a server failure, keeps a register held at its value whatever is written, and
 logs every request (its first register and count, and what a write wrote) as a line of JSON. It serves until it is stopped.
 
-Usage: modbus_server.py REGISTERS_JSON [--read-only ADDRESS]... [--held ADDRESS]... [--log FILE]"""
+A delay makes it answer late, as a slow drive does; a port given makes it listen there, as a
+drive that comes back does.
+
+Usage: modbus_server.py REGISTERS_JSON [--read-only ADDRESS]... [--held ADDRESS]... [--log FILE]
+                        [--delay SECONDS] [--port PORT]"""
 import argparse
 import asyncio
 import json
 import logging
+import time
 
 from pymodbus.datastore import ModbusServerContext, ModbusSlaveContext, ModbusSparseDataBlock
 from pymodbus.server.async_io import ModbusTcpServer
 
 
 class Registers(ModbusSparseDataBlock):
-    def __init__(self, values, read_only, held, log):
+    def __init__(self, values, read_only, held, log, delay):
         super().__init__(values)
-        self.read_only, self.held, self.log = read_only, held, log
+        self.read_only, self.held, self.log, self.delay = read_only, held, log, delay
 
     def record(self, request):
         if self.log:
@@ -27,6 +32,7 @@ class Registers(ModbusSparseDataBlock):
 
     def validate(self, address, count=1):
         self.record({"request": address, "count": count})
+        time.sleep(self.delay)  # the whole server waits, as a slow drive does
         return super().validate(address, count)
 
     def setValues(self, address, values, use_as_default=False):
@@ -43,9 +49,11 @@ class Registers(ModbusSparseDataBlock):
 async def serve(arguments):
     with open(arguments.registers, encoding="utf-8") as f:
         values = {int(address): value for address, value in json.load(f).items()}
-    block = Registers(values, set(arguments.read_only), set(arguments.held), arguments.log)
+    block = Registers(values, set(arguments.read_only), set(arguments.held), arguments.log,
+                      arguments.delay)
     context = ModbusServerContext(slaves=ModbusSlaveContext(hr=block, zero_mode=True), single=True)
-    server = ModbusTcpServer(context, address=("127.0.0.1", 0), defer_start=True)
+    server = ModbusTcpServer(context, address=("127.0.0.1", arguments.port), defer_start=True,
+                             allow_reuse_address=True)
     task = asyncio.create_task(server.serve_forever())
     await server.serving
     print(server.server.sockets[0].getsockname()[1], flush=True)
@@ -60,6 +68,8 @@ def main():
     parser.add_argument("--read-only", type=number, action="append", default=[])
     parser.add_argument("--held", type=number, action="append", default=[])
     parser.add_argument("--log")
+    parser.add_argument("--delay", type=float, default=0)
+    parser.add_argument("--port", type=int, default=0)
     asyncio.run(serve(parser.parse_args()))
 
 

@@ -69,13 +69,14 @@ class Server:
     """A server of its own for a test: started on a free port that it reports, checked to hold
     the token this test gave it, and stopped afterwards."""
 
-    def __init__(self, directory, registers, read_only=(), held=()):
+    def __init__(self, directory, registers, read_only=(), held=(), delay=0, port=0):
         self.token = random.randrange(1, 0xFFFF)
         registers = {**registers, TOKEN_ADDRESS: self.token}
         (directory / "registers.json").write_text(json.dumps(registers))
         self.log = directory / "requests.log"
         options = [a for r in read_only for a in ("--read-only", str(r))]
         options += [a for h in held for a in ("--held", str(h))]
+        options += ["--delay", str(delay), "--port", str(port)]
         self.process = subprocess.Popen(
             [sys.executable, str(ROOT / "tests" / "modbus_server.py"),
              str(directory / "registers.json"), "--log", str(self.log), *options],
@@ -86,7 +87,7 @@ class Server:
         ready.cancel()
         assert port.isdigit(), "the test server did not report its port within 10 s"
         self.place = f"127.0.0.1:{port}"
-        client = ModbusTcpClient("127.0.0.1", port=int(port), timeout=2)
+        client = ModbusTcpClient("127.0.0.1", port=int(port), timeout=2 + 2 * delay)
         try:
             answer = client.read_holding_registers(TOKEN_ADDRESS, 1)
             assert not answer.isError() and answer.registers == [self.token], \
@@ -142,7 +143,7 @@ def test_reads_go_in_runs_of_at_most_125_registers(drive, serve, codes, runs):
 READS = [(0, 0x7FFF, 32767, "32767", True), (0, 0x8000, -32768, "-32768", True),
          (0, 0xFFFF, -1, "-1", True), (1, 0x8000, 32768, "32768", True),
          (1, 0xFFFF, 65535, "65535", True), (2, 0, 0, "0", False), (2, 100, 100, "100", False),
-         (3, 2, 2, "High", True), (3, 3, 3, "", False), (4, 0xFE0C, -500, "-5.00", True),
+         (3, 2, 2, "High", True), (3, 3, 3, "3", False), (4, 0xFE0C, -500, "-5.00", True),
          (4, 501, 501, "5.01", False)]
 
 
@@ -161,7 +162,7 @@ def test_register_values_read_signed_or_unsigned_and_against_their_limits(
 WRITES = [(0, "-32768", 0x8000), (0, "32767", 0x7FFF), (0, "-32769", None), (0, "32768", None),
           (1, "0", 0), (1, "65535", 0xFFFF), (1, "-1", None), (1, "65536", None),
           (2, "1", 1), (2, "99", 99), (2, "0", None), (2, "100", None),
-          (3, "low", 0), (3, "High", 2), (3, "2", None), (3, "Top", None),
+          (3, "low", 0), (3, "High", 2), (3, "2", 2), (3, "3", None), (3, "Top", None),
           (4, "-5", 0xFE0C), (4, "5.00", 500), (4, "5.01", None), (4, "-5.01", None),
           (4, "0.001", None), (4, "0x10", None), (4, "", None), (5, "65535", 0xFFFF),
           (5, "65536", None)]
@@ -179,11 +180,66 @@ def test_writes_at_each_limit_and_one_past(drive, serve, code, value, raw):
         assert written == [{"write": address(code), "values": [raw]}]
 
 
-def test_a_value_the_drive_does_not_keep_is_not_clean(drive, serve):
+def test_a_value_the_drive_does_not_keep_is_not_clean_and_said_so(drive, serve):
     server = serve(defaults(), held=[address(2)])
     wrote = vqdf("write", "--tcp", server.place, drive, "1/2", "42")
     assert wrote.returncode == 1
     assert "read back 1" in wrote.stdout
+    assert wrote.stderr == "vqdf: warning: 1/2 Param holds 1 after the write, not 42\n"
+
+
+def test_a_late_answer_is_discarded_and_said_so(drive, serve):
+    server = serve(defaults(), delay=0.8)
+    late = vqdf("read", "--tcp", server.place, "--timeout", "0.5", "--retries", "1",
+                "--param", "1/0", drive)
+    assert late.returncode == 2
+    assert late.stderr == f"vqdf: error: {server.place} gave no answer within 0.5 s; a late " \
+                          "answer was discarded\n"
+    patient = vqdf("read", "--tcp", server.place, "--timeout", "2", "--param", "1/0", "--json",
+                   drive)
+    assert patient.returncode == 0, patient.stderr
+    assert json.loads(patient.stdout)[0]["raw"] == 0
+
+
+def test_watch_goes_on_through_a_drive_that_stops_answering(drive, serve, tmp_path):
+    server = serve(defaults())
+    port = int(server.place.split(":")[1])
+    watch = subprocess.Popen(
+        [os.environ["VQDF_PROGRAM"], "watch", "--tcp", server.place, "--interval", "0.2",
+         "--count", "12", "--timeout", "0.3", "--retries", "0", "--give-up", "20", "--json",
+         "--param", "1/2", drive], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        first = watch.stdout.readline()
+        server.stop()
+        time.sleep(0.5)
+        serve(defaults(), port=port)
+        out, err = watch.communicate(timeout=30)
+    finally:
+        watch.kill()
+    samples = [json.loads(line) for line in [first] + out.splitlines()]
+    assert watch.returncode == 0, err
+    assert len(samples) == 12
+    assert all(sample["status"] == "0x0003" and sample["Param"] == "1" for sample in samples)
+    assert all(sample["time"].endswith("Z") for sample in samples)
+    assert "connecting again" in err and f"{server.place} answers again" in err
+
+
+def test_watch_gives_up_after_the_time_given_and_writes_csv(drive, serve):
+    server = serve(defaults())
+    watch = subprocess.Popen(
+        [os.environ["VQDF_PROGRAM"], "watch", "--tcp", server.place, "--interval", "0.2",
+         "--timeout", "0.3", "--retries", "0", "--give-up", "1", "--csv", drive],
+        stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        header = watch.stdout.readline()
+        row = watch.stdout.readline()
+        server.stop()
+        out, err = watch.communicate(timeout=30)
+    finally:
+        watch.kill()
+    assert header.startswith("time,status,control,motor,trip,warning")
+    assert row.count(",") == header.count(",") and ",0x0003," in row
+    assert watch.returncode == 2 and "gave up after" in err
 
 
 def test_refusals_of_the_drive_name_their_register(drive, serve):
@@ -207,7 +263,9 @@ def test_refusals_of_the_drive_name_their_register(drive, serve):
 @pytest.mark.parametrize("arguments, reason", [
     (["1/250", "1"], "no parameter 1/250"),
     (["one", "1"], "\"one\" names no parameter: give GROUP/CODE"),
-    (["1/3", "Top"], "1/3 Param takes one of its value names, not \"Top\""),
+    (["1/3", "Top"], "1/3 Param takes one of its value names or its number, not \"Top\""),
+    (["1/4", "0x10"], "1/4 Param takes a number with at most 2 decimals, not \"0x10\""),
+    (["1/4", "1e1"], "1/4 Param takes a number with at most 2 decimals, not \"1e1\""),
 ])
 def test_what_names_nothing_is_refused_before_connecting(drive, arguments, reason):
     refused = vqdf("write", "--tcp", "127.0.0.1:1", drive, *arguments)

@@ -1,0 +1,129 @@
+// A drive over Modbus, by its data file: the link to it, its parameters at their registers, and
+// their values as people read and give them. The layer of the internal API under vqdf's drive
+// commands and the Python module.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DataFileApi.h"
+
+namespace vqdf::api {
+
+struct LinkOptions {
+    std::string tcp;                    // HOST[:PORT], port 502 by default
+    std::string rtu;                    // a serial device
+    std::optional<int> baud;            // the serial line's speed, 9600 unless given
+    std::optional<std::string> parity;  // N, E or O; N unless given
+    int unit = 1;                       // the unit (slave) id
+    double timeout = 1.0;               // seconds to wait for an answer
+    int retries = 1;                    // further attempts after a request gets no answer
+};
+
+// Why the options cannot make a link, or empty when they can.
+std::string LinkOptionsProblem(const LinkOptions& options);
+
+// Why a request failed: an exception response of the drive concerns the registers asked for;
+// anything else is the link's.
+struct LinkError {
+    bool exception = false;
+    std::string text;
+};
+
+// A connection to a drive, over TCP or RTU on a serial line, through libmodbus. A request that
+// gets no answer in time is sent again as often as the retries allow; an answer that comes too
+// late for its request is discarded before the next, not taken for the next one's.
+class DriveLink {
+public:
+    // Connects; null with the reason when it cannot.
+    static std::unique_ptr<DriveLink> Open(const LinkOptions& options, std::string& error);
+    ~DriveLink();
+    DriveLink(const DriveLink&) = delete;
+    DriveLink& operator=(const DriveLink&) = delete;
+
+    // Where the drive is: "127.0.0.1:5020", "/dev/ttyUSB0".
+    const std::string& Name() const { return name_; }
+
+    bool Read(uint16_t address, uint16_t count, uint16_t* values, LinkError& error);
+    bool Write(uint16_t address, uint16_t value, LinkError& error);
+    // Closes and connects again, as after a dropped connection.
+    bool Reconnect(std::string& error);
+
+private:
+    struct Context;
+    DriveLink(std::unique_ptr<Context> context, std::string name, const LinkOptions& options);
+    template <typename Request>
+    bool Attempt(Request request, LinkError& error);
+
+    std::unique_ptr<Context> context_;
+    std::string name_;
+    LinkOptions options_;
+};
+
+// A parameter of a data file: its group, its record and its 16-bit register.
+struct Parameter {
+    const GroupInfo* group;
+    const ParamInfo* param;
+    uint16_t address;
+};
+
+// "GROUP/CODE", as people name a parameter: "1/12".
+std::string NameOf(const Parameter& parameter);
+
+// Every parameter of the file, group by group in file order.
+std::vector<Parameter> Parameters(const DataFile& file);
+
+// The parameter named "GROUP/CODE", or none with why.
+std::optional<Parameter> FindParameter(const DataFile& file, const std::string& name,
+                                       std::string& why);
+
+// The group of that number, or else of that title without regard to case; null when none.
+const GroupInfo* FindGroup(const ParaSpec& para, const std::string& numberOrTitle);
+
+// The registers at the addresses, read in runs of consecutive addresses of at most 125
+// registers, one request a run. A run the drive refuses is read again register by register, so
+// that each refusal names its register. failure is the link's: nothing more could be read.
+struct Readings {
+    std::map<uint16_t, uint16_t> values;
+    std::map<uint16_t, std::string> refused;
+    std::string failure;
+};
+Readings ReadRegisters(DriveLink& link, std::vector<uint16_t> addresses);
+
+// A value with its decimal point: 1234 with 2 points is "12.34"; points outside 0 to 9 show the
+// value as it is.
+std::string Scaled(int32_t value, int32_t points);
+
+// The message that names an enumerated parameter's values, or null.
+const MessageInfo* MessageOf(const MessageSpec& messages, int32_t index);
+
+// The name of a value in a message, or empty when it has none.
+std::string ValueName(const MessageInfo* message, int32_t value);
+
+// A register's 16 bits as the parameter's value: signed where the parameter can be negative.
+int32_t ValueOfRegister(const ParamInfo& param, uint16_t raw);
+
+// A value as people read it: its name for a parameter whose values are named, else scaled.
+std::string ShownValue(const DataFile& file, const ParamInfo& param, int32_t value);
+
+// Within the parameter's limits, and named where its values are named.
+bool WithinLimits(const DataFile& file, const ParamInfo& param, int32_t value);
+
+// "outside 1.0 to 200.0", or "not one of its values".
+std::string LimitsNote(const DataFile& file, const ParamInfo& param);
+
+// A value as people give it, one rule for every parameter: a decimal number in the parameter's
+// unit with at most its decimals (no exponent, no hexadecimal), or, where its values are named,
+// one of the names (in any letter case) or the number. None, with why, for anything else.
+std::optional<int32_t> ParseValue(const DataFile& file, const ParamInfo& param,
+                                  std::string_view text, std::string& why);
+
+// The register that holds a value: from -32768 to 65535; none for a value beyond 16 bits.
+std::optional<uint16_t> RegisterOf(int32_t value);
+
+}  // namespace vqdf::api
