@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 
 #include "LegacyFixture.h"
 #include "compound/LegacyStreams.h"
@@ -178,7 +179,8 @@ TEST(StorageAccess, ReadOfAStreamWhoseSectorsAreGoneFails) {
     ASSERT_TRUE(file.OpenStream(L"Data", stream, kReadShareExclusive));
     std::string bytes(64 * 1024, '\0');
     EXPECT_EQ(stream.Read(bytes.data(), bytes.size()), std::nullopt);
-    CLegacyStreams streams(file, nullptr);
+    std::map<const void*, std::size_t> held;
+    CLegacyStreams streams(file, nullptr, held);
     EXPECT_EQ(streams.ReadImage("Data", bytes.data(), bytes.size()), StreamRead::Failed);
     EXPECT_EQ(streams.ReadImage("Missing", bytes.data(), bytes.size()), StreamRead::Skipped);
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <unordered_map>
@@ -177,8 +179,9 @@ bool HasJsonExtension(const std::string& path) {
 // The file's first bytes, or why the system cannot give them.
 bool Peek(const std::string& path, std::string& head, Finding& failure) {
     std::string reason;
-    if (!platform::PeekFile(path, 64, head, reason)) {
-        failure = {"unreadable", path, "", reason};
+    int code = 0;
+    if (!platform::PeekFile(path, 64, head, reason, code)) {
+        failure = {"unreadable", path, "", reason, code};
         return false;
     }
     return true;
@@ -198,11 +201,125 @@ Format FormatOfContent(const std::string& path, std::string_view head) {
     return HasJsonExtension(path) ? Format::Json : Format::Legacy;
 }
 
-}  // namespace
+// The first bytes of a file as text a person can read: printable ASCII as it is, other bytes as
+// \xNN.
+std::string Shown(std::string_view bytes) {
+    std::string shown = "\"";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\') {
+            shown += c;
+        } else {
+            static constexpr char kDigits[] = "0123456789ABCDEF";
+            shown += std::string("\\x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
+        }
+    }
+    return shown + "\"";
+}
 
-const char* FormatName(Format format) { return format == Format::Json ? "json" : "legacy"; }
+bool IsRegular(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
 
-OpenResult Open(const std::string& path, const OpenOptions& options) {
+// Why a legacy file could not be opened, as precisely as can be told: it is no compound file
+// (by its first bytes), another program holds it, or it is damaged; empty when none of these.
+std::string LegacyOpenProblem(const std::string& path, std::string_view head) {
+    if (head.empty()) {
+        return "the file is empty: it is no compound file";
+    }
+    if (head.substr(0, kCompoundSignature.size()) != kCompoundSignature) {
+        return "it is no compound file: it begins with " + Shown(head.substr(0, 16));
+    }
+    return platform::CompoundFileProblem(path);
+}
+
+// A data file read from a stream (standard input, a pipe) can be read only once, and one given
+// with a titles document of its own has it elsewhere than beside it: either is copied into a
+// folder of its own, with the titles document given beside it, and the copies go when the file
+// has been loaded. Findings about the copies name what the user gave.
+class StreamCopy {
+public:
+    StreamCopy(const std::string& path, const std::string& titles) : shownTitles_(titles) {
+        std::error_code error;
+        std::string folder = (std::filesystem::temp_directory_path(error) / "vqdf-XXXXXX").string();
+        if (error || mkdtemp(folder.data()) == nullptr) {
+            error_ = std::string("cannot make a folder for what ") +
+                     (path == "-" ? "standard input" : path) + " gives: " + std::strerror(errno);
+            return;
+        }
+        folder_ = folder;
+        std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+        if (in == nullptr || (path != "-" && !platform::IsStream(path) && !IsRegular(path))) {
+            code_ = in == nullptr ? errno : 0;
+            error_ = path + ": " + (in == nullptr ? std::strerror(errno) : "not a regular file");
+            if (in != nullptr) {
+                std::fclose(in);
+            }
+            return;
+        }
+        std::string bytes;
+        char buffer[65536];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+            bytes.append(buffer, got);
+        }
+        const bool failed = std::ferror(in) != 0;
+        if (in != stdin) {
+            std::fclose(in);
+        }
+        if (failed) {
+            error_ =
+                (path == "-" ? std::string("standard input") : path) + ": " + std::strerror(errno);
+            return;
+        }
+        const bool legacy = bytes.compare(0, kCompoundSignature.size(), kCompoundSignature) == 0;
+        data_ = folder_ + "/standard-input" +
+                std::string(legacy ? legacy::kFileExtension : json::kDataFileExtension);
+        if (!WriteTextFile(data_, bytes, error_)) {
+            return;
+        }
+        if (!titles.empty() && !std::filesystem::copy_file(titles, TitlesPathOf(data_), error)) {
+            code_ = error.value();
+            error_ = titles + ": " + error.message();
+        }
+    }
+    ~StreamCopy() {
+        std::error_code ignored;
+        if (!folder_.empty()) {
+            std::filesystem::remove_all(folder_, ignored);
+        }
+    }
+    StreamCopy(const StreamCopy&) = delete;
+    StreamCopy& operator=(const StreamCopy&) = delete;
+
+    const std::string& Error() const { return error_; }
+    int Code() const { return code_; }
+    const std::string& Data() const { return data_; }
+    // A finding's file as the user knows it: the data file or the titles document given. A
+    // titles document that is wanting is the data file's finding.
+    void Name(Finding& finding, const std::string& shownData) const {
+        if (finding.file.rfind(folder_, 0) != 0 || finding.file == data_) {
+            finding.file = finding.file.empty() || finding.file == data_ ? shownData : finding.file;
+        } else if (shownTitles_.empty()) {
+            finding.file = shownData;
+            finding.message =
+                "a JSON data file read from a stream has no titles document beside "
+                "it: give it with --titles";
+        } else {
+            finding.file = shownTitles_;
+        }
+    }
+
+private:
+    std::string shownTitles_;
+    std::string folder_;
+    std::string data_;
+    std::string error_;
+    int code_ = 0;
+};
+
+// Loads the file at path; shown is what the user named it.
+OpenResult OpenFile(const std::string& path, const std::string& shown, const OpenOptions& options) {
     OpenResult result;
     std::string head;
     if (!Peek(path, head, result.failure)) {
@@ -238,18 +355,55 @@ OpenResult Open(const std::string& path, const OpenOptions& options) {
     if (!loaded) {
         reader->ReleaseTables();
         result.failure = FailureOf(path, collector);
+        if (format == Format::Legacy && result.failure.kind == "missing-document") {
+            const std::string problem = LegacyOpenProblem(path, head);
+            if (!problem.empty()) {
+                result.failure.message = "the file cannot be opened: " + problem;
+                for (Finding& finding : collector.findings) {
+                    finding.message = finding.kind == "missing-document" && finding.place.empty()
+                                          ? result.failure.message
+                                          : finding.message;
+                }
+            }
+        }
         result.error = Located(result.failure);
         result.findings = std::move(collector.findings);
         return result;
     }
     result.findings = std::move(collector.findings);
     auto impl = std::make_unique<DataFile::Impl>();
-    impl->path = path;
+    impl->path = shown;
     impl->format = format;
     impl->paraStatusNum = reader->GetParaStatusNum();
     impl->paraControlNum = reader->GetParaControlNum();
     impl->reader = std::move(reader);
     result.file = std::make_unique<DataFile>(std::move(impl));
+    return result;
+}
+
+}  // namespace
+
+const char* FormatName(Format format) { return format == Format::Json ? "json" : "legacy"; }
+
+OpenResult Open(const std::string& path, const OpenOptions& options) {
+    if (!platform::IsStream(path) && options.titles.empty()) {
+        return OpenFile(path, path, options);
+    }
+    StreamCopy copy(path, options.titles);
+    if (!copy.Error().empty()) {
+        OpenResult result;
+        result.failure = {"unreadable", path, "", copy.Error(), copy.Code()};
+        result.error = copy.Error();
+        return result;
+    }
+    OpenResult result = OpenFile(copy.Data(), path, options);
+    copy.Name(result.failure, path);
+    for (Finding& finding : result.findings) {
+        copy.Name(finding, path);
+    }
+    if (!result.file) {
+        result.error = Located(result.failure);
+    }
     return result;
 }
 
@@ -315,6 +469,14 @@ FunctionBlockList DataFile::FunctionBlocks() const {
     FunctionBlockList list;
     impl_->reader->GetSpecAdvUserSeq(&list.Blocks());
     return list;
+}
+
+int64_t DataFile::EntriesHeld(const void* table, int64_t count, std::size_t entrySize) const {
+    const std::optional<std::size_t> held = impl_->reader->HeldBytes(table);
+    if (!held || count <= 0) {
+        return std::max<int64_t>(count, 0);
+    }
+    return std::min<int64_t>(count, static_cast<int64_t>((*held + entrySize - 1) / entrySize));
 }
 
 void DataFile::ShowDegreeSigns() { RewriteDegreeSigns(*impl_->reader->GetMessageSpec()); }

@@ -30,6 +30,8 @@ struct Finding {
     std::string file;
     std::string place;
     std::string message;
+    // For a file the system cannot give ("unreadable"): the system's error number, or 0.
+    int errorNumber = 0;
 };
 
 // A finding as one line: "FILE:PLACE: MESSAGE [KIND]".
@@ -41,6 +43,9 @@ struct OpenOptions {
     bool findings = true;
     // Receives the trace line of the load when set.
     std::function<void(const std::string& line)> trace;
+    // For a data file read from a stream (standard input as "-", a pipe, /dev/stdin), which has
+    // nothing beside it: its titles document, if it is a JSON one.
+    std::string titles;
 };
 
 class DataFile;
@@ -55,9 +60,11 @@ struct OpenResult {
     std::vector<Finding> findings;
 };
 
-// Loads the data file at path (a file name as the system gives it). Its format is told by its
-// content: the compound-file signature, or JSON text; the name's extension only where the content
-// tells neither, as in an empty file. A file the system cannot give gets the system's reason.
+// Loads the data file at path (a file name as the system gives it, or "-" for standard input).
+// Its format is told by its content: the compound-file signature, or JSON text; the name's
+// extension only where the content tells neither, as in an empty file. A file the system cannot
+// give gets the system's reason, and a legacy file that cannot be opened says whether it is no
+// compound file, is held by another program, or is damaged.
 OpenResult Open(const std::string& path, const OpenOptions& options = {});
 
 // The format an output's name asks for: ".json" or ".inv", in any letter case; none for another.
@@ -126,6 +133,15 @@ public:
     int32_t ParaStatusNum() const;
     int32_t ParaControlNum() const;
     int32_t ReservedCount() const;
+
+    // How many entries of a table its file holds: all of count, or, where a damaged file
+    // supplies the table only in part, those it supplies (the rest of the table is zero). For
+    // a report that must stay proportional to the file, not to what its counts claim.
+    template <typename T>
+    int64_t EntriesHeld(const T* table, int64_t count) const {
+        return EntriesHeld(static_cast<const void*>(table), count, sizeof(T));
+    }
+    int64_t EntriesHeld(const void* table, int64_t count, std::size_t entrySize) const;
 
     // Rewrites the temperature placeholders of the message titles to degree signs, as the
     // library does before it hands the message table to a host.
@@ -218,6 +234,10 @@ struct Change {
     std::string field;   // what changed inside it; empty when it was added or removed
     std::string before;
     std::string after;
+    // The same values as data, compact JSON text: numbers as numbers, texts as strings, an
+    // entry as its object, and null for one that is absent.
+    std::string beforeJson = "null";
+    std::string afterJson = "null";
 };
 
 // Everything that differs between two files, from the same walk of the records that the dump

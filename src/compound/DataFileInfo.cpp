@@ -64,8 +64,8 @@ bool ReadTrips(CLegacyStreams& streams, TripSpec& trip) {
 // Hands out the titles of one stream to the messages in order, each taking as many as its count
 // says; a message with no titles takes none and gets no array. Only the first `supplied` bytes
 // came from the stream: the titles after them are zero and are not copied.
-void DealTitles(const MsgTitle* titles, std::size_t supplied, int32_t counted,
-                MessageSpec& message) {
+void DealTitles(CLegacyStreams& streams, const MsgTitle* titles, std::size_t supplied,
+                int32_t counted, MessageSpec& message) {
     std::size_t next = 0;
     for (int32_t m = 0; m < counted; ++m) {
         MessageInfo& entry = message.Messages[m];
@@ -79,6 +79,7 @@ void DealTitles(const MsgTitle* titles, std::size_t supplied, int32_t counted,
         if (entry.TitleInfo != nullptr && copied > 0) {
             std::memcpy(entry.TitleInfo, reinterpret_cast<const char*>(titles) + next, copied);
         }
+        streams.NoteHeld(entry.TitleInfo, copied, bytes);
         next += bytes;
     }
 }
@@ -107,6 +108,8 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counte
     const auto supplied =
         static_cast<int32_t>((streams.LastSupplied() + sizeof(int32_t) - 1) / sizeof(int32_t));
     counted = message.Messages != nullptr ? supplied : 0;
+    streams.NoteHeld(message.Messages, static_cast<std::size_t>(counted) * sizeof(MessageInfo),
+                     static_cast<std::size_t>(message.MessageCount) * sizeof(MessageInfo));
     int64_t titleSum = 0;
     for (int32_t m = 0; message.Messages != nullptr && m < supplied; ++m) {
         message.Messages[m].TitleInfoCount = titleCounts[m];
@@ -118,7 +121,7 @@ bool ReadMessages(CLegacyStreams& streams, MessageSpec& message, int64_t& counte
                                       ? streams.ReadNewTable(legacy::kMsgTitle, titleSum, titles)
                                       : StreamRead::Skipped;
     if (titlesRead == StreamRead::Done) {
-        DealTitles(titles, streams.LastSupplied(), supplied, message);
+        DealTitles(streams, titles, streams.LastSupplied(), supplied, message);
     }
     FreeArray(titles);
     return Succeeded(titlesRead);
@@ -193,6 +196,8 @@ bool ReadGroups(CLegacyStreams& streams, ParaSpec& para, int64_t& groupArraysEnd
             return false;
         }
     }
+    streams.NoteHeld(para.Groups, static_cast<std::size_t>(groupArraysEnd) * sizeof(GroupInfo),
+                     static_cast<std::size_t>(para.GroupCount) * sizeof(GroupInfo));
     const int64_t missing = para.GroupCount - static_cast<int64_t>(present.size());
     if (missing > 0) {
         streams.Report(FindingKind::MissingStorage, std::string(legacy::kGroupStoragePrefix) + "*",
@@ -224,7 +229,7 @@ uint32_t CDataFileInfo::Load(const std::wstring& path) {
         }
         return 0;
     }
-    CLegacyStreams streams(file, observer_);
+    CLegacyStreams streams(file, observer_, heldBytes_);
     const bool read =
         ReadSection(streams, legacy::kDeviceSpec, [&] { return ReadDevice(streams, device_); }) &&
         ReadSection(streams, legacy::kIOSpec, [&] { return ReadIO(streams, io_); }) &&

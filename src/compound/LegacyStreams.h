@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,7 +38,16 @@ class CLegacyStreams {
 public:
     // The observer, when there is one, hears of every storage and stream that is missing or
     // short, and of every count that cannot size a table.
-    CLegacyStreams(CSSFile& file, ILoadObserver* observer) : file_(file), observer_(observer) {}
+    // Tables their streams fill only in part are entered in held with the bytes they got.
+    CLegacyStreams(CSSFile& file, ILoadObserver* observer, std::map<const void*, std::size_t>& held)
+        : file_(file), observer_(observer), held_(held) {}
+
+    // Notes that a table of bytes got only supplied of them from the file.
+    void NoteHeld(const void* table, std::size_t supplied, std::size_t bytes) {
+        if (table != nullptr && supplied < bytes) {
+            held_[table] = supplied;
+        }
+    }
 
     // How many bytes the stream of the last table read supplied.
     std::size_t LastSupplied() const { return supplied_; }
@@ -68,7 +78,9 @@ public:
             stream_.Close();
             return StreamRead::Skipped;
         }
-        return ReadOpen(table, bytes, available);
+        const StreamRead read = ReadOpen(table, bytes, available);
+        NoteHeld(table, supplied_, bytes);
+        return read;
     }
 
     // A table allocated before its stream is opened: a missing stream leaves it all zero.
@@ -79,10 +91,14 @@ public:
             return StreamRead::Skipped;
         }
         table = AllocateZeroed<T>(count);
+        const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(T);
         if (table == nullptr || !Open(name)) {
+            NoteHeld(table, 0, bytes);
             return StreamRead::Skipped;
         }
-        return ReadOpen(table, static_cast<std::size_t>(count) * sizeof(T), 0);
+        const StreamRead read = ReadOpen(table, bytes, 0);
+        NoteHeld(table, supplied_, bytes);
+        return read;
     }
 
     // One stream holding the first table's entries and then the second's, each table getting
@@ -113,6 +129,8 @@ public:
         first = CopyOf<T>(entries, a, std::min(available, firstBytes));
         second = CopyOf<T>(entries + std::min(available, firstBytes), b,
                            available - std::min(available, firstBytes));
+        NoteHeld(first, std::min(available, firstBytes), firstBytes);
+        NoteHeld(second, available - std::min(available, firstBytes), bytes - firstBytes);
         return StreamRead::Done;
     }
 
@@ -146,6 +164,7 @@ private:
 
     CSSFile& file_;
     ILoadObserver* observer_;
+    std::map<const void*, std::size_t>& held_;
     std::vector<std::string> storages_;
     std::string streamName_;
     std::size_t supplied_ = 0;

@@ -36,6 +36,7 @@ int32_t CDataFileBase::FindParamCount(const std::wstring& text) {
 }
 
 void CDataFileBase::FreeOwnedTables() {
+    heldBytes_.clear();
     FreeArray(device_.DiagNumbers);
     FreeArray(io_.InputTerminals);
     FreeArray(io_.OutputTerminals);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,13 @@ public:
     // nobody. The observer must outlive those loads.
     void SetObserver(ILoadObserver* observer) { observer_ = observer; }
 
+    // How many bytes of a table its file supplied, where the file supplied fewer than the
+    // table's count asks (a damaged file: the rest is zero); none where it supplied them all.
+    std::optional<std::size_t> HeldBytes(const void* table) const {
+        const auto found = heldBytes_.find(table);
+        return found == heldBytes_.end() ? std::nullopt : std::optional(found->second);
+    }
+
     // Receives the trace line of this reader's loads in place of the platform's debugger channel
     // (the tools, the tests); empty, the default, leaves the line to that channel. The receiver
     // belongs to this reader alone, so loads on other threads never reach it.
@@ -79,6 +88,7 @@ protected:
     InitOrder initOrder_{};
     ILoadObserver* observer_ = nullptr;
     TraceReceiver traceReceiver_;
+    std::map<const void*, std::size_t> heldBytes_;
     // One past the last group and message entry that may hold an array of its own; a reader
     // that leaves the entries after it untouched says so, and releasing need not visit them.
     int64_t groupArraysEnd_ = INT64_MAX;

@@ -19,6 +19,15 @@ void PrintLine(std::string_view label, const std::string& value) {
     fmt::print(stdout, "  {:<26}{}\n", label, value);
 }
 
+// The entries of a table a damaged file declares but does not hold are not shown one by one:
+// they are all zero, and there may be millions.
+void ShowNotHeld(std::string_view indent, int64_t count, int64_t held) {
+    if (count > held) {
+        fmt::print(stdout, "{}and {} more entries the file does not hold, all zero\n", indent,
+                   count - held);
+    }
+}
+
 void ShowDevice(const api::DataFile& file) {
     const DeviceInfo& device = file.Device();
     fmt::print(stdout, "Device\n");
@@ -44,80 +53,97 @@ void ShowDevice(const api::DataFile& file) {
                               device.Reserved3, device.Reserved4, file.ReservedCount()));
     }
     if (device.DiagNumbers != nullptr && device.DiagNumberCount > 0) {
-        PrintList(fmt::format("  {:<26}", "Diagnosis numbers"), device.DiagNumberCount,
+        const int64_t held = file.EntriesHeld(device.DiagNumbers, device.DiagNumberCount);
+        PrintList(fmt::format("  {:<26}", "Diagnosis numbers"), held,
                   [&](int64_t k) { return std::to_string(device.DiagNumbers[k]); });
+        ShowNotHeld("  ", device.DiagNumberCount, held);
     }
 }
 
-void ShowNames(std::string_view label, const MsgTitle* names, int32_t count) {
+void ShowNames(const api::DataFile& file, std::string_view label, const MsgTitle* names,
+               int32_t count) {
     if (names != nullptr && count > 0) {
-        PrintList(fmt::format("  {}:", label), count,
+        const int64_t held = file.EntriesHeld(names, count);
+        PrintList(fmt::format("  {}:", label), held,
                   [&](int64_t k) { return Utf8Text(names[k].Title); });
+        ShowNotHeld("    ", count, held);
     }
 }
 
-void ShowTerminals(std::string_view label, const TerminalInfo* terminals, int32_t count,
-                   int32_t basic, int32_t statusAddr, const MsgTitle* functions,
+void ShowTerminals(const api::DataFile& file, std::string_view label, const TerminalInfo* terminals,
+                   int32_t count, int32_t basic, int32_t statusAddr, const MsgTitle* functions,
                    int32_t functionCount) {
     fmt::print(stdout, "\n{} terminals: {} ({} basic), status at {}\n", label, std::max(count, 0),
                basic, Hex(statusAddr));
     if (terminals != nullptr && count > 0) {
-        PrintTable("  ", {{"#", true}, {"Title"}, {"Address"}}, count, [&](int64_t k) {
+        const int64_t held = file.EntriesHeld(terminals, count);
+        PrintTable("  ", {{"#", true}, {"Title"}, {"Address"}}, held, [&](int64_t k) {
             return std::vector<std::string>{std::to_string(k), CodePageText(terminals[k].Title),
                                             Hex(terminals[k].CommAddr)};
         });
+        ShowNotHeld("  ", count, held);
     }
-    ShowNames("Functions", functions, functionCount);
+    ShowNames(file, "Functions", functions, functionCount);
 }
 
-void ShowStatus(const StatusInfoData* data, int32_t count) {
+void ShowStatus(const api::DataFile& file, const StatusInfoData* data, int32_t count) {
     if (data == nullptr || count <= 0) {
         return;
     }
+    const int64_t held = file.EntriesHeld(data, count);
     PrintTable("  ", {{"Shown with it"}, {"Address"}, {"Type", true}, {"Point", true}, {"Unit"}},
-               count, [&](int64_t k) {
+               held, [&](int64_t k) {
                    const StatusInfoData& s = data[k];
                    return std::vector<std::string>{CodePageText(s.Title), Hex(s.CommAddr),
                                                    std::to_string(s.DataType),
                                                    std::to_string(s.Point16), Utf8Text(s.Unit)};
                });
+    ShowNotHeld("  ", count, held);
 }
 
-void ShowAddresses(std::string_view label, int32_t first, const int32_t* addrs, int32_t count) {
-    const int64_t more = addrs != nullptr ? std::max(count, 0) : 0;
-    PrintList(fmt::format("  {} at", label), more + 1,
+void ShowAddresses(const api::DataFile& file, std::string_view label, int32_t first,
+                   const int32_t* addrs, int32_t count) {
+    const int64_t listed = addrs != nullptr ? std::max(count, 0) : 0;
+    const int64_t held = file.EntriesHeld(addrs, listed);
+    PrintList(fmt::format("  {} at", label), held + 1,
               [&](int64_t k) { return k == 0 ? Hex(first) : Hex(addrs[k - 1]); });
+    ShowNotHeld("    ", listed, held);
 }
 
-void ShowTrips(const TripSpec& trip) {
+void ShowTrips(const api::DataFile& file, const TripSpec& trip) {
     fmt::print(stdout, "\nTrips: {}\n", std::max(trip.TripCount, 0));
-    ShowAddresses("Current trip", trip.FirstTripAddr, trip.TripAddr, trip.TripAddrCount);
-    ShowNames("Names", trip.TripNames, trip.TripCount);
-    ShowStatus(trip.TripStatusInfoData, trip.TripStatusInfoCount);
+    ShowAddresses(file, "Current trip", trip.FirstTripAddr, trip.TripAddr, trip.TripAddrCount);
+    ShowNames(file, "Names", trip.TripNames, trip.TripCount);
+    ShowStatus(file, trip.TripStatusInfoData, trip.TripStatusInfoCount);
     fmt::print(stdout, "\nWarnings: {}\n", std::max(trip.WarnCount, 0));
-    ShowAddresses("Current warning", trip.FirstWarnAddr, trip.WarnAddr, trip.WarnAddrCount);
-    ShowNames("Names", trip.WarnNames, trip.WarnCount);
-    ShowStatus(trip.WarnStatusInfoData, trip.WarnStatusInfoCount);
+    ShowAddresses(file, "Current warning", trip.FirstWarnAddr, trip.WarnAddr, trip.WarnAddrCount);
+    ShowNames(file, "Names", trip.WarnNames, trip.WarnCount);
+    ShowStatus(file, trip.WarnStatusInfoData, trip.WarnStatusInfoCount);
 }
 
-void ShowMessages(const MessageSpec& messages) {
+void ShowMessages(const api::DataFile& file, const MessageSpec& messages) {
     fmt::print(stdout, "\nMessages: {}\n", std::max(messages.MessageCount, 0));
-    for (int32_t m = 0; messages.Messages != nullptr && m < messages.MessageCount; ++m) {
+    const int64_t held = file.EntriesHeld(messages.Messages, messages.MessageCount);
+    for (int32_t m = 0; messages.Messages != nullptr && m < held; ++m) {
         const MessageInfo& message = messages.Messages[m];
         const int32_t count = message.TitleInfo != nullptr ? message.TitleInfoCount : 0;
-        PrintList(fmt::format("  {:>3}:", m), std::max(count, 0), [&](int64_t k) {
+        const int64_t titles = file.EntriesHeld(message.TitleInfo, count);
+        PrintList(fmt::format("  {:>3}:", m), titles, [&](int64_t k) {
             return fmt::format("{} {}", k, Utf8Text(message.TitleInfo[k].Title));
         });
+        ShowNotHeld("       ", count, titles);
     }
+    ShowNotHeld("  ", messages.Messages != nullptr ? messages.MessageCount : 0, held);
 }
 
 // Values are raw: the field after them is a decimal point or, for a value named by a message,
 // the message's number, which the record does not tell apart.
-void ShowCommon(const CommonSpec& common) {
+void ShowCommon(const api::DataFile& file, const CommonSpec& common) {
     fmt::print(stdout, "\nCommon parameters: {}\n", std::max(common.CommonCount, 0));
     if (common.CommonParams == nullptr || common.CommonCount <= 0) {
         return;
     }
+    const int64_t held = file.EntriesHeld(common.CommonParams, common.CommonCount);
     PrintTable("  ",
                {{"Address"},
                 {"Title"},
@@ -127,13 +153,14 @@ void ShowCommon(const CommonSpec& common) {
                 {"Point or message", true},
                 {"Unit"},
                 {"Attr"}},
-               common.CommonCount, [&](int64_t k) {
+               held, [&](int64_t k) {
                    const CommonInfo& p = common.CommonParams[k];
                    return std::vector<std::string>{Hex(p.CommAddr),       CodePageText(p.Title),
                                                    std::to_string(p.Def), std::to_string(p.Min),
                                                    std::to_string(p.Max), std::to_string(p.Point16),
                                                    CodePageText(p.Unit),  Hex(p.Attr)};
                });
+    ShowNotHeld("  ", common.CommonCount, held);
 }
 
 // A bound of an enumerated parameter shows its name; any other is scaled.
@@ -164,7 +191,7 @@ void ShowGroup(const api::DataFile& file, const GroupInfo& group) {
          {"Unit"},
          {"Attr"},
          {"Address"}},
-        group.ParameterCount,
+        file.EntriesHeld(group.Parameters, group.ParameterCount),
         [&](int64_t k) {
             const ParamInfo& p = group.Parameters[k];
             const MessageInfo* message = messageOf(p);
@@ -191,13 +218,17 @@ void ShowGroup(const api::DataFile& file, const GroupInfo& group) {
                 });
             }
         });
+    ShowNotHeld("  ", group.ParameterCount,
+                file.EntriesHeld(group.Parameters, group.ParameterCount));
 }
 
-void ShowInitOrder(const InitOrder& order) {
+void ShowInitOrder(const api::DataFile& file, const InitOrder& order) {
     const int32_t count = order.InitOrderAddrs != nullptr ? std::max(order.InitOrderCount, 0) : 0;
     fmt::print(stdout, "\nInitialisation order: {} steps\n", count);
     if (count > 0) {
-        PrintList("  ", count, [&](int64_t k) { return Hex(order.InitOrderAddrs[k]); });
+        const int64_t held = file.EntriesHeld(order.InitOrderAddrs, count);
+        PrintList("  ", held, [&](int64_t k) { return Hex(order.InitOrderAddrs[k]); });
+        ShowNotHeld("  ", count, held);
     }
 }
 
@@ -294,29 +325,34 @@ bool Show(const api::DataFile& file, const ShowOptions& options) {
     }
     if (Wanted(options, Section::Terminals)) {
         const IOSpec& io = file.IO();
-        ShowTerminals("Input", io.InputTerminals, io.InputCount, io.InputBasicCount,
+        ShowTerminals(file, "Input", io.InputTerminals, io.InputCount, io.InputBasicCount,
                       io.InputStatusCommAddr, io.InputFuncTitles, io.InputFuncTitleCount);
-        ShowTerminals("Output", io.OutputTerminals, io.OutputCount, io.OutputBasicCount,
+        ShowTerminals(file, "Output", io.OutputTerminals, io.OutputCount, io.OutputBasicCount,
                       io.OutputStatusCommAddr, io.OutputFuncTitles, io.OutputFuncTitleCount);
     }
     if (Wanted(options, Section::Trips)) {
-        ShowTrips(file.Trips());
+        ShowTrips(file, file.Trips());
     }
     if (Wanted(options, Section::Messages)) {
-        ShowMessages(file.Messages());
+        ShowMessages(file, file.Messages());
     }
     if (Wanted(options, Section::Common)) {
-        ShowCommon(file.Common());
+        ShowCommon(file, file.Common());
     }
     if (Wanted(options, Section::Groups)) {
-        for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
+        const int64_t held = file.EntriesHeld(para.Groups, para.GroupCount);
+        for (int32_t g = 0; para.Groups != nullptr && g < held; ++g) {
             if (only == nullptr || only == &para.Groups[g]) {
                 ShowGroup(file, para.Groups[g]);
             }
         }
+        if (only == nullptr && para.Groups != nullptr && para.GroupCount > held) {
+            fmt::print(stdout, "\nand {} more groups the file does not hold, all zero\n",
+                       para.GroupCount - held);
+        }
     }
     if (Wanted(options, Section::Init)) {
-        ShowInitOrder(file.Init());
+        ShowInitOrder(file, file.Init());
     }
     if (Wanted(options, Section::Scope)) {
         ShowRoles(file);
