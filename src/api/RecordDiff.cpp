@@ -1,6 +1,8 @@
 // What differs between two data files: both walked into the document the dump writes, then
 // compared member by member, the entries of each table matched by the key people know them by.
 #include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <array>
@@ -154,6 +156,19 @@ std::string Shown(const Value& value, std::string_view member) {
     return "a record";
 }
 
+const Value& Null() {
+    static const Value kNull;
+    return kNull;
+}
+
+// A value as compact JSON text.
+std::string JsonOf(const Value& value) {
+    rapidjson::StringBuffer text;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(text);
+    value.Accept(writer);
+    return std::string(text.GetString(), text.GetSize());
+}
+
 // How an entry that came or went is shown: by its title or name where it has one, or else by
 // its plain members.
 std::string Named(const Value& entry) {
@@ -232,7 +247,7 @@ public:
             return;
         }
         if (a != b) {
-            Changed(place, Shown(a, LastName(place)), Shown(b, LastName(place)));
+            Changed(place, a, b);
         }
     }
 
@@ -247,9 +262,10 @@ private:
         return path.substr(slash == std::string_view::npos ? 0 : slash + 1);
     }
 
-    void Changed(const Place& place, std::string before, std::string after) {
-        changes.push_back(
-            {"changed", place.what, place.key, place.field, std::move(before), std::move(after)});
+    void Changed(const Place& place, const Value& before, const Value& after) {
+        const std::string_view member = LastName(place);
+        changes.push_back({"changed", place.what, place.key, place.field, Shown(before, member),
+                           Shown(after, member), JsonOf(before), JsonOf(after)});
     }
 
     void CompareObjects(const Value& a, const Value& b, const Place& place) {
@@ -261,7 +277,7 @@ private:
             const auto other = b.FindMember(member.name);
             const Place below = place.Member(name);
             if (other == b.MemberEnd()) {
-                Changed(below, Shown(member.value, name), "absent");
+                Changed(below, member.value, Null());
             } else {
                 Compare(member.value, other->value, below);
             }
@@ -269,7 +285,7 @@ private:
         for (const auto& member : b.GetObject()) {
             if (!a.HasMember(member.name)) {
                 const std::string_view name(member.name.GetString(), member.name.GetStringLength());
-                Changed(place.Member(name), "absent", Shown(member.value, name));
+                Changed(place.Member(name), Null(), member.value);
             }
         }
     }
@@ -315,8 +331,8 @@ private:
             const Place inside = Entry(place, rule, key);
             const auto found = afterByKey.find(key);
             if (found == afterByKey.end()) {
-                changes.push_back(
-                    {"removed", inside.what, inside.key, inside.field, Named(*entry), ""});
+                changes.push_back({"removed", inside.what, inside.key, inside.field, Named(*entry),
+                                   "", JsonOf(*entry), "null"});
             } else {
                 Compare(*entry, *found->second, inside);
             }
@@ -324,8 +340,8 @@ private:
         for (const auto& [key, entry] : after) {
             if (beforeByKey.count(key) == 0) {
                 const Place inside = Entry(place, rule, key);
-                changes.push_back(
-                    {"added", inside.what, inside.key, inside.field, "", Named(*entry)});
+                changes.push_back({"added", inside.what, inside.key, inside.field, "",
+                                   Named(*entry), "null", JsonOf(*entry)});
             }
         }
     }

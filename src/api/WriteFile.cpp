@@ -1,6 +1,8 @@
 // Writing a data file in either format: under a temporary name beside the target, read back
 // through the library's own reader and compared with the records it came from, then renamed into
 // place, so that a target is either the whole new file or untouched.
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -152,12 +154,14 @@ std::error_code RenameInto(const fs::path& from, const fs::path& to) {
 // first, a copy of the one it replaces kept aside, and the data file last; when the data file
 // cannot go, the titles document that was there comes back (or the new one goes, where there
 // was none). A reader between the two renames may see the new titles beside the old data.
+// On failure, failed names the target that could not be written.
 std::error_code RenamePair(const fs::path& data, const fs::path& titles, const fs::path& dataTarget,
-                           const fs::path& titlesTarget) {
+                           const fs::path& titlesTarget, fs::path& failed) {
     Temporaries backups;
     const fs::path saved = TemporaryBeside(titlesTarget);
     std::error_code error;
-    const bool hadTitles = fs::exists(fs::symlink_status(titlesTarget, error));
+    failed = titlesTarget;
+    const bool hadTitles = fs::is_regular_file(titlesTarget, error);
     if (hadTitles) {
         backups.Add(saved);
         if (!fs::copy_file(titlesTarget, saved, error)) {
@@ -167,6 +171,7 @@ std::error_code RenamePair(const fs::path& data, const fs::path& titles, const f
     if ((error = RenameInto(titles, titlesTarget))) {
         return error;
     }
+    failed = dataTarget;
     if ((error = RenameInto(data, dataTarget))) {
         std::error_code ignored;
         if (hadTitles) {
@@ -176,6 +181,23 @@ std::error_code RenamePair(const fs::path& data, const fs::path& titles, const f
         }
     }
     return error;
+}
+
+// Where a file given by name is written: through a symbolic link to the file it names, so that
+// the link stays a link.
+fs::path WrittenAt(const fs::path& path) {
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(path, error)) ? fs::weakly_canonical(path, error)
+                                                           : path;
+}
+
+// A file that replaces another takes the other's permissions, as an editor's save does.
+void KeepPermissions(const fs::path& written, const fs::path& replaced) {
+    std::error_code error;
+    const fs::file_status status = fs::status(replaced, error);
+    if (!error && fs::is_regular_file(status)) {
+        fs::permissions(written, status.permissions(), error);
+    }
 }
 
 }  // namespace
@@ -188,8 +210,14 @@ WriteResult Write(const DataFile& file, const std::string& path, Format format,
         result.error = "a JSON data file comes with its titles document: give it a file name";
         return result;
     }
+    if (toStandardOutput && isatty(STDOUT_FILENO) != 0) {
+        result.error =
+            "standard output is a terminal: give a file name, or send it to a file or a pipe";
+        return result;
+    }
     const fs::path target =
-        toStandardOutput ? fs::temp_directory_path() / "vqdf-output.inv" : fs::path(path);
+        toStandardOutput ? fs::temp_directory_path() / "vqdf-output.inv" : WrittenAt(path);
+    const fs::path titlesTarget = WrittenAt(TitlesPathOf(path));
     const fs::path temporary = TemporaryBeside(target);
     Temporaries temporaries;
     temporaries.Add(temporary);
@@ -237,12 +265,18 @@ WriteResult Write(const DataFile& file, const std::string& path, Format format,
         result.written = CopyToStandardOutput(temporary, result.error);
         return result;
     }
-    const std::error_code renamed =
-        format == Format::Json
-            ? RenamePair(temporary, TitlesPathOf(temporary.string()), target, TitlesPathOf(path))
-            : RenameInto(temporary, target);
+    KeepPermissions(temporary, target);
+    fs::path failed = path;
+    std::error_code renamed;
+    if (format == Format::Json) {
+        KeepPermissions(TitlesPathOf(temporary.string()), titlesTarget);
+        renamed =
+            RenamePair(temporary, TitlesPathOf(temporary.string()), target, titlesTarget, failed);
+    } else {
+        renamed = RenameInto(temporary, target);
+    }
     if (renamed) {
-        result.error = "cannot write " + path + ": " + renamed.message();
+        result.error = "cannot write " + failed.string() + ": " + renamed.message();
         return result;
     }
     temporaries.Keep();
