@@ -9,8 +9,44 @@
 
 namespace vqdf::cli {
 
+namespace {
+
+// The summary as data: the file, whether it loads, how many findings of each kind.
+void PrintJsonSummary(const std::string& path, const api::OpenResult& result) {
+    std::map<std::string, int> byKind;
+    for (const api::Finding& finding : result.findings) {
+        ++byKind[finding.kind];
+    }
+    rapidjson::StringBuffer buffer;
+    rapidjson::PrettyWriter<rapidjson::StringBuffer> w(buffer);
+    w.SetIndent(' ', 2);
+    w.StartObject();
+    w.Key("file");
+    const std::string file = api::Utf8Text(path.data(), path.size());
+    w.String(file.c_str(), static_cast<rapidjson::SizeType>(file.size()));
+    w.Key("loads");
+    w.Bool(result.file != nullptr);
+    w.Key("findings");
+    w.Uint64(result.findings.size());
+    w.Key("kinds");
+    w.StartObject();
+    for (const auto& [kind, count] : byKind) {
+        w.Key(kind.c_str());
+        w.Int(count);
+    }
+    w.EndObject();
+    w.EndObject();
+    fmt::print(stdout, "{}\n", buffer.GetString());
+}
+
+}  // namespace
+
 void Check(const std::string& path, const api::OpenResult& result, const CheckOptions& options) {
     const std::vector<api::Finding>& findings = result.findings;
+    if (options.json && options.summary) {
+        PrintJsonSummary(path, result);
+        return;
+    }
     if (options.json) {
         // JSON text is UTF-8: bytes of a message or name that are not become U+FFFD.
         std::vector<std::string> texts;
@@ -50,18 +86,30 @@ void Check(const std::string& path, const api::OpenResult& result, const CheckOp
     fmt::print(stdout, ")\n");
 }
 
+// The changes as data: before and after as the values themselves, numbers as numbers.
 void PrintChanges(const std::vector<api::Change>& changes, bool json) {
     if (json) {
-        std::vector<std::vector<std::pair<std::string_view, std::string_view>>> objects;
+        rapidjson::StringBuffer buffer;
+        rapidjson::PrettyWriter<rapidjson::StringBuffer> w(buffer);
+        w.SetIndent(' ', 2);
+        w.StartArray();
         for (const api::Change& c : changes) {
-            objects.push_back({{"change", c.change},
-                               {"what", c.what},
-                               {"key", c.key},
-                               {"field", c.field},
-                               {"before", c.before},
-                               {"after", c.after}});
+            w.StartObject();
+            for (const auto& [key, text] : {std::pair("change", &c.change),
+                                            {"what", &c.what},
+                                            {"key", &c.key},
+                                            {"field", &c.field}}) {
+                w.Key(key);
+                w.String(text->c_str(), static_cast<rapidjson::SizeType>(text->size()));
+            }
+            w.Key("before");
+            w.RawValue(c.beforeJson.c_str(), c.beforeJson.size(), rapidjson::kObjectType);
+            w.Key("after");
+            w.RawValue(c.afterJson.c_str(), c.afterJson.size(), rapidjson::kObjectType);
+            w.EndObject();
         }
-        fmt::print(stdout, "{}", TextObjects(objects));
+        w.EndArray();
+        fmt::print(stdout, "{}\n", buffer.GetString());
         return;
     }
     for (const api::Change& change : changes) {

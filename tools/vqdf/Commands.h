@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "DataFileApi.h"
-#include "DriveLink.h"
+#include "DriveApi.h"
 
 namespace vqdf::cli {
 
@@ -41,20 +41,28 @@ struct ReadOptions {
     std::vector<std::string> params;  // parameters as GROUP/CODE
     bool json = false;
 };
-int ReadDrive(const api::DataFile& file, const LinkOptions& link, const ReadOptions& options);
+int ReadDrive(const api::DataFile& file, const api::LinkOptions& link, const ReadOptions& options);
+
+// How watch gives its samples: a screen redrawn in place (on a terminal), a line each, a JSON
+// object a line, or CSV rows under a header.
+enum class WatchFormat { Screen, Lines, Json, Csv };
 
 struct WatchOptions {
     double interval = 1.0;  // seconds between samples
     int count = 0;          // samples to take; 0 until interrupted
     std::vector<std::string> params;
+    WatchFormat format = WatchFormat::Lines;  // the screen on a terminal
+    double giveUp = 60;  // seconds to go on connecting again after the drive stops answering
 };
-int WatchDrive(const api::DataFile& file, const LinkOptions& link, const WatchOptions& options);
+int WatchDrive(const api::DataFile& file, const api::LinkOptions& link,
+               const WatchOptions& options);
 
 struct WriteOptions {
     std::string param;  // GROUP/CODE
     std::string value;  // in the parameter's unit, or a value name
     bool dryRun = false;
 };
-int WriteDrive(const api::DataFile& file, const LinkOptions& link, const WriteOptions& options);
+int WriteDrive(const api::DataFile& file, const api::LinkOptions& link,
+               const WriteOptions& options);
 
 }  // namespace vqdf::cli

@@ -1,6 +1,7 @@
 // vqdf: show, dump, check, convert and compare drive data files of either format, and print the
 // JSON Schemas of the JSON data file.
 #include <fmt/core.h>
+#include <fmt/format.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -29,7 +30,8 @@ constexpr const char* kExitStatuses = R"(Exit status, the same for every command
      differs (write)
   2  the command could not do its work: an input that cannot be read or loaded, an
      output that cannot be written, a drive that cannot be reached or does not
-     answer, a value refused before it is sent, a usage error)";
+     answer, a value refused before it is sent, a usage error
+  130  stopped by an interrupt (Ctrl-C), as watch is ended)";
 
 const std::vector<std::string> kCommands = {"show",   "dump", "check", "convert", "diff",
                                             "schema", "read", "watch", "write"};
@@ -52,8 +54,9 @@ struct Source {
 
     void AddOptions(CLI::App& command, bool positional = true) {
         if (positional) {
-            command.add_option(
-                "FILE", path, "the data file: JSON (with its titles document beside it) or legacy");
+            command.add_option("FILE", path,
+                               "the data file: JSON (with its titles document beside it) or "
+                               "legacy; - for standard input");
         }
         CLI::Option* modelOption = command.add_option("--model", model, "the model, e.g. M1");
         CLI::Option* versionOption =
@@ -99,14 +102,21 @@ struct Source {
 
 struct Settings {
     bool verbose = false;
+    std::string titles;  // the titles document of a data file read from standard input
 };
 
 // Loads for a command; prints the trace line of the load when asked.
 api::OpenResult LoadFor(const std::string& path, const Settings& settings) {
     api::OpenOptions options;
+    options.titles = settings.titles;
     if (settings.verbose) {
-        options.trace = [](const std::string& line) {
-            fmt::print(stderr, "vqdf: trace: {}", line);
+        // The library's line, ": Duration = 0.004120", named by the file and with its unit.
+        options.trace = [&path](const std::string& line) {
+            const std::size_t equals = line.find("= ");
+            const std::string seconds =
+                equals == std::string::npos ? line : line.substr(equals + 2);
+            fmt::print(stderr, "vqdf: trace: {}: loaded in {} s\n", path,
+                       seconds.substr(0, seconds.find_last_not_of("\n") + 1));
         };
     }
     return api::Open(path, options);
@@ -257,23 +267,27 @@ int RunDiff(const std::string& before, const std::string& after, bool json,
 
 // Loads the data file of a drive command, then runs it.
 template <typename Command, typename Options>
-int RunOnDrive(const Source& source, const LinkOptions& link, const Options& options,
+int RunOnDrive(const Source& source, const api::LinkOptions& link, const Options& options,
                const Settings& settings, Command command) {
     const std::unique_ptr<api::DataFile> file = LoadShown(source, settings);
     return file ? command(*file, link, options) : kTrouble;
 }
 
-void AddLinkOptions(CLI::App& command, LinkOptions& link) {
+void AddLinkOptions(CLI::App& command, api::LinkOptions& link) {
     command.add_option("--tcp", link.tcp,
                        "the drive over Modbus TCP: HOST[:PORT], port 502 by default");
     command.add_option("--rtu", link.rtu, "the drive over Modbus RTU on this serial device");
-    command.add_option("--baud", link.baud, "the serial line's speed (default 9600)");
-    command.add_option("--parity", link.parity, "the serial line's parity: N, E or O (default N)")
+    command.add_option("--baud", link.baud, "the serial line's speed (default 9600; --rtu only)");
+    command
+        .add_option("--parity", link.parity,
+                    "the serial line's parity: N, E or O (default N; --rtu only)")
         ->check(CLI::IsMember({"N", "E", "O"}));
-    command.add_option("--unit", link.unit, "the drive's slave id (default 1)");
-    command.add_option("--timeout", link.timeout, "seconds to wait for an answer (default 1)");
+    command.add_option("--unit", link.unit,
+                       "the drive's unit id (default 1; 1 to 247 on a serial line)");
+    command.add_option("--timeout", link.timeout,
+                       "seconds to wait for an answer, above 0 (default 1)");
     command.add_option("--retries", link.retries,
-                       "further attempts of a request that gets no answer (default 1)");
+                       "further attempts of a request that gets no answer, 0 to 100 (default 1)");
 }
 
 // The number of single-character edits from one word to another.
@@ -294,11 +308,13 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-// The command word, if any: the first argument that is not an option. Options of vqdf itself
-// take no values, so nothing before the command is an option's value.
+// The command word, if any: the first argument that is neither an option nor the value of
+// --titles, the one option of vqdf itself that takes one.
 std::optional<std::string> CommandWord(int argc, char** argv) {
     for (int k = 1; k < argc; ++k) {
-        if (argv[k][0] != '-' || std::strcmp(argv[k], "-") == 0) {
+        if (std::strcmp(argv[k], "--titles") == 0) {
+            ++k;
+        } else if (argv[k][0] != '-' || std::strcmp(argv[k], "-") == 0) {
             return std::string(argv[k]);
         }
     }
@@ -351,6 +367,9 @@ int Run(int argc, char** argv) {
     Settings settings;
     app.add_flag("--verbose", settings.verbose,
                  "print the trace line of each JSON load to standard error");
+    app.add_option("--titles", settings.titles,
+                   "the titles document of a JSON data file read from standard input (FILE -) "
+                   "or a pipe, which has none beside it");
 
     Source showSource;
     ShowOptions showOptions;
@@ -379,7 +398,8 @@ int Run(int argc, char** argv) {
     checkSource.AddOptions(*check);
     check->add_flag("--json", checkOptions.json,
                     "the findings as a JSON array of kind, file, place and message");
-    check->add_flag("--summary", checkOptions.summary, "only the summary line");
+    check->add_flag("--summary", checkOptions.summary,
+                    "only the summary line (with --json, the summary as a JSON object)");
 
     ConvertOptions convertOptions;
     CLI::App* convert = app.add_subcommand(
@@ -408,7 +428,7 @@ int Run(int argc, char** argv) {
         "schema", "the JSON Schema of the JSON data file, for editors to check and complete it");
     schema->add_flag("--titles", titles, "the schema of the titles document instead");
 
-    LinkOptions link;
+    api::LinkOptions link;
     Source readSource;
     ReadOptions readOptions;
     CLI::App* read = app.add_subcommand(
@@ -431,6 +451,15 @@ int Run(int argc, char** argv) {
     watch->add_option("--count", watchOptions.count, "samples to take (default: until stopped)");
     watch->add_option("--param", watchOptions.params, "a parameter to show too, as GROUP/CODE")
         ->allow_extra_args(false);
+    bool watchJson = false;
+    bool watchCsv = false;
+    CLI::Option* jsonOption =
+        watch->add_flag("--json", watchJson, "each sample as a JSON object on a line of its own");
+    watch->add_flag("--csv", watchCsv, "each sample as a row of CSV under a header row")
+        ->excludes(jsonOption);
+    watch->add_option("--give-up", watchOptions.giveUp,
+                      "seconds to go on connecting again when the drive stops answering "
+                      "(default 60)");
 
     Source writeSource;
     WriteOptions writeOptions;
@@ -442,10 +471,14 @@ int Run(int argc, char** argv) {
     write
         ->add_option("ARGUMENTS", writeArguments,
                      "[FILE] GROUP/CODE VALUE: the data file (unless given by --model), the "
-                     "parameter, and the value in its unit or one of its value names")
+                     "parameter, and the value: a decimal number in the parameter's unit with at "
+                     "most its decimals (no exponent, no hexadecimal; a negative one after --), "
+                     "or, where its values are named, one of the names or its number")
         ->expected(2, 3)
         ->required();
     write->add_flag("--dry-run", writeOptions.dryRun, "show the request and send nothing");
+    // What follows "--" is the value, negative or not; the extras are looked at after parsing.
+    app.allow_extras();
 
     app.require_subcommand(1);
     app.footer(kExitStatuses);
@@ -460,6 +493,13 @@ int Run(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         return Fail(fmt::format("{}\nRun with --help for more information.", e.what()));
+    }
+    if (!*write && !app.remaining(true).empty()) {
+        const std::vector<std::string> extras = app.remaining(true);
+        return Fail(
+            fmt::format("The following argument{} not expected: {}\n"
+                        "Run with --help for more information.",
+                        extras.size() == 1 ? " was" : "s were", fmt::join(extras, " ")));
     }
     for (const std::string& name : sections) {
         for (const auto& [known, section] : SectionNames()) {
@@ -487,11 +527,26 @@ int Run(int argc, char** argv) {
         return RunOnDrive(readSource, link, readOptions, settings, ReadDrive);
     }
     if (*watch) {
+        watchOptions.format = watchJson  ? WatchFormat::Json
+                              : watchCsv ? WatchFormat::Csv
+                                         : WatchFormat::Lines;
         return RunOnDrive(watchSource, link, watchOptions, settings, WatchDrive);
     }
     if (*write) {
+        for (const std::string& extra : app.remaining(true)) {
+            if (writeArguments.size() == 3 || extra.rfind("--", 0) == 0) {
+                return Fail(
+                    fmt::format("The following argument was not expected: {}\n"
+                                "Run with --help for more information.",
+                                extra));
+            }
+            writeArguments.push_back(extra);
+        }
         if (writeArguments.size() == 3) {
             writeSource.path = writeArguments[0];
+        } else if (writeSource.model.empty()) {
+            return Fail(fmt::format("give the value to write after {}, or the data file before it",
+                                    writeArguments[1]));
         }
         writeOptions.param = writeArguments[writeArguments.size() - 2];
         writeOptions.value = writeArguments.back();
