@@ -114,8 +114,9 @@ py::tuple Open(const py::bytes& path, bool degreeSigns) {
         result = api::Open(name);
     }
     if (!result.file) {
-        return py::make_tuple(py::none(), FindingDict(result.failure),
-                              FindingList(result.findings));
+        py::dict failure = FindingDict(result.failure);
+        failure["errno"] = result.failure.errorNumber;
+        return py::make_tuple(py::none(), failure, FindingList(result.findings));
     }
     if (degreeSigns) {
         result.file->ShowDegreeSigns();
@@ -128,14 +129,15 @@ py::tuple Open(const py::bytes& path, bool degreeSigns) {
 
 py::list Diff(const File& before, const File& after) {
     py::list changes;
+    const py::object loads = py::module_::import("json").attr("loads");
     for (const api::Change& c : api::Diff(*before.file, *after.file)) {
         py::dict d;
         d["change"] = c.change;
         d["what"] = c.what;
         d["key"] = c.key;
         d["field"] = c.field;
-        d["before"] = c.before;
-        d["after"] = c.after;
+        d["before"] = loads(c.beforeJson);
+        d["after"] = loads(c.afterJson);
         changes.append(d);
     }
     return changes;
@@ -216,4 +218,5 @@ PYBIND11_MODULE(_vqdf, m) {
           py::arg("findings"));
     m.def("data_file_schema", &vqdf::api::DataFileSchema);
     m.def("titles_schema", &vqdf::api::TitlesSchema);
+    m.attr("version") = VQDF_VERSION;
 }

@@ -10,19 +10,22 @@ str, each field decoded in its own encoding; addresses and attributes are int.
 """
 from __future__ import annotations
 
+import errno as _errno
 import functools
 import os
-import types
 from dataclasses import dataclass
-from typing import Any, Dict, List, Mapping, Optional, Tuple, Union
+from typing import Any, Dict, List, Optional, Tuple, Union
 
 from . import _vqdf
 
 __all__ = [
-    "load", "diff", "convert", "data_file_schema", "titles_schema", "DataFile", "Parameter",
-    "Group", "Terminal", "StatusValue", "TripTable", "CommonParameter", "ScopeRole",
-    "FunctionBlock", "Error", "LoadError", "WriteError", "FormatError",
+    "load", "diff", "convert", "data_file_schema", "titles_schema", "DataFile", "Device",
+    "Parameter", "Group", "Terminal", "StatusValue", "TripTable", "CommonParameter", "ScopeRole",
+    "FunctionBlock", "Error", "LoadError", "FileNotFoundLoadError", "PermissionLoadError",
+    "IsADirectoryLoadError", "SystemLoadError", "WriteError", "FormatError", "__version__",
 ]
+
+__version__: str = _vqdf.version
 
 PathLike = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
 
@@ -46,6 +49,41 @@ class LoadError(Error):
         super().__init__(f"{self.file}{place}: {self.reason}")
 
 
+class SystemLoadError(LoadError, OSError):
+    """A file the system cannot give: a LoadError that is also the OSError the system reported,
+    with its `errno`, `strerror` and `filename`."""
+
+    def __init__(self, failure: Dict[str, Any], findings: List[Dict[str, str]]):
+        LoadError.__init__(self, failure, findings)
+        self.errno = failure.get("errno") or None
+        self.strerror = failure["message"]
+        self.filename = failure["file"]
+
+    def __str__(self) -> str:
+        return LoadError.__str__(self)
+
+
+class FileNotFoundLoadError(SystemLoadError, FileNotFoundError):
+    """A file that does not exist."""
+
+
+class PermissionLoadError(SystemLoadError, PermissionError):
+    """A file this process may not read."""
+
+
+class IsADirectoryLoadError(SystemLoadError, IsADirectoryError):
+    """A directory where a data file was expected."""
+
+
+def _load_error(failure: Dict[str, Any], findings: List[Dict[str, str]]) -> LoadError:
+    """The exception of a failed load: one that is an OSError too where the system said why."""
+    if failure["kind"] != "unreadable":
+        return LoadError(failure, findings)
+    kind = {_errno.ENOENT: FileNotFoundLoadError, _errno.EACCES: PermissionLoadError,
+            _errno.EPERM: PermissionLoadError, _errno.EISDIR: IsADirectoryLoadError}
+    return kind.get(failure.get("errno"), SystemLoadError)(failure, findings)
+
+
 class WriteError(Error):
     """An output that was not written, with the reason; `losses` lists what the target format
     would not have kept (for a refusal under strict=True)."""
@@ -57,6 +95,26 @@ class WriteError(Error):
 
 class FormatError(Error, ValueError):
     """An output whose format is told neither by its name (.json, .inv) nor by `format`."""
+
+
+@dataclass(frozen=True)
+class Device:
+    """The drive's identity and the addresses of its fixed registers. `keypad_offset32` is None
+    in a legacy file, which has no 32-bit addresses; `diagnosis_numbers` only a legacy file
+    holds."""
+    data_file_version: str
+    model_no: int
+    model: str
+    software_version: str
+    keypad_offset16: int
+    keypad_offset32: Optional[int]
+    model_no_address: int
+    motor_status_address: int
+    status_address: int
+    control_address: int
+    save_address: int
+    reserved: Tuple[int, int, int, int]
+    diagnosis_numbers: Tuple[int, ...]
 
 
 @dataclass(frozen=True)
@@ -172,6 +230,7 @@ class DataFile:
 
     @property
     def path(self) -> str:
+        """The file's name, as it was given."""
         return self._native.path
 
     @property
@@ -188,13 +247,17 @@ class DataFile:
         return self.to_dict()
 
     @functools.cached_property
-    def device(self) -> Mapping[str, Any]:
-        """The device record by field name, with KeypadCommOffset32 where the file has it."""
-        device = dict(self._records["DeviceInfo"])
+    def device(self) -> Device:
+        """The drive's identity and the addresses of its fixed registers."""
+        d = self._records["DeviceInfo"]
         extend = self._records["ExtendSpec"]
-        if extend is not None:
-            device.update(extend)
-        return types.MappingProxyType(device)
+        return Device(
+            d["DataFileVersion"], d["ModelNo"], d["Model"], d["InvSwVersion"],
+            d["KeypadCommOffset16"], None if extend is None else extend["KeypadCommOffset32"],
+            d["ModelNoCommAddr"], d["MotorStatusCommAddr"], d["InvStatusCommAddr"],
+            d["InvControlCommAddr"], d["ParaSaveCommAddr"],
+            (d["Reserved1"], d["Reserved2"], d["Reserved3"], d["Reserved4"]),
+            tuple(d["DiagNumbers"] or ()))
 
     def _terminals(self, key: str, basic_key: str) -> Tuple[Terminal, ...]:
         io = self._records["IOSpec"]
@@ -203,10 +266,12 @@ class DataFile:
 
     @functools.cached_property
     def input_terminals(self) -> Tuple[Terminal, ...]:
+        """The input terminals, the basic ones first."""
         return self._terminals("InputTerminals", "InputBasicCount")
 
     @functools.cached_property
     def output_terminals(self) -> Tuple[Terminal, ...]:
+        """The output terminals, the basic ones first."""
         return self._terminals("OutputTerminals", "OutputBasicCount")
 
     def _trip_table(self, kind: str) -> TripTable:
@@ -219,10 +284,12 @@ class DataFile:
 
     @functools.cached_property
     def trips(self) -> TripTable:
+        """How the current trip is read, and the names of the trips by number."""
         return self._trip_table("Trip")
 
     @functools.cached_property
     def warnings(self) -> TripTable:
+        """How the current warning is read, and the names of the warnings by number."""
         return self._trip_table("Warn")
 
     @functools.cached_property
@@ -246,6 +313,7 @@ class DataFile:
 
     @functools.cached_property
     def groups(self) -> Tuple[Group, ...]:
+        """The parameter groups in file order, each with its parameters."""
         return tuple(
             Group(g["GroupNum"], g["Title"], g["GroupAttr"],
                   tuple(self._parameter(g["GroupNum"], p) for p in g["Parameters"] or ()))
@@ -253,6 +321,7 @@ class DataFile:
 
     @functools.cached_property
     def common_parameters(self) -> Tuple[CommonParameter, ...]:
+        """The parameters with fixed addresses of their own."""
         return tuple(
             CommonParameter(c["CommAddr"], c["Title"], c["Def"], c["Min"], c["Max"],
                             c["Point16"], c["Unit"], c["Attr"])
@@ -272,6 +341,7 @@ class DataFile:
 
     @functools.cached_property
     def function_blocks(self) -> Tuple[FunctionBlock, ...]:
+        """The advanced user sequence's function blocks; none in a legacy file."""
         def entries(items):
             return tuple((e["ParamId"], e["IOTypeId"], e["Value"]) for e in items or ())
         return tuple(
@@ -281,13 +351,24 @@ class DataFile:
                           b["Comment"])
             for b in self._records["FunctionBlocks"] or ())
 
+    def parameter_table(self) -> List[Dict[str, Any]]:
+        """Every parameter as a flat row, for a table or a data frame
+        (`pandas.DataFrame(drive.parameter_table())`): group, group_title, code, title,
+        address16, address32, default, minimum, maximum (scaled), unit, values."""
+        return [{"group": g.number, "group_title": g.title, "code": p.code, "title": p.title,
+                 "address16": p.address16, "address32": p.address32,
+                 "default": p.scaled_default, "minimum": p.scaled_minimum,
+                 "maximum": p.scaled_maximum, "unit": p.unit,
+                 "values": list(p.values) if p.values is not None else None}
+                for g in self.groups for p in g.parameters]
+
 
 def load(path: PathLike) -> DataFile:
     """Loads a data file of either format, told by its content; a JSON data file has its titles
     document beside it. Raises LoadError when the file cannot be loaded."""
     native, failure, findings = _vqdf.open(os.fsencode(path))
     if native is None:
-        raise LoadError(failure, findings)
+        raise _load_error(failure, findings)
     return DataFile(native)
 
 
@@ -301,12 +382,15 @@ def diff(before: Union[DataFile, PathLike], after: Union[DataFile, PathLike]) ->
     return _vqdf.diff(_loaded(before)._native, _loaded(after)._native)
 
 
-def convert(source: PathLike, out: PathLike, strict: bool = False,
+def convert(source: Union[DataFile, PathLike], out: PathLike, strict: bool = False,
             format: Optional[str] = None) -> List[Dict[str, Any]]:
-    """Writes the file at source as out, in the format of out's name (.json or .inv) or of
-    `format` ("json" or "inv"). Returns where the output differs from the source: dicts of what,
-    count, how ("dropped", "changed" or "added") and an example line of diff. With strict=True,
-    anything dropped or changed raises WriteError and nothing is written."""
+    """Writes the file at source (a path, or a DataFile, whose file is read again) as out, in
+    the format of out's name (.json or .inv) or of `format` ("json" or "inv"). Returns where
+    the output differs from the source: dicts of what, count, how ("dropped", "changed" or
+    "added") and an example line of diff. With strict=True, anything dropped or changed raises
+    WriteError and nothing is written."""
+    if isinstance(source, DataFile):
+        source = source.path
     target = os.fsencode(out)
     if format is None:
         format = _vqdf.format_of_name(target)
@@ -320,7 +404,7 @@ def convert(source: PathLike, out: PathLike, strict: bool = False,
     # Written as stored: the degree placeholders of message titles stay placeholders.
     native, failure, findings = _vqdf.open(os.fsencode(source), degree_signs=False)
     if native is None:
-        raise LoadError(failure, findings)
+        raise _load_error(failure, findings)
     result = _vqdf.write(native, target, format, strict)
     if not result["written"]:
         raise WriteError(result["error"], result["losses"])

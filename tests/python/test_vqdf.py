@@ -57,7 +57,17 @@ def mirrors_the_dump(drive, dump):
     """Every field of the package's records is the field of the dump it stands for, by the
     format's rules: values scaled by their decimal point, addresses from group and code, the
     names of an enumerated parameter's values from its message."""
-    assert dict(drive.device) == {**dump["DeviceInfo"], **(dump["ExtendSpec"] or {})}
+    d, extend = dump["DeviceInfo"], dump["ExtendSpec"]
+    assert drive.device == vqdf.Device(
+        d["DataFileVersion"], d["ModelNo"], d["Model"], d["InvSwVersion"], d["KeypadCommOffset16"],
+        extend and extend["KeypadCommOffset32"], d["ModelNoCommAddr"], d["MotorStatusCommAddr"],
+        d["InvStatusCommAddr"], d["InvControlCommAddr"], d["ParaSaveCommAddr"],
+        (d["Reserved1"], d["Reserved2"], d["Reserved3"], d["Reserved4"]),
+        tuple(d["DiagNumbers"] or ()))
+    table = drive.parameter_table()
+    assert [(r["group"], r["code"], r["title"], r["address16"], r["default"], r["unit"])
+            for r in table] == [(g.number, p.code, p.title, p.address16, p.scaled_default, p.unit)
+                                for g in drive.groups for p in g.parameters]
     io, trips = dump["IOSpec"], dump["TripSpec"]
     for terminals, kind in ((drive.input_terminals, "Input"), (drive.output_terminals, "Output")):
         assert [(t.title, t.address, t.basic) for t in terminals] == [
@@ -124,7 +134,7 @@ def test_records_read_as_a_host_reads_them():
     assert acc_pattern.values == ("Linear", "S-curve")
     rated_curr = drive.groups[1].parameters[5]
     assert (rated_curr.default, rated_curr.scaled_default, rated_curr.unit) == (36, 3.6, "A")
-    assert drive.device["KeypadCommOffset32"] == 0x2000
+    assert drive.device.keypad_offset32 == 0x2000 and vqdf.__version__ == "1.0.0"
     assert (len(drive.function_blocks), len(drive.scope_roles)) == (20, 15)
     assert drive.messages[8] == ("°C", "°F")
     legacy = vqdf.load(LEGACY)
@@ -148,7 +158,8 @@ def test_diff_agrees_with_the_tool_and_strict_convert_refuses(tmp_path):
     assert len(changes) == 2
     assert changes == json.loads(run_vqdf("diff", "--json", EXAMPLE, edited)[1])
 
-    losses = vqdf.convert(EXAMPLE, tmp_path / "py.inv")
+    losses = vqdf.convert(vqdf.load(EXAMPLE), tmp_path / "py.inv")
+    assert (tmp_path / "py.inv").read_bytes() == LEGACY.read_bytes()
     with pytest.raises(vqdf.WriteError) as refused:
         vqdf.convert(EXAMPLE, tmp_path / "strict.inv", strict=True)
     assert refused.value.losses == losses
@@ -159,6 +170,17 @@ def test_each_error_has_its_type_and_cause(tmp_path):
     (tmp_path / "P_1.json").write_text('{\n "Units": [}\n')
     (tmp_path / "N_1.json").write_text("{}")
     (tmp_path / "D_1.json").mkdir()
+    # A file the system cannot give is the OSError it reported as well.
+    with pytest.raises(FileNotFoundError) as missing:
+        vqdf.load(tmp_path / "none.json")
+    assert (missing.value.errno, missing.value.filename) == (2, str(tmp_path / "none.json"))
+    with pytest.raises(IsADirectoryError):
+        vqdf.load(tmp_path / "D_1.json")
+    (tmp_path / "S_1.json").write_text("{}")
+    (tmp_path / "S_1.json").chmod(0)
+    if os.geteuid() != 0:
+        with pytest.raises(PermissionError):
+            vqdf.load(tmp_path / "S_1.json")
     loads = [
         (tmp_path / "none.json", "unreadable", "", "No such file or directory"),
         (tmp_path / "D_1.json", "unreadable", "", "Is a directory"),
