@@ -24,6 +24,9 @@ expect "show" vqdf sh
 expect "convert" vqdf --verbose con
 expect "--section" vqdf show --sec
 expect "groups" vqdf show --section gr
+expect "device,terminals device,trips" vqdf show --section device,t
+expect "--csv" vqdf watch --cs
+expect "--give-up" vqdf watch --gi
 expect "--format" vqdf convert a.json b.inv --fo
 expect "inv" vqdf convert a.json b.inv --format i
 expect "--strict" vqdf convert a.json --st
@@ -32,6 +35,7 @@ expect "--titles" vqdf schema --t
 expect "watch write" vqdf w
 expect "--dry-run" vqdf write --dr
 expect "E" vqdf read --parity E
-expect "M1_1_05.json M1_1_05_Title.json" vqdf diff M1_1_05
+expect "M1_1_05.json" vqdf diff M1_1_05
+expect "M1_1_05_Title.json" vqdf --titles M1_1
 expect "DataFile" vqdf check Data
 exit $((failures > 0))

@@ -1,5 +1,6 @@
-# Bash completion for vqdf: its commands, each command's options, the values of --section and
-# --format, and data files (.json, .inv) or folders for the rest.
+# Bash completion for vqdf: its commands, each command's options, the values of --section (each
+# part of a comma-separated list) and --format, and data files (.json, .inv, not the titles
+# documents beside them) or folders for the rest.
 _vqdf() {
     local cur prev command word
     cur="${COMP_WORDS[COMP_CWORD]}"
@@ -14,7 +15,7 @@ _vqdf() {
     case "$prev" in
         --section)
             local sections="device terminals trips messages common groups init roles blocks"
-            COMPREPLY=($(compgen -W "$sections" -- "${cur##*,}"))
+            COMPREPLY=($(compgen -W "$sections" -P "${cur%"${cur##*,}"}" -- "${cur##*,}"))
             return ;;
         --format)
             COMPREPLY=($(compgen -W "json inv" -- "$cur"))
@@ -28,11 +29,15 @@ _vqdf() {
         --datafile-dir)
             COMPREPLY=($(compgen -d -- "$cur"))
             return ;;
-        --model|--version|--group|--tcp|--baud|--unit|--timeout|--retries|--interval|--count|--param)
+        --titles)
+            COMPREPLY=($(compgen -o plusdirs -f -X '!*_Title.@(json|JSON)' -- "$cur"))
+            return ;;
+        --model|--version|--group|--tcp|--baud|--unit|--timeout|--retries|--interval|--count|--param|--give-up)
             return ;;
     esac
 
     local options="--verbose --help"
+    [ "$command" = schema ] || options+=" --titles"
     case "$command" in
         "") COMPREPLY=($(compgen -W "show dump check convert diff schema read watch write --verbose --help --version" -- "$cur"))
             return ;;
@@ -46,7 +51,7 @@ _vqdf() {
             options+=" --model --version --datafile-dir --tcp --rtu --baud --parity --unit --timeout --retries"
             case "$command" in
                 read) options+=" --group --param --json" ;;
-                watch) options+=" --interval --count --param" ;;
+                watch) options+=" --interval --count --param --json --csv --give-up" ;;
                 write) options+=" --dry-run" ;;
             esac ;;
     esac
@@ -54,6 +59,10 @@ _vqdf() {
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
         return
     fi
-    COMPREPLY=($(compgen -o plusdirs -f -X '!*.@(json|JSON|inv|INV)' -- "$cur"))
+    local candidate
+    COMPREPLY=()
+    while IFS= read -r candidate; do
+        [[ "$candidate" == *_[Tt]itle.@(json|JSON) ]] || COMPREPLY+=("$candidate")
+    done < <(compgen -o plusdirs -f -X '!*.@(json|JSON|inv|INV)' -- "$cur")
 }
 complete -o filenames -F _vqdf vqdf
