@@ -242,8 +242,13 @@ TEST_F(Cli, ConvertSaysWhatTheTargetFormatDoesNotKeep) {
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.err, "");
     EXPECT_TRUE(std::filesystem::exists(Dir() / "C_1_Title.json"));
-
+    // Nothing a conversion works with stays behind it.
     const std::vector<std::string> before = FilesIn(Dir());
+    EXPECT_EQ(before,
+              (std::vector<std::string>{"A_1.INV", "A_2.Json", "A_2_Title.json", "A_3.inv",
+                                        "B_3.json", "C_1.json", "C_1_Title.json", "examples",
+                                        "stderr.txt", "stdout.txt"}));
+
     const Outcome strict =
         RunVqdf(Dir(), "convert --strict '" + json.string() + "' D_1.inv", Dir());
     EXPECT_EQ(strict.status, 2);

@@ -39,11 +39,12 @@ fs::path TemporaryBeside(const fs::path& target) {
     return folder / name;
 }
 
-// Removes the files it holds unless they were kept.
+// Removes the files it holds when it goes.
 class Temporaries {
 public:
+    // Removed when the write ends, whether it succeeds or not: a file renamed into place is
+    // no longer there to be removed.
     void Add(fs::path path) { paths_.push_back(std::move(path)); }
-    void Keep() { paths_.clear(); }
     ~Temporaries() {
         for (const fs::path& path : paths_) {
             std::error_code ignored;
@@ -279,7 +280,6 @@ WriteResult Write(const DataFile& file, const std::string& path, Format format,
         result.error = "cannot write " + failed.string() + ": " + renamed.message();
         return result;
     }
-    temporaries.Keep();
     result.written = true;
     return result;
 }
