@@ -147,7 +147,7 @@ def group_params(num):
                    for i in range(3)]
         params += enum_params(40, ["Keypad Lang", "Display Mode", "Fan Control", "Power-on Run"],
                               EXTRA[0:4])
-        params += [p(50 + i, "Step Freq-@", 1000 * (i + 1), 0, 6000, 2, "Hz", at=str(i + 1))
+        params += [p(50 + i, "Step Freq-@", 1000 * (i + 1), 0, 40000, 2, "Hz", at=str(i + 1))
                    for i in range(8)]
         params += [p(60, "Para Status Num", 0, 0, 8, attr="0x0010"),
                    p(61, "Para Control Num", 0, 0, 8, attr="0x0010")]
@@ -272,7 +272,7 @@ def group_params(num):
                    for i in range(8)]
         return params
     if num == 7:
-        params = [p(0, "Jump Code", 1, 1, 99), p(1, "App Mode", 0, 0, 2, msg=PID_MODE),
+        params = [p(0, "Jump Code", 1, 1, 99), p(1, "App Mode", 0, 0, 1, msg=PID_MODE),
                   p(16, "PID Output", 0, -10000, 10000, 2, "%", "0x0040"),
                   p(17, "PID Ref Value", 0, -10000, 10000, 2, "%", "0x0040"),
                   p(18, "PID Fdb Value", 0, -10000, 10000, 2, "%", "0x0040"),
