@@ -422,7 +422,16 @@ std::optional<Format> FormatOfName(const std::string& path) {
     return std::nullopt;
 }
 
+const char* SeverityName(Severity severity) {
+    return severity == Severity::Warning ? "warning" : "error";
+}
+
 std::string FindingLine(const Finding& finding) {
+    if (finding.severity == Severity::Warning) {
+        Finding shown = finding;
+        shown.message = "warning: " + finding.message;
+        return Located(shown) + " [" + finding.kind + "]";
+    }
     return Located(finding) + " [" + finding.kind + "]";
 }
 
@@ -527,6 +536,10 @@ std::string WriteSyntheticDataFile(const std::string& dir, const std::string& st
     return vqdf::WriteSyntheticDataFile(dir, stem,
                                         {groups, parametersPerGroup, messages, titlesPerMessage})
         .string();
+}
+
+bool SyntheticSizeIsClean(int groups, int parametersPerGroup) {
+    return IsCleanSize({groups, parametersPerGroup});
 }
 
 std::string HexText(uint32_t value) { return json::FormatHexText(value); }

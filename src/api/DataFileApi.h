@@ -22,9 +22,16 @@ enum class Format { Json, Legacy };
 // "json" or "legacy".
 const char* FormatName(Format format);
 
-// What a load skipped, cut or failed on: its kind ("unknown-id"), the file it is in (the data
-// file, or the titles document beside it), the place in that file (a JSON Pointer, a line and
-// column, a legacy storage path, or nothing for the file as a whole), and what.
+// An error: a host will misbehave on the file; a warning: something looks wrong.
+enum class Severity { Error, Warning };
+
+// "error" or "warning".
+const char* SeverityName(Severity severity);
+
+// What a load skipped, cut or failed on, or what a rule found wrong in the loaded file: its kind
+// ("unknown-id", or the rule's name), the file it is in (the data file, or the titles document
+// beside it), the place in that file (a JSON Pointer, a line and column, a legacy storage path,
+// or nothing for the file as a whole), and what. What a load finds is an error.
 struct Finding {
     std::string kind;
     std::string file;
@@ -32,9 +39,10 @@ struct Finding {
     std::string message;
     // For a file the system cannot give ("unreadable"): the system's error number, or 0.
     int errorNumber = 0;
+    Severity severity = Severity::Error;
 };
 
-// A finding as one line: "FILE:PLACE: MESSAGE [KIND]".
+// A finding as one line: "FILE:PLACE: MESSAGE [KIND]", "FILE:PLACE: warning: MESSAGE [KIND]".
 std::string FindingLine(const Finding& finding);
 
 struct OpenOptions {
@@ -219,9 +227,12 @@ std::string Utf16Text(const char16_t (&field)[N]) {
 }
 
 // Writes a synthetic drive of the size given, every parameter with a title, a unit, a range and
-// an address: DIR/STEM.json and its titles document. Returns the data file's path.
+// an address: DIR/STEM.json and its titles document. Returns the data file's path. A drive of at
+// most 240 groups of 256 parameters passes every rule (SyntheticSizeIsClean); in a larger one,
+// parameters share registers or have codes beyond their group.
 std::string WriteSyntheticDataFile(const std::string& dir, const std::string& stem, int groups,
                                    int parametersPerGroup, int messages, int titlesPerMessage);
+bool SyntheticSizeIsClean(int groups, int parametersPerGroup);
 
 // One difference between two data files, keyed as people name things: a parameter by group and
 // code number, a group by number, a common parameter by address, a function block by id, a
@@ -260,5 +271,32 @@ std::string RoleName(uint32_t role);
 
 // An enumerated parameter names the message that lists its values in its decimal point.
 bool IsEnumerated(const ParamInfo& param);
+
+// A check of what a loaded file means, beyond its form: its name (kebab-case, stable), its
+// severity, and what it finds, in a sentence. The rules read the records alone, so both formats
+// get the same checks.
+struct Rule {
+    std::string_view name;
+    Severity severity;
+    std::string_view sentence;
+};
+
+// The rules, in the order they run; and the kinds of finding a load itself reports, each an
+// error, which can be ignored or looked up by name as the rules can.
+const std::vector<Rule>& Rules();
+const std::vector<Rule>& LoadFindingKinds();
+
+// What the rules find in the file, rule by rule, each in file order.
+std::vector<Finding> CheckRules(const DataFile& file);
+
+// Findings as a user wants them: those of the kinds in ignore dropped, those of the kinds in
+// error made errors. Every name must be a rule's or a load finding kind's; the first that is
+// neither is returned, and nothing is changed.
+struct RuleChoices {
+    std::vector<std::string> ignore;
+    std::vector<std::string> error;
+};
+std::optional<std::string> ApplyRuleChoices(std::vector<Finding>& findings,
+                                            const RuleChoices& choices);
 
 }  // namespace vqdf::api
