@@ -5,6 +5,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -47,6 +48,9 @@ void Key(Writer& w, std::string_view key, const std::string& value) {
 
 std::string Hex(int value) { return json::FormatHexText(static_cast<uint32_t>(value)); }
 
+// The 16-bit base: the registers below it are the device's.
+constexpr int kOffset16 = 0x1000;
+
 // Title ids: parameters from 1, messages after them, groups after those.
 int ParamTitleId(const SyntheticSize& s, int g, int p) { return 1 + g * s.parametersPerGroup + p; }
 int MessageTitleId(const SyntheticSize& s, int t) {
@@ -54,6 +58,10 @@ int MessageTitleId(const SyntheticSize& s, int t) {
 }
 int GroupTitleId(const SyntheticSize& s, int g) {
     return MessageTitleId(s, s.titlesPerMessage) + g;
+}
+
+bool HasWideAddresses(const SyntheticSize& s) {
+    return s.groups <= kMaxWideGroups && s.parametersPerGroup <= kMaxWideParametersPerGroup;
 }
 
 void WriteParameter(Writer& w, const SyntheticSize& s, int g, int p) {
@@ -64,10 +72,16 @@ void WriteParameter(Writer& w, const SyntheticSize& s, int g, int p) {
     if (p % 10 == 3) {
         Key(w, key::kAtValue, std::to_string(p % 8 + 1));
     }
-    Key(w, key::kDef, p * 10);
-    Key(w, key::kMax, 60000);
-    Key(w, key::kMin, -p);
-    const bool enumerated = s.messages > 0 && p % 7 == 0;
+    const bool enumerated = s.messages > 0 && s.titlesPerMessage > 0 && p % 7 == 0;
+    if (enumerated) {
+        Key(w, key::kDef, p % s.titlesPerMessage);
+        Key(w, key::kMax, s.titlesPerMessage - 1);
+        Key(w, key::kMin, 0);
+    } else {
+        Key(w, key::kDef, p * 10);
+        Key(w, key::kMax, 30000);
+        Key(w, key::kMin, -p);
+    }
     Key(w, key::kDataType, enumerated ? 255 : 2);
     Key(w, key::kPoint32, p % 3);
     if (enumerated) {
@@ -116,7 +130,7 @@ void WriteMessages(Writer& w, const SyntheticSize& s) {
     w.EndArray();
 }
 
-void WriteSmallSections(Writer& w) {
+void WriteSmallSections(Writer& w, const SyntheticSize& s) {
     static const char* const kUnits[] = {"Hz", "sec", "%", "A", "V", "kW", "rpm", "ms"};
     Key(w, key::kUnits);
     w.StartArray();
@@ -130,8 +144,10 @@ void WriteSmallSections(Writer& w) {
     Key(w, key::kDevice);
     w.StartObject();
     Key(w, key::kModel, std::string("SYN-1"));
-    Key(w, key::kKeypadCommOffset16, Hex(0x1000));
-    Key(w, key::kKeypadCommOffset32, Hex(0x2000));
+    Key(w, key::kKeypadCommOffset16, Hex(kOffset16));
+    if (HasWideAddresses(s)) {
+        Key(w, key::kKeypadCommOffset32, Hex(kOffset16 + 256 * s.groups));
+    }
     w.EndObject();
     Key(w, key::kIO);
     w.StartObject();
@@ -144,7 +160,8 @@ void WriteSmallSections(Writer& w) {
     w.EndObject();
     Key(w, key::kInitOrder);
     w.StartArray();
-    for (int id = 1; id <= 20; ++id) {
+    const int parameters = s.groups * s.parametersPerGroup;
+    for (int id = 1; id <= std::min(20, parameters); ++id) {
         w.StartObject();
         Key(w, key::kParameterId, id);
         w.EndObject();
@@ -169,7 +186,9 @@ void WriteTitles(Writer& w, const SyntheticSize& s) {
         w.StartObject();
         Key(w, key::kId, id);
         Key(w, key::kText,
-            id % 10 == 4 ? "Step Speed @" : "Title " + std::to_string(id) + " Group");
+            id >= GroupTitleId(s, 0) ? "G" + std::to_string(id - GroupTitleId(s, 0)) + " Group"
+            : id % 10 == 4           ? "Step Speed @"
+                                     : "Title " + std::to_string(id) + " Group");
         w.EndObject();
     }
     w.EndArray();
@@ -183,7 +202,7 @@ std::filesystem::path WriteSyntheticDataFile(const std::filesystem::path& dir,
     const std::filesystem::path data = dir / (stem + std::string(json::kDataFileExtension));
     WriteDocument(data, [&](Writer& w) {
         w.StartObject();
-        WriteSmallSections(w);
+        WriteSmallSections(w, size);
         WriteMessages(w, size);
         WriteGroups(w, size);
         w.EndObject();
