@@ -37,6 +37,7 @@ py::dict FindingDict(const api::Finding& finding) {
     d["file"] = FileName(finding.file);
     d["place"] = Text(finding.place);
     d["message"] = Text(finding.message);
+    d["severity"] = api::SeverityName(finding.severity);
     return d;
 }
 
@@ -87,7 +88,17 @@ struct File {
     std::unique_ptr<api::DataFile> file;
     std::vector<api::Finding> findings;
 
-    py::list Findings() const { return FindingList(findings); }
+    // What the load found and what the rules find, as the choices ask.
+    py::list Findings(const std::vector<std::string>& ignore,
+                      const std::vector<std::string>& error) const {
+        std::vector<api::Finding> all = findings;
+        std::vector<api::Finding> found = api::CheckRules(*file);
+        all.insert(all.end(), found.begin(), found.end());
+        if (const auto unknown = api::ApplyRuleChoices(all, {ignore, error})) {
+            throw py::value_error("no rule or finding kind is named \"" + *unknown + "\"");
+        }
+        return FindingList(all);
+    }
 
     py::str Path() const { return FileName(file->Path()); }
     std::string Format() const { return api::FormatName(file->GetFormat()); }
@@ -205,7 +216,8 @@ PYBIND11_MODULE(_vqdf, m) {
     py::class_<File>(m, "File", "A loaded data file.")
         .def_property_readonly("path", &File::Path)
         .def_property_readonly("format", &File::Format)
-        .def("findings", &File::Findings, "What the load skipped or cut.")
+        .def("findings", &File::Findings, py::arg("ignore"), py::arg("error"),
+             "What the load skipped or cut and what the rules find.")
         .def("to_dict", &File::ToDict, "Every record and table, as `vqdf dump` prints them.")
         .def("address16", &File::Address16, py::arg("group"), py::arg("code"))
         .def("address32", &File::Address32, py::arg("group"), py::arg("code"));
@@ -216,6 +228,21 @@ PYBIND11_MODULE(_vqdf, m) {
     m.def("format_of_name", &FormatOfName, py::arg("path"));
     m.def("native_load_seconds", &NativeLoadSeconds, py::arg("path"), py::arg("repetitions"),
           py::arg("findings"));
+    m.def("rules", [] {
+        py::list rules;
+        for (const auto& [list, source] :
+             {std::pair(&vqdf::api::Rules(), "rule"), {&vqdf::api::LoadFindingKinds(), "load"}}) {
+            for (const vqdf::api::Rule& rule : *list) {
+                py::dict d;
+                d["name"] = std::string(rule.name);
+                d["severity"] = vqdf::api::SeverityName(rule.severity);
+                d["sentence"] = std::string(rule.sentence);
+                d["source"] = source;
+                rules.append(d);
+            }
+        }
+        return rules;
+    });
     m.def("data_file_schema", &vqdf::api::DataFileSchema);
     m.def("titles_schema", &vqdf::api::TitlesSchema);
     m.attr("version") = VQDF_VERSION;

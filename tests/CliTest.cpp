@@ -187,10 +187,15 @@ TEST_F(Cli, CheckIsCleanOnBothExamplesAndFailsOnFilesThatDoNotLoad) {
               std::string::npos);
 }
 
-// Legacy files of the corpus with a storage or stream missing or a stream cut short.
+// Legacy files of the corpus with a storage or stream missing or a stream cut short; the
+// rules' findings about what the file says left out by name.
 TEST_F(Cli, CheckReportsMissingAndShortLegacyStreams) {
     const std::filesystem::path corpus = VQDF_CORPUS_DIR;
-    const Outcome missing = RunVqdf(corpus, "check inv_missing_streams.inv", Dir());
+    const Outcome missing =
+        RunVqdf(corpus,
+                "check --ignore default-outside-limits,group-repeated --ignore title-empty "
+                "inv_missing_streams.inv",
+                Dir());
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out,
               "inv_missing_streams.inv:/Trip Spec: the storage is missing: its records stay zero "
@@ -202,6 +207,19 @@ TEST_F(Cli, CheckReportsMissingAndShortLegacyStreams) {
               "inv_missing_streams.inv:/Parameter Spec/Group-*: 1 of the 10 group storages are "
               "missing: their groups stay zero [missing-storage]\n"
               "inv_missing_streams.inv: 4 findings (2 missing-storage, 2 missing-stream)\n");
+    const Outcome all = RunVqdf(corpus, "check inv_missing_streams.inv", Dir());
+    EXPECT_NE(all.out.find("inv_missing_streams.inv:/Parameter Spec/Group-3/Group Info: warning: "
+                           "group 0 has no title [title-empty]\n"
+                           "inv_missing_streams.inv: 8 findings, 1 of them a warning (2 "
+                           "default-outside-limits, 1 group-repeated,"),
+              std::string::npos)
+        << all.out;
+    const Outcome unknown = RunVqdf(corpus, "check --error no-such inv_missing_streams.inv", Dir());
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_EQ(unknown.err,
+              "vqdf: error: no rule or finding kind is named \"no-such\": vqdf check --rules lists "
+              "them\n");
     const Outcome cut = RunVqdf(corpus, "check inv_parameters_beyond_stream.inv", Dir());
     EXPECT_EQ(cut.status, 1);
     EXPECT_NE(cut.out.find(":/Parameter Spec/Group-1/Parameter: the stream holds 2900 of the "
@@ -244,10 +262,9 @@ TEST_F(Cli, ConvertSaysWhatTheTargetFormatDoesNotKeep) {
     EXPECT_TRUE(std::filesystem::exists(Dir() / "C_1_Title.json"));
     // Nothing a conversion works with stays behind it.
     const std::vector<std::string> before = FilesIn(Dir());
-    EXPECT_EQ(before,
-              (std::vector<std::string>{"A_1.INV", "A_2.Json", "A_2_Title.json", "A_3.inv",
-                                        "B_3.json", "C_1.json", "C_1_Title.json", "examples",
-                                        "stderr.txt", "stdout.txt"}));
+    EXPECT_EQ(before, (std::vector<std::string>{"A_1.INV", "A_2.Json", "A_2_Title.json", "A_3.inv",
+                                                "B_3.json", "C_1.json", "C_1_Title.json",
+                                                "examples", "stderr.txt", "stdout.txt"}));
 
     const Outcome strict =
         RunVqdf(Dir(), "convert --strict '" + json.string() + "' D_1.inv", Dir());
@@ -453,8 +470,10 @@ TEST_F(Cli, PipesLinksModesAndData) {
 
     EXPECT_EQ(RunVqdf(corpus, "check --json --summary inv_missing_streams.inv", Dir()).out,
               "{\n  \"file\": \"inv_missing_streams.inv\",\n  \"loads\": true,\n"
-              "  \"findings\": 4,\n  \"kinds\": {\n    \"missing-storage\": 2,\n"
-              "    \"missing-stream\": 2\n  }\n}\n");
+              "  \"findings\": 8,\n  \"errors\": 7,\n  \"warnings\": 1,\n"
+              "  \"kinds\": {\n    \"default-outside-limits\": 2,\n    \"group-repeated\": 1,\n"
+              "    \"missing-storage\": 2,\n    \"missing-stream\": 2,\n"
+              "    \"title-empty\": 1\n  }\n}\n");
     const Outcome changes = InExamples("diff --json M1_1_05.json DataFile/M1/M1_1_05.inv");
     EXPECT_NE(changes.out.find("\"before\": 8192,"), std::string::npos) << changes.out;
     EXPECT_NE(changes.out.find("\"before\": {\"Role\":100,\"ParamId\":212,\"CommAddr\":5928}"),

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The bash completion of vqdf offers the commands, each command's options and the values of its
-# options, and data files for the rest. Usage: check_completion.sh COMPLETION EXAMPLES_DIR
+# options, and data files for the rest. Usage: check_completion.sh COMPLETION EXAMPLES_DIR VQDF
+# (the program, which lists the rules that --ignore and --error complete).
 set -uo pipefail
 shopt -s extglob
 source "$1"
 cd "$2"
+vqdf="$3"
 failures=0
 expect() {
     local expected="$1"
@@ -38,4 +40,7 @@ expect "E" vqdf read --parity E
 expect "M1_1_05.json" vqdf diff M1_1_05
 expect "M1_1_05_Title.json" vqdf --titles M1_1
 expect "DataFile" vqdf check Data
+expect "--ignore" "$vqdf" check --ig
+expect "title-empty,text-cut" "$vqdf" check --ignore title-empty,text
+expect "address-shared" "$vqdf" check --error addr
 exit $((failures > 0))

@@ -14,12 +14,12 @@ import errno as _errno
 import functools
 import os
 from dataclasses import dataclass
-from typing import Any, Dict, List, Optional, Tuple, Union
+from typing import Any, Dict, Iterable, List, Optional, Tuple, Union
 
 from . import _vqdf
 
 __all__ = [
-    "load", "diff", "convert", "data_file_schema", "titles_schema", "DataFile", "Device",
+    "load", "diff", "convert", "rules", "data_file_schema", "titles_schema", "DataFile", "Device",
     "Parameter", "Group", "Terminal", "StatusValue", "TripTable", "CommonParameter", "ScopeRole",
     "FunctionBlock", "Error", "LoadError", "FileNotFoundLoadError", "PermissionLoadError",
     "IsADirectoryLoadError", "SystemLoadError", "WriteError", "FormatError", "__version__",
@@ -222,8 +222,16 @@ class DataFile:
 
     @functools.cached_property
     def findings(self) -> List[Dict[str, str]]:
-        """What the load skipped or cut, as `vqdf check --json` lists it."""
-        return self._native.findings()
+        """What the load skipped or cut and what the rules find wrong in what the file says, as
+        `vqdf check --json` lists them: dicts of kind, severity ("error" or "warning"), file,
+        place and message."""
+        return self._native.findings([], [])
+
+    def check(self, ignore: Iterable[str] = (), error: Iterable[str] = ()) -> List[Dict[str, str]]:
+        """The findings as `vqdf check --ignore ... --error ...` gives them: those of the rules
+        or kinds in `ignore` left out, those in `error` made errors. Raises ValueError for a
+        name that is no rule's or finding kind's (`rules()` lists them)."""
+        return self._native.findings(list(ignore), list(error))
 
     def __repr__(self) -> str:
         return f"<vqdf.DataFile {self.path!r} ({self.format})>"
@@ -361,6 +369,12 @@ class DataFile:
                  "maximum": p.scaled_maximum, "unit": p.unit,
                  "values": list(p.values) if p.values is not None else None}
                 for g in self.groups for p in g.parameters]
+
+
+def rules() -> List[Dict[str, str]]:
+    """Every rule (source "rule") and every kind of finding a load reports (source "load"):
+    dicts of name, severity and sentence, as `vqdf check --rules` lists them."""
+    return _vqdf.rules()
 
 
 def load(path: PathLike) -> DataFile:

@@ -49,6 +49,35 @@ def test_to_dict_and_findings_are_the_tools_and_a_file_it_cannot_load_raises(pat
         mirrors_the_dump(drive, json.loads(out))
 
 
+def test_rules_and_choices_are_the_tools(tmp_path):
+    """On the example with a default outside its limits (an error) and a parameter without a
+    title (a warning): the findings and the choices over them as the tool gives them, and the
+    exit status from the errors alone."""
+    doc = json.loads(EXAMPLE.read_text(encoding="utf-8"))
+    acc = doc["ParameterGroups"][0]["Parameters"][3]
+    acc["Def"] = acc["Max"] + 1
+    del doc["ParameterGroups"][1]["Parameters"][0]["Title::id"]
+    path = tmp_path / "M1_1_05.json"
+    path.write_text(json.dumps(doc), encoding="utf-8")
+    shutil.copy(EXAMPLE.with_name("M1_1_05_Title.json"), tmp_path)
+    drive = vqdf.load(path)
+    assert [(f["kind"], f["severity"]) for f in drive.findings] == [
+        ("default-outside-limits", "error"), ("title-empty", "warning")]
+    for ignore, error, status in [((), (), 1), (("default-outside-limits",), (), 0),
+                                  (("default-outside-limits",), ("title-empty",), 1),
+                                  (("title-empty", "text-cut"), (), 1)]:
+        options = [*(["--ignore", ",".join(ignore)] if ignore else []),
+                   *(["--error", ",".join(error)] if error else [])]
+        ran = run_vqdf("check", "--json", *options, path)
+        assert ran[0] == status, options
+        assert drive.check(ignore, error) == json.loads(ran[1])
+    with pytest.raises(ValueError, match="no-such-rule"):
+        drive.check(ignore=["no-such-rule"])
+    listed = run_vqdf("check", "--rules")[1].decode().splitlines()
+    assert [(r["name"], r["severity"]) for r in vqdf.rules()] == [
+        tuple(line.split()[:2]) for line in listed if line.startswith("  ")]
+
+
 def scaled(value, point):
     return value / 10 ** point if 0 < point <= 9 else value
 

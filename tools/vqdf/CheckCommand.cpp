@@ -1,7 +1,8 @@
-// vqdf check: every finding of a load, one per line as FILE:PLACE: MESSAGE [KIND], and a summary;
-// or the findings as a JSON array.
+// vqdf check: every finding of a load and of the rules, one per line as FILE:PLACE: MESSAGE
+// [KIND], and a summary; or the findings as a JSON array; or the rules themselves.
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <map>
 
 #include "Commands.h"
@@ -11,10 +12,17 @@ namespace vqdf::cli {
 
 namespace {
 
-// The summary as data: the file, whether it loads, how many findings of each kind.
-void PrintJsonSummary(const std::string& path, const api::OpenResult& result) {
+int Warnings(const std::vector<api::Finding>& findings) {
+    return static_cast<int>(std::count_if(findings.begin(), findings.end(), [](const auto& f) {
+        return f.severity == api::Severity::Warning;
+    }));
+}
+
+// The summary as data: the file, whether it loads, how many findings of each severity and kind.
+void PrintJsonSummary(const std::string& path, bool loads,
+                      const std::vector<api::Finding>& findings) {
     std::map<std::string, int> byKind;
-    for (const api::Finding& finding : result.findings) {
+    for (const api::Finding& finding : findings) {
         ++byKind[finding.kind];
     }
     rapidjson::StringBuffer buffer;
@@ -25,9 +33,13 @@ void PrintJsonSummary(const std::string& path, const api::OpenResult& result) {
     const std::string file = api::Utf8Text(path.data(), path.size());
     w.String(file.c_str(), static_cast<rapidjson::SizeType>(file.size()));
     w.Key("loads");
-    w.Bool(result.file != nullptr);
+    w.Bool(loads);
     w.Key("findings");
-    w.Uint64(result.findings.size());
+    w.Uint64(findings.size());
+    w.Key("errors");
+    w.Uint64(findings.size() - static_cast<std::size_t>(Warnings(findings)));
+    w.Key("warnings");
+    w.Int(Warnings(findings));
     w.Key("kinds");
     w.StartObject();
     for (const auto& [kind, count] : byKind) {
@@ -41,10 +53,10 @@ void PrintJsonSummary(const std::string& path, const api::OpenResult& result) {
 
 }  // namespace
 
-void Check(const std::string& path, const api::OpenResult& result, const CheckOptions& options) {
-    const std::vector<api::Finding>& findings = result.findings;
+void Check(const std::string& path, bool loads, const std::vector<api::Finding>& findings,
+           const CheckOptions& options) {
     if (options.json && options.summary) {
-        PrintJsonSummary(path, result);
+        PrintJsonSummary(path, loads, findings);
         return;
     }
     if (options.json) {
@@ -58,6 +70,7 @@ void Check(const std::string& path, const api::OpenResult& result, const CheckOp
         std::vector<std::vector<std::pair<std::string_view, std::string_view>>> objects;
         for (std::size_t k = 0; k < findings.size(); ++k) {
             objects.push_back({{"kind", findings[k].kind},
+                               {"severity", api::SeverityName(findings[k].severity)},
                                {"file", texts[3 * k]},
                                {"place", texts[3 * k + 1]},
                                {"message", texts[3 * k + 2]}});
@@ -76,14 +89,37 @@ void Check(const std::string& path, const api::OpenResult& result, const CheckOp
         fmt::print(stdout, "{}: no findings\n", path);
         return;
     }
-    fmt::print(stdout, "{}: {} finding{}{} (", path, findings.size(),
-               findings.size() == 1 ? "" : "s", result.file ? "" : ", the load fails");
+    const int warnings = Warnings(findings);
+    fmt::print(stdout, "{}: {} finding{}{}{} (", path, findings.size(),
+               findings.size() == 1 ? "" : "s",
+               warnings == 0          ? ""
+               : findings.size() == 1 ? ", a warning"
+               : warnings == 1        ? ", 1 of them a warning"
+                                      : fmt::format(", {} of them warnings", warnings),
+               loads ? "" : ", the load fails");
     bool first = true;
     for (const auto& [kind, count] : byKind) {
         fmt::print(stdout, "{}{} {}", first ? "" : ", ", count, kind);
         first = false;
     }
     fmt::print(stdout, ")\n");
+}
+
+void PrintRules() {
+    const auto print = [](const std::vector<api::Rule>& rules) {
+        std::size_t width = 0;
+        for (const api::Rule& rule : rules) {
+            width = std::max(width, rule.name.size());
+        }
+        for (const api::Rule& rule : rules) {
+            fmt::print(stdout, "  {:<{}}  {:<7}  {}\n", rule.name, width,
+                       api::SeverityName(rule.severity), rule.sentence);
+        }
+    };
+    fmt::print(stdout, "Rules over what the file means:\n");
+    print(api::Rules());
+    fmt::print(stdout, "What the load itself finds:\n");
+    print(api::LoadFindingKinds());
 }
 
 // The changes as data: before and after as the values themselves, numbers as numbers.

@@ -28,8 +28,16 @@ bool Show(const api::DataFile& file, const ShowOptions& options);
 struct CheckOptions {
     bool json = false;     // the findings as a JSON array
     bool summary = false;  // the summary line only
+    bool rules = false;    // list the rules instead
+    api::RuleChoices choices;
 };
-void Check(const std::string& path, const api::OpenResult& result, const CheckOptions& options);
+// The findings of a file, the load's and the rules', as the options ask; loads says whether the
+// file loaded at all.
+void Check(const std::string& path, bool loads, const std::vector<api::Finding>& findings,
+           const CheckOptions& options);
+
+// Every rule and load finding kind with its severity and sentence.
+void PrintRules();
 
 void PrintChanges(const std::vector<api::Change>& changes, bool json);
 

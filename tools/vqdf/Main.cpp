@@ -22,9 +22,9 @@ constexpr int kNotClean = 1;  // an answer that is not clean: different, finding
 constexpr int kTrouble = 2;   // the command could not do its work
 
 constexpr const char* kExitStatuses = R"(Exit status, the same for every command:
-  0  done: the files are equal (diff), there are no findings (check), every record
+  0  done: the files are equal (diff), no finding is an error (check), every record
      is kept (convert), every value is read and within its limits (read)
-  1  an answer that is not clean: the files differ (diff), there are findings
+  1  an answer that is not clean: the files differ (diff), a finding is an error
      (check), the output format cannot hold every record (convert), a value is
      outside its limits or a register was refused (read), the value read back
      differs (write)
@@ -169,6 +169,17 @@ int RunDump(const Source& source, const Settings& settings) {
 }
 
 int RunCheck(const Source& source, const CheckOptions& options, const Settings& settings) {
+    std::vector<api::Finding> findings;
+    if (const auto unknown = api::ApplyRuleChoices(findings, options.choices)) {
+        return Fail(
+            fmt::format("no rule or finding kind is named \"{}\": vqdf check --rules "
+                        "lists them",
+                        *unknown));
+    }
+    if (options.rules) {
+        PrintRules();
+        return kDone;
+    }
     const std::string path = source.Resolve();
     if (path.empty()) {
         return kTrouble;
@@ -177,11 +188,21 @@ int RunCheck(const Source& source, const CheckOptions& options, const Settings& 
     if (!loaded.file && loaded.findings.empty()) {
         return Fail(loaded.error);
     }
-    Check(path, loaded, options);
+    findings = loaded.findings;
+    if (loaded.file) {
+        std::vector<api::Finding> found = api::CheckRules(*loaded.file);
+        findings.insert(findings.end(), std::make_move_iterator(found.begin()),
+                        std::make_move_iterator(found.end()));
+    }
+    api::ApplyRuleChoices(findings, options.choices);
+    Check(path, loaded.file != nullptr, findings, options);
     if (!loaded.file) {
         return Fail(loaded.error);
     }
-    return loaded.findings.empty() ? kDone : kNotClean;
+    return std::any_of(findings.begin(), findings.end(),
+                       [](const api::Finding& f) { return f.severity == api::Severity::Error; })
+               ? kNotClean
+               : kDone;
 }
 
 struct ConvertOptions {
@@ -394,12 +415,26 @@ int Run(int argc, char** argv) {
     Source checkSource;
     CheckOptions checkOptions;
     CLI::App* check =
-        app.add_subcommand("check", "what the loader skips, cuts or fails on, with its place");
+        app.add_subcommand("check",
+                           "what the loader skips, cuts or fails on, and what the rules find "
+                           "wrong in what the file says, each with its place");
     checkSource.AddOptions(*check);
     check->add_flag("--json", checkOptions.json,
                     "the findings as a JSON array of kind, file, place and message");
     check->add_flag("--summary", checkOptions.summary,
                     "only the summary line (with --json, the summary as a JSON object)");
+    check->add_flag("--rules", checkOptions.rules,
+                    "list the rules and the load's finding kinds, each with its severity");
+    check
+        ->add_option("--ignore", checkOptions.choices.ignore,
+                     "leave out the findings of these rules or kinds (comma-separated)")
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    check
+        ->add_option("--error", checkOptions.choices.error,
+                     "make the findings of these rules errors (comma-separated)")
+        ->delimiter(',')
+        ->allow_extra_args(false);
 
     ConvertOptions convertOptions;
     CLI::App* convert = app.add_subcommand(

@@ -1,6 +1,6 @@
-# Bash completion for vqdf: its commands, each command's options, the values of --section (each
-# part of a comma-separated list) and --format, and data files (.json, .inv, not the titles
-# documents beside them) or folders for the rest.
+# Bash completion for vqdf: its commands, each command's options, the values of --section,
+# --ignore and --error (each part of a comma-separated list) and --format, and data files
+# (.json, .inv, not the titles documents beside them) or folders for the rest.
 _vqdf() {
     local cur prev command word
     cur="${COMP_WORDS[COMP_CWORD]}"
@@ -29,6 +29,12 @@ _vqdf() {
         --datafile-dir)
             COMPREPLY=($(compgen -d -- "$cur"))
             return ;;
+        --ignore|--error)
+            # The names vqdf itself lists, each part of a comma-separated list.
+            local rules
+            rules="$("${COMP_WORDS[0]}" check --rules 2>/dev/null | awk '/^  /{print $1}')"
+            COMPREPLY=($(compgen -W "$rules" -P "${cur%"${cur##*,}"}" -- "${cur##*,}"))
+            return ;;
         --titles)
             COMPREPLY=($(compgen -o plusdirs -f -X '!*_Title.@(json|JSON)' -- "$cur"))
             return ;;
@@ -43,7 +49,7 @@ _vqdf() {
             return ;;
         show) options+=" --model --version --datafile-dir --section --group" ;;
         dump) options+=" --model --version --datafile-dir" ;;
-        check) options+=" --model --version --datafile-dir --json --summary" ;;
+        check) options+=" --model --version --datafile-dir --json --summary --rules --ignore --error" ;;
         convert) options+=" --format --strict" ;;
         diff) options+=" --json" ;;
         schema) options+=" --titles" ;;
