@@ -41,6 +41,7 @@ struct RuleCase {
     // file's finding is one a legacy file cannot have, or has one the JSON file does not.
     std::vector<Place> legacy = {};
     bool legacyDiffers = false;
+    const char* message = "";  // the first finding's message, where given
 };
 
 constexpr const char* kParam = "/ParameterGroups/0/Parameters/3";  // 0/3 "Acc Time"
@@ -53,7 +54,9 @@ const std::vector<RuleCase>& Cases() {
         // Limits: Acc Time holds 0 to 60000, default 200.
         {{{"/ParameterGroups/0/Parameters/3/Min", "60001"}},
          {{"limits-reversed", At("Min")}},
-         {{"limits-reversed", kLegacyParam}}},
+         {{"limits-reversed", kLegacyParam}},
+         false,
+         "parameter 0/3 \"Acc Time\": minimum 6000.1 sec is above maximum 6000.0 sec"},
         {{{"/ParameterGroups/0/Parameters/3/Min", "60000"},
           {"/ParameterGroups/0/Parameters/3/Def", "60000"}},
          {}},
@@ -62,24 +65,33 @@ const std::vector<RuleCase>& Cases() {
          {{"limits-reversed", "/Common Spec/Common Info"}}},
         {{{"/ParameterGroups/0/Parameters/3/Def", "60001"}},
          {{"default-outside-limits", At("Def")}},
-         {{"default-outside-limits", kLegacyParam}}},
+         {{"default-outside-limits", kLegacyParam}},
+         false,
+         "parameter 0/3 \"Acc Time\": default 6000.1 sec is outside 0.0 sec to 6000.0 sec"},
         {{{"/ParameterGroups/0/Parameters/3/Def", "-1"}},
          {{"default-outside-limits", At("Def")}},
          {{"default-outside-limits", kLegacyParam}}},
         {{{"/CommonParameters/2/Def", "40001"}},
          {{"default-outside-limits", "/CommonParameters/2/Def"}},
-         {{"default-outside-limits", "/Common Spec/Common Info"}}},
+         {{"default-outside-limits", "/Common Spec/Common Info"}},
+         false,
+         "common parameter 0x0304 \"Output Freq\": default 40001 is outside 0 to 40000"},
         // Named values: Cmd Source (0/6) names 0 to 5 by message 2; the file has 81 messages,
         // the last with 3 titles.
         {{{"/ParameterGroups/0/Parameters/5/Message::id", "81"}},
          {{"message-missing", "/ParameterGroups/0/Parameters/5"}},
-         {{"message-missing", kLegacyParam}}},
+         {{"message-missing", kLegacyParam}},
+         false,
+         "parameter 0/6 \"Cmd Source\": its values are named by message 81, which the file does "
+         "not have (its messages are 0 to 80)"},
         {{{"/ParameterGroups/0/Parameters/5/Message::id", "80"},
           {"/ParameterGroups/0/Parameters/5/Max", "2"}},
          {}},
         {{{"/ParameterGroups/0/Parameters/5/Max", "6"}},
          {{"value-not-named", "/ParameterGroups/0/Parameters/5/Max"}},
-         {{"value-not-named", kLegacyParam}}},
+         {{"value-not-named", kLegacyParam}},
+         false,
+         "parameter 0/6 \"Cmd Source\": maximum 6 names no value: message 2 names 0 to 5"},
         {{{"/ParameterGroups/0/Parameters/5/Def", "5"}}, {}},
         {{{"/ParameterGroups/0/Parameters/5/Min", "-1"}},
          {{"value-not-named", "/ParameterGroups/0/Parameters/5/Min"}},
@@ -105,7 +117,9 @@ const std::vector<RuleCase>& Cases() {
         {{{"/Trips/CurrentTrip/StatusInfoData/0/CommAddr", "\"0x2007\""}},
          {{"address-shared", "/Trips/CurrentTrip/StatusInfoData/0/CommAddr"}},
          {},
-         true},
+         true,
+         "register 0x2007 belongs to the 32-bit address of parameter 0/3 \"Acc Time\" and to trip "
+         "value 0 \"Output Freq\""},
         {{{"/Trips/CurrentTrip/StatusInfoData/0/CommAddr", "\"0x200A\""}}, {}},
         {{{"/CommonParameters/1/CommAddr", "\"0x0300\""}},
          {{"address-shared", "/CommonParameters/1/CommAddr"}},
@@ -121,20 +135,30 @@ const std::vector<RuleCase>& Cases() {
         // Acc Time's code given to Dec Time: one finding for the pair, not one a register.
         {{{"/ParameterGroups/0/Parameters/4/CodeNum", "3"}},
          {{"address-shared", "/ParameterGroups/0/Parameters/4/CodeNum"}},
-         {{"address-shared", kLegacyParam}}},
+         {{"address-shared", kLegacyParam}},
+         false,
+         "register 0x1003 belongs to parameter 0/3 \"Acc Time\" and to parameter 0/3 \"Dec Time\""},
         {{{"/ParameterGroups/-", R"({"GroupNum": 3, "Title::id": 425, "Parameters": []})"}},
          {{"group-repeated", "/ParameterGroups/10"}},
-         {{"group-repeated", "/Parameter Spec/Group-10/Group Info"}}},
+         {{"group-repeated", "/Parameter Spec/Group-10/Group Info"}},
+         false,
+         "group 3 \"CON\" again: entry 10 has the number of entry 3"},
         // The initialisation order: its first steps are parameters 9 and 8.
         {{{"/InitOrder/0/Parameter::id", "999"}},
          {{"init-order-unknown", "/InitOrder"}},
-         {{"init-order-unknown", "/Init Order/Init Order Para Addr"}}},
+         {{"init-order-unknown", "/Init Order/Init Order Para Addr"}},
+         false,
+         "step 1 names no parameter"},
         {{{"/InitOrder/1/Parameter::id", "9"}},
          {{"init-order-repeated", "/InitOrder"}},
-         {{"init-order-repeated", "/Init Order/Init Order Para Addr"}}},
+         {{"init-order-repeated", "/Init Order/Init Order Para Addr"}},
+         false,
+         "step 2 names parameter 0/14 \"Motor Capacity\" again, as step 1 does"},
         {{{"/IO/Input/Message::id", ""}},
          {{"names-missing", "/IO/Input/Message::id"}},
-         {{"names-missing", "/IO Spec/IO Func Msg Title"}}},
+         {{"names-missing", "/IO Spec/IO Func Msg Title"}},
+         false,
+         "the 12 input terminals have no function titles: no message names their functions"},
         {{{"/Trips/CurrentWarning/Message::id", ""}},
          {{"names-missing", "/Trips/CurrentWarning/Message::id"}},
          {{"names-missing", "/Trip Spec/Trip Name"}}},
@@ -145,7 +169,10 @@ const std::vector<RuleCase>& Cases() {
         {{{"/ParameterGroups/0/Parameters/3/Point32", "9"}}, {}},
         {{{"/CommonParameters/1/Point16", "81"}},
          {{"decimal-point-range", "/CommonParameters/1/Point16"}},
-         {{"decimal-point-range", "/Common Spec/Common Info"}}},
+         {{"decimal-point-range", "/Common Spec/Common Info"}},
+         false,
+         "common parameter 0x0301 \"Inverter Capacity\": 81 is neither a decimal point from 0 to 9 "
+         "nor a message of the file"},
         {{{"/CommonParameters/1/Point16", "80"}}, {}},
         // Status value 2 is the trip's second value, and the warning's too.
         {{{"/Trips/StatusInfo/1/Point16", "-1"}},
@@ -155,7 +182,9 @@ const std::vector<RuleCase>& Cases() {
           {"decimal-point-range", "/Trip Spec/Trip Info Data"}}},
         {{{"/ParameterGroups/0/Parameters/3/Title::id", ""}},
          {{"title-empty", At("Title::id")}},
-         {{"title-empty", kLegacyParam}}},
+         {{"title-empty", kLegacyParam}},
+         false,
+         "parameter 0/3 has no title"},
         {{{"/ParameterGroups/2/Title::id", ""}},
          {{"title-empty", "/ParameterGroups/2"}},
          {{"title-empty", "/Parameter Spec/Group-2/Group Info"}}},
@@ -166,9 +195,14 @@ const std::vector<RuleCase>& Cases() {
          true},
         {{{"/ParameterGroups/0/Parameters/3/Max", "65535"}, {"/Device/KeypadCommOffset32", ""}},
          {}},
+        {{{"/ParameterGroups/0/Parameters/2/Max", "32767"}, {"/Device/KeypadCommOffset32", ""}},
+         {}},
         {{{"/ParameterGroups/0/Parameters/2/Max", "32768"}, {"/Device/KeypadCommOffset32", ""}},
          {{"value-beyond-register", "/ParameterGroups/0/Parameters/2/Max"}},
-         {{"value-beyond-register", kLegacyParam}}},
+         {{"value-beyond-register", kLegacyParam}},
+         false,
+         "parameter 0/2 \"Torque Command\": its values -1800 to 32768 do not fit its 16-bit "
+         "register, and the file gives no 32-bit one"},
     };
     return cases;
 }
@@ -221,6 +255,11 @@ TEST(Rules, EachEditBreaksItsRuleAtItsPlaceAndNoOther) {
         const OpenResult loaded = Open(json);
         ASSERT_NE(loaded.file, nullptr) << Described(c.edits);
         EXPECT_EQ(RuleFindings(*loaded.file), c.json) << Described(c.edits);
+        if (*c.message != '\0') {
+            const std::vector<Finding> found = CheckRules(*loaded.file);
+            EXPECT_TRUE(!found.empty() && found[0].message == c.message)
+                << Described(c.edits) << (found.empty() ? "" : found[0].message);
+        }
 
         ASSERT_TRUE(Write(*loaded.file, legacy, Format::Legacy).written);
         const OpenResult twin = Open(legacy);

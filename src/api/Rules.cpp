@@ -385,9 +385,8 @@ void GroupRepeated(const Check& c) {
     for (int64_t g = 0; g < Held(c.file, para.Groups, para.GroupCount); ++g) {
         const auto [it, fresh] = first.try_emplace(para.Groups[g].GroupNum, g);
         if (!fresh) {
-            c.Add(c.places.Group(g), Words(para.Groups[g]) + " has the number of " +
-                                         Words(para.Groups[it->second]) + ", group entry " +
-                                         std::to_string(it->second));
+            c.Add(c.places.Group(g), Words(para.Groups[g]) + " again: entry " + std::to_string(g) +
+                                         " has the number of entry " + std::to_string(it->second));
         }
     }
 }
