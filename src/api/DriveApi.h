@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -125,5 +126,65 @@ std::optional<int32_t> ParseValue(const DataFile& file, const ParamInfo& param,
 
 // The register that holds a value: from -32768 to 65535; none for a value beyond 16 bits.
 std::optional<uint16_t> RegisterOf(int32_t value);
+
+// "HOST:PORT", "[V6ADDR]:PORT" or "HOST", as host and port text; the port is 502 when not given.
+void SplitHostPort(const std::string& text, std::string& host, std::string& port);
+
+struct SimulatorOptions {
+    std::string tcp;  // [HOST:]PORT to listen on, 127.0.0.1 unless given; port 0 picks a free one
+    std::string rtu;  // a serial device (or pseudo-terminal) to answer on
+    int baud = 9600;
+    std::string parity = "N";
+    int unit = 1;  // the unit id answered on a serial line; over TCP every unit is answered
+    // Receives a line for each request: its function, registers and answer.
+    std::function<void(const std::string& line)> log;
+};
+
+// A stand-in for the drive a data file describes: a Modbus server, on libmodbus's server side,
+// with holding registers at every parameter's 16-bit address (and at the two registers of its
+// 32-bit address where the file gives a 32-bit base, the high half first) holding the file's
+// defaults; the model number at its register; the status and control registers; the current
+// trip and warning registers, the values shown with them and the terminals' status registers.
+// A read or write of a register the file does not name, or a write to one a drive only reports,
+// is answered with the illegal-data-address exception; a value outside a parameter's limits (or,
+// where its values are named, none of them) with the illegal-data-value exception. Writes to the
+// parameter save register are counted. It serves several TCP clients at once on a thread of its
+// own; what it reports is changed by commands (Command) while it runs.
+class DriveSimulator {
+public:
+    // Listens (or opens the serial line) and starts serving; null with why when it cannot. The
+    // file must outlive the simulator.
+    static std::unique_ptr<DriveSimulator> Start(const DataFile& file,
+                                                 const SimulatorOptions& options,
+                                                 std::string& error);
+    ~DriveSimulator();  // stops serving and closes every connection
+    DriveSimulator(const DriveSimulator&) = delete;
+    DriveSimulator& operator=(const DriveSimulator&) = delete;
+
+    // Where it answers: "127.0.0.1:40123", or the serial device.
+    const std::string& Place() const;
+    // The TCP port it listens on, or 0 on a serial line.
+    int Port() const;
+
+    // Changes what the drive reports, as a line of text: "trip NAME|NUMBER", "warning
+    // NAME|NUMBER", "clear" (no trip, no warning), "set GROUP/CODE VALUE" (a parameter, by the
+    // rule of values), "set TITLE VALUE" (the values shown with a trip or warning of that title,
+    // by their decimal point), "register ADDRESS VALUE" (any register the file names, raw; the
+    // address in decimal or 0x-hexadecimal). False with why for anything else, with nothing
+    // changed; with apply false, only checks it.
+    bool Command(std::string_view line, std::string& error, bool apply = true);
+
+    // How many requests it has answered, and how many writes to the save register.
+    long Requests() const;
+    long Saves() const;
+    // A register as it now holds, or none for one the file does not name.
+    std::optional<uint16_t> Register(uint16_t address) const;
+
+    struct State;
+
+private:
+    explicit DriveSimulator(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace vqdf::api

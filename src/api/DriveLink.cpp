@@ -26,9 +26,6 @@ struct DriveLink::Context {
     modbus_t* modbus;
 };
 
-namespace {
-
-// "HOST:PORT", "[V6ADDR]:PORT" or "HOST", into host and port.
 void SplitHostPort(const std::string& text, std::string& host, std::string& port) {
     port = "502";
     if (!text.empty() && text.front() == '[') {
@@ -47,6 +44,8 @@ void SplitHostPort(const std::string& text, std::string& host, std::string& port
         host = text;
     }
 }
+
+namespace {
 
 // The port as a number from 1 to 65535, or none.
 std::optional<int> PortNumber(const std::string& port) {

@@ -11,6 +11,11 @@
 
 namespace vqdf::cli {
 
+// The exit statuses, the same for every command.
+constexpr int kDone = 0;      // done: equal, clean, every record kept
+constexpr int kNotClean = 1;  // an answer that is not clean: different, findings, records lost
+constexpr int kTrouble = 2;   // the command could not do its work
+
 // The parts of the show report, in the order it gives them.
 enum class Section { Device, Terminals, Trips, Messages, Common, Groups, Init, Scope, Blocks };
 
@@ -72,5 +77,13 @@ struct WriteOptions {
 };
 int WriteDrive(const api::DataFile& file, const api::LinkOptions& link,
                const WriteOptions& options);
+
+struct SimulateOptions {
+    api::SimulatorOptions serving;
+    std::vector<std::string> sets;  // GROUP/CODE=VALUE
+    std::string script;             // a file of timed steps
+};
+// Serves until SIGINT or SIGTERM; verbose logs each request on standard error.
+int SimulateDrive(const api::DataFile& file, const SimulateOptions& options, bool verbose);
 
 }  // namespace vqdf::cli

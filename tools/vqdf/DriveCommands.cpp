@@ -21,10 +21,6 @@ namespace {
 
 using api::Parameter;
 
-constexpr int kDone = 0;
-constexpr int kNotClean = 1;
-constexpr int kTrouble = 2;
-
 // The parameters asked for: by GROUP/CODE in the order given, a group, or else every one.
 bool Select(const api::DataFile& file, const std::string& group,
             const std::vector<std::string>& names, std::vector<Parameter>& selected) {

@@ -16,11 +16,6 @@
 namespace vqdf::cli {
 namespace {
 
-// The exit statuses, the same for every command.
-constexpr int kDone = 0;      // done: equal, clean, every record kept
-constexpr int kNotClean = 1;  // an answer that is not clean: different, findings, records lost
-constexpr int kTrouble = 2;   // the command could not do its work
-
 constexpr const char* kExitStatuses = R"(Exit status, the same for every command:
   0  done: the files are equal (diff), no finding is an error (check), every record
      is kept (convert), every value is read and within its limits (read)
@@ -34,7 +29,7 @@ constexpr const char* kExitStatuses = R"(Exit status, the same for every command
   130  stopped by an interrupt (Ctrl-C), as watch is ended)";
 
 const std::vector<std::string> kCommands = {"show",   "dump", "check", "convert", "diff",
-                                            "schema", "read", "watch", "write"};
+                                            "schema", "read", "watch", "write",   "simulate"};
 
 }  // namespace
 
@@ -360,7 +355,8 @@ std::optional<int> RefuseUnknownCommand(int argc, char** argv) {
             return std::nullopt;
         }
         return Fail(
-            "give a command: show, dump, check, convert, diff, schema, read, watch or write\n"
+            "give a command: show, dump, check, convert, diff, schema, read, watch, write or "
+            "simulate\n"
             "Run with --help for more information.");
     }
     if (std::find(kCommands.begin(), kCommands.end(), *word) != kCommands.end()) {
@@ -380,8 +376,10 @@ int Run(int argc, char** argv) {
     if (const std::optional<int> refused = RefuseUnknownCommand(argc, argv)) {
         return *refused;
     }
-    CLI::App app("Shows, dumps, checks, converts and compares drive data files, JSON or legacy.",
-                 "vqdf");
+    CLI::App app(
+        "Shows, dumps, checks, converts and compares drive data files, JSON or legacy, "
+        "and reads, watches and writes a drive by its data file, or stands in for one.",
+        "vqdf");
     // Options of vqdf itself may come after the command too.
     app.fallthrough();
     app.set_version_flag("--version", "vqdf " VQDF_VERSION, "print the version and exit");
@@ -512,6 +510,38 @@ int Run(int argc, char** argv) {
         ->expected(2, 3)
         ->required();
     write->add_flag("--dry-run", writeOptions.dryRun, "show the request and send nothing");
+    Source simulateSource;
+    SimulateOptions simulateOptions;
+    CLI::App* simulate = app.add_subcommand(
+        "simulate",
+        "a stand-in for the drive the data file describes: a Modbus server of its registers");
+    simulateSource.AddOptions(*simulate);
+    simulate->add_option("--tcp", simulateOptions.serving.tcp,
+                         "listen on [HOST:]PORT, 127.0.0.1 unless given; port 0 picks a free one");
+    simulate->add_option("--rtu", simulateOptions.serving.rtu,
+                         "answer on this serial device or pseudo-terminal");
+    simulate->add_option("--baud", simulateOptions.serving.baud,
+                         "the serial line's speed (default 9600; --rtu only)");
+    simulate
+        ->add_option("--parity", simulateOptions.serving.parity,
+                     "the serial line's parity: N, E or O (default N; --rtu only)")
+        ->check(CLI::IsMember({"N", "E", "O"}));
+    simulate->add_option("--unit", simulateOptions.serving.unit,
+                         "the unit id answered on a serial line (default 1); over TCP every one");
+    simulate
+        ->add_option("--set", simulateOptions.sets,
+                     "start a parameter at a value other than its default: GROUP/CODE=VALUE; may "
+                     "be repeated")
+        ->allow_extra_args(false);
+    simulate->add_option("--script", simulateOptions.script,
+                         "a file of timed steps, \"SECONDS COMMAND\" a line, the commands as on "
+                         "standard input");
+    simulate->footer(
+        "Prints \"listening on HOST:PORT\" first, then serves until SIGINT or SIGTERM. Commands, "
+        "a line each on standard input: trip NAME|NUMBER, warning NAME|NUMBER, clear, set "
+        "GROUP/CODE VALUE, set TITLE VALUE (the values shown with a trip or warning), register "
+        "ADDRESS VALUE. --verbose logs each request on standard error.");
+
     // What follows "--" is the value, negative or not; the extras are looked at after parsing.
     app.allow_extras();
 
@@ -566,6 +596,10 @@ int Run(int argc, char** argv) {
                               : watchCsv ? WatchFormat::Csv
                                          : WatchFormat::Lines;
         return RunOnDrive(watchSource, link, watchOptions, settings, WatchDrive);
+    }
+    if (*simulate) {
+        const std::unique_ptr<api::DataFile> file = LoadShown(simulateSource, settings);
+        return file ? SimulateDrive(*file, simulateOptions, settings.verbose) : kTrouble;
     }
     if (*write) {
         for (const std::string& extra : app.remaining(true)) {
