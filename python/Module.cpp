@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DataFileApi.h"
+#include "DriveApi.h"
 
 namespace py = pybind11;
 
@@ -207,6 +208,50 @@ double NativeLoadSeconds(const py::bytes& path, int repetitions, bool findings) 
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// A stand-in drive serving on a thread of its own; the loaded file it serves is kept alive with
+// it.
+class Simulator {
+public:
+    Simulator(py::object owner, const File& file, const std::string& tcp, int unit)
+        : owner_(std::move(owner)) {
+        api::SimulatorOptions options;
+        options.tcp = tcp;
+        options.unit = unit;
+        std::string error;
+        simulator_ = api::DriveSimulator::Start(*file.file, options, error);
+        if (!simulator_) {
+            throw std::runtime_error(error);
+        }
+    }
+
+    void Command(const std::string& line) {
+        std::string error;
+        if (!Running().Command(line, error)) {
+            throw py::value_error(error);
+        }
+    }
+    void Stop() {
+        py::gil_scoped_release unlocked;
+        simulator_.reset();
+    }
+    std::string Place() { return Running().Place(); }
+    int Port() { return Running().Port(); }
+    long Requests() { return Running().Requests(); }
+    long Saves() { return Running().Saves(); }
+    std::optional<uint16_t> Register(uint16_t address) { return Running().Register(address); }
+
+private:
+    api::DriveSimulator& Running() {
+        if (!simulator_) {
+            throw std::runtime_error("the simulator is stopped");
+        }
+        return *simulator_;
+    }
+
+    py::object owner_;
+    std::unique_ptr<api::DriveSimulator> simulator_;
+};
+
 }  // namespace
 }  // namespace vqdf::python
 
@@ -221,6 +266,19 @@ PYBIND11_MODULE(_vqdf, m) {
         .def("to_dict", &File::ToDict, "Every record and table, as `vqdf dump` prints them.")
         .def("address16", &File::Address16, py::arg("group"), py::arg("code"))
         .def("address32", &File::Address32, py::arg("group"), py::arg("code"));
+    py::class_<Simulator>(m, "Simulator", "A stand-in drive serving a loaded file.")
+        .def(py::init([](py::object file, const std::string& tcp, int unit) {
+                 const File& native = file.cast<const File&>();
+                 return std::make_unique<Simulator>(file, native, tcp, unit);
+             }),
+             py::arg("file"), py::arg("tcp"), py::arg("unit"))
+        .def("command", &Simulator::Command, py::arg("line"))
+        .def("stop", &Simulator::Stop)
+        .def_property_readonly("place", &Simulator::Place)
+        .def_property_readonly("port", &Simulator::Port)
+        .def_property_readonly("requests", &Simulator::Requests)
+        .def_property_readonly("saves", &Simulator::Saves)
+        .def("register", &Simulator::Register, py::arg("address"));
     m.def("open", &Open, py::arg("path"), py::arg("degree_signs") = true,
           "Loads a file: (File, None, None), or (None, the failure, the findings).");
     m.def("diff", &Diff, py::arg("before"), py::arg("after"));

@@ -11,15 +11,16 @@ str, each field decoded in its own encoding; addresses and attributes are int.
 from __future__ import annotations
 
 import errno as _errno
+import contextlib
 import functools
 import os
 from dataclasses import dataclass
-from typing import Any, Dict, Iterable, List, Optional, Tuple, Union
+from typing import Any, Dict, Iterable, Iterator, List, Optional, Tuple, Union
 
 from . import _vqdf
 
 __all__ = [
-    "load", "diff", "convert", "rules", "data_file_schema", "titles_schema", "DataFile", "Device",
+    "load", "diff", "convert", "rules", "simulate", "Simulator", "data_file_schema", "titles_schema", "DataFile", "Device",
     "Parameter", "Group", "Terminal", "StatusValue", "TripTable", "CommonParameter", "ScopeRole",
     "FunctionBlock", "Error", "LoadError", "FileNotFoundLoadError", "PermissionLoadError",
     "IsADirectoryLoadError", "SystemLoadError", "WriteError", "FormatError", "__version__",
@@ -369,6 +370,67 @@ class DataFile:
                  "maximum": p.scaled_maximum, "unit": p.unit,
                  "values": list(p.values) if p.values is not None else None}
                 for g in self.groups for p in g.parameters]
+
+
+class Simulator:
+    """A stand-in for the drive a data file describes, serving Modbus TCP on a thread of its
+    own, as `vqdf simulate` does: registers at the file's addresses holding its defaults, its
+    limits enforced with the exceptions a drive gives. Made by `simulate()`."""
+
+    def __init__(self, drive: "DataFile", host: str, port: int, unit: int):
+        self.drive = drive
+        self._native = _vqdf.Simulator(drive._native, f"{host}:{port}", unit)
+
+    @property
+    def address(self) -> str:
+        """Where it listens: "127.0.0.1:40123"."""
+        return self._native.place
+
+    @property
+    def port(self) -> int:
+        """The TCP port it listens on."""
+        return self._native.port
+
+    @property
+    def requests(self) -> int:
+        """How many requests it has answered."""
+        return self._native.requests
+
+    @property
+    def saves(self) -> int:
+        """How many writes the parameter save register has taken."""
+        return self._native.saves
+
+    def register(self, address: int) -> Optional[int]:
+        """A register as it now holds, or None for one the file does not name."""
+        return self._native.register(address)
+
+    def command(self, line: str) -> None:
+        """Changes what the drive reports, as a command of `vqdf simulate`: 'trip "Over
+        Voltage"', 'warning 3', 'clear', 'set 1/5 4.2', 'set "Output Freq" 50.00', 'register
+        0x0306 1'. Raises ValueError for one it cannot take, with nothing changed."""
+        self._native.command(line)
+
+    def stop(self) -> None:
+        """Stops serving and closes every connection."""
+        self._native.stop()
+
+
+@contextlib.contextmanager
+def simulate(source: Union["DataFile", PathLike], port: int = 0, host: str = "127.0.0.1",
+             unit: int = 1, sets: Iterable[str] = ()) -> Iterator[Simulator]:
+    """A stand-in drive for the data file (a path or a DataFile) on host:port, a free port by
+    default, for as long as the block runs; sets start parameters at other values than their
+    defaults ("1/5=4.2"). Raises RuntimeError when it cannot listen, ValueError for a set it
+    cannot take."""
+    simulator = Simulator(_loaded(source), host, port, unit)
+    try:
+        for assignment in sets:
+            name, _, value = assignment.partition("=")
+            simulator.command(f'set {name} "{value}"')
+        yield simulator
+    finally:
+        simulator.stop()
 
 
 def rules() -> List[Dict[str, str]]:
