@@ -162,6 +162,18 @@ TEST_F(Cli, CheckFindsCutTitlesInTheTitlesDocumentInEachForm) {
     EXPECT_STREQ(parsed[1]["message"].GetString(), "title 1 is given again");
 }
 
+// The example with one edit made to it as a document.
+template <typename Edit>
+std::string EditedExample(Edit edit) {
+    rapidjson::Document doc;
+    doc.Parse(FileText(kExamples / "M1_1_05.json").c_str());
+    edit(doc);
+    rapidjson::StringBuffer buffer;
+    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+    doc.Accept(writer);
+    return buffer.GetString();
+}
+
 // A file that does not load is trouble (2), not findings (1): its reason is both the finding and
 // the error.
 TEST_F(Cli, CheckIsCleanOnBothExamplesAndFailsOnFilesThatDoNotLoad) {
@@ -185,6 +197,15 @@ TEST_F(Cli, CheckIsCleanOnBothExamplesAndFailsOnFilesThatDoNotLoad) {
     EXPECT_NE(missing.out.find("N_1_Title.json: the titles document does not exist "
                                "[missing-document]\n"),
               std::string::npos);
+    // A group without its parameter list is found and the load goes on; the section that is
+    // missing after it is why the load fails.
+    WriteFile("G_1.json", EditedExample([](rapidjson::Document& doc) {
+                  doc["ParameterGroups"][2].RemoveMember("Parameters");
+                  doc.RemoveMember("Trips");
+              }));
+    std::filesystem::copy_file(kExamples / "M1_1_05_Title.json", Dir() / "G_1_Title.json");
+    EXPECT_EQ(InDir("check G_1.json").err,
+              "vqdf: error: G_1.json:/Trips: the required section is missing\n");
 }
 
 // Legacy files of the corpus with a storage or stream missing or a stream cut short; the
@@ -279,18 +300,6 @@ TEST_F(Cli, ConvertSaysWhatTheTargetFormatDoesNotKeep) {
                               "is written\n"),
               std::string::npos);
     EXPECT_EQ(FilesIn(Dir()), before);
-}
-
-// The example with one edit made to it as a document.
-template <typename Edit>
-std::string EditedExample(Edit edit) {
-    rapidjson::Document doc;
-    doc.Parse(FileText(kExamples / "M1_1_05.json").c_str());
-    edit(doc);
-    rapidjson::StringBuffer buffer;
-    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
-    doc.Accept(writer);
-    return buffer.GetString();
 }
 
 using Doc = rapidjson::Document;
@@ -429,8 +438,8 @@ TEST_F(Cli, ErrorsNameTheirCause) {
         {"diff S_1.json nofile.json", 2, "vqdf: error: nofile.json: No such file or directory\n"},
         {"shwo S_1.json", 2, "vqdf: error: unknown command \"shwo\"; did you mean \"show\"?\n"},
         {"", 2,
-         "vqdf: error: give a command: show, dump, check, convert, diff, schema, read, watch or "
-         "write\n"},
+         "vqdf: error: give a command: show, dump, check, convert, diff, schema, read, watch, "
+         "write or simulate\n"},
         {"show", 2, "vqdf: error: give FILE, or --model and --version\n"},
         {"show S_1.json --model M1 --version 1.05", 2,
          "vqdf: error: give FILE or --model and --version, not both\n"},

@@ -84,11 +84,13 @@ public:
                 found.place += PointerToken(finding.place);
             }
         }
-        // The first finding of a kind that fails a load is why it failed.
+        // A load stops at the finding that fails it, so the last finding of a kind that can fail
+        // a load is why it failed: a group without its parameter list is reported as missing
+        // it, and the load goes on.
         const bool fails = finding.kind == FindingKind::ParseError ||
                            finding.kind == FindingKind::MissingDocument ||
                            finding.kind == FindingKind::MissingSection;
-        if (fails && !failure) {
+        if (fails) {
             failure = found;
         }
         findings.push_back(std::move(found));

@@ -189,6 +189,11 @@ def test_diff_agrees_with_the_tool_and_strict_convert_refuses(tmp_path):
 
     losses = vqdf.convert(vqdf.load(EXAMPLE), tmp_path / "py.inv")
     assert (tmp_path / "py.inv").read_bytes() == LEGACY.read_bytes()
+    # The format asked for wins over the name's.
+    vqdf.convert(EXAMPLE, tmp_path / "named.json", format="inv")
+    assert (tmp_path / "named.json").read_bytes() == LEGACY.read_bytes()
+    vqdf.convert(LEGACY, tmp_path / "P_1.inv", format="json")
+    assert vqdf.load(tmp_path / "P_1.inv").format == "json"
     with pytest.raises(vqdf.WriteError) as refused:
         vqdf.convert(EXAMPLE, tmp_path / "strict.inv", strict=True)
     assert refused.value.losses == losses
