@@ -13,7 +13,7 @@ include="$(mktemp)"
 trap 'rm -f "$include"' EXIT
 {
     echo "[COMMANDS]"
-    for command in show dump check convert diff schema read watch write; do
+    for command in show dump check convert diff schema read watch write simulate; do
         echo ".SS \"vqdf $command\""
         echo ".nf"
         "$vqdf" "$command" --help | sed -e 's/\\/\\e/g' -e 's/^\./\\\&./'
@@ -25,5 +25,5 @@ trap 'rm -f "$include"' EXIT
     echo "in a DataFile directory."
 } >"$include"
 help2man --no-info --section 1 \
-    --name "show, dump, check, convert and compare drive data files" \
+    --name "show, check, convert and compare drive data files; talk to a drive or stand in for one" \
     --include "$include" --output "$out" "$vqdf"

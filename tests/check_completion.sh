@@ -35,6 +35,8 @@ expect "--strict" vqdf convert a.json --st
 expect "--summary" vqdf check --su
 expect "--titles" vqdf schema --t
 expect "watch write" vqdf w
+expect "simulate" vqdf si
+expect "--script --set" vqdf simulate --s
 expect "--dry-run" vqdf write --dr
 expect "E" vqdf read --parity E
 expect "M1_1_05.json" vqdf diff M1_1_05

@@ -331,9 +331,3 @@ def test_the_example_is_read_watched_and_written_as_the_readme_shows(serve):
         assert "trip=2 Over Voltage  warning=0 None" in line
         assert "trip Output Freq=12.34 Hz" in line and "Noload Curr=1.6 A" in line
 
-
-if __name__ == "__main__":
-    # For the README's test: a server of the example drive in the folder given; prints where it
-    # listens and its process id, and leaves it running.
-    example = Server(Path(sys.argv[1]), example_registers())
-    print(example.place, example.process.pid)

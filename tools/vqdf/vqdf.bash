@@ -8,7 +8,7 @@ _vqdf() {
     command=""
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case "$word" in
-            show|dump|check|convert|diff|schema|read|watch|write) command="$word"; break ;;
+            show|dump|check|convert|diff|schema|read|watch|write|simulate) command="$word"; break ;;
         esac
     done
 
@@ -26,6 +26,9 @@ _vqdf() {
         --rtu)
             COMPREPLY=($(compgen -f -- "${cur:-/dev/tty}"))
             return ;;
+        --script)
+            COMPREPLY=($(compgen -f -- "$cur"))
+            return ;;
         --datafile-dir)
             COMPREPLY=($(compgen -d -- "$cur"))
             return ;;
@@ -38,14 +41,14 @@ _vqdf() {
         --titles)
             COMPREPLY=($(compgen -o plusdirs -f -X '!*_Title.@(json|JSON)' -- "$cur"))
             return ;;
-        --model|--version|--group|--tcp|--baud|--unit|--timeout|--retries|--interval|--count|--param|--give-up)
+        --model|--version|--group|--tcp|--baud|--unit|--timeout|--retries|--interval|--count|--param|--give-up|--set)
             return ;;
     esac
 
     local options="--verbose --help"
     [ "$command" = schema ] || options+=" --titles"
     case "$command" in
-        "") COMPREPLY=($(compgen -W "show dump check convert diff schema read watch write --verbose --help --version" -- "$cur"))
+        "") COMPREPLY=($(compgen -W "show dump check convert diff schema read watch write simulate --verbose --help --version" -- "$cur"))
             return ;;
         show) options+=" --model --version --datafile-dir --section --group" ;;
         dump) options+=" --model --version --datafile-dir" ;;
@@ -60,6 +63,7 @@ _vqdf() {
                 watch) options+=" --interval --count --param --json --csv --give-up" ;;
                 write) options+=" --dry-run" ;;
             esac ;;
+        simulate) options+=" --model --version --datafile-dir --tcp --rtu --baud --parity --unit --set --script" ;;
     esac
     if [[ "$cur" == -* || "$command" == schema ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
