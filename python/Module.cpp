@@ -252,6 +252,136 @@ private:
     std::unique_ptr<api::DriveSimulator> simulator_;
 };
 
+// A parameter set as a dict of the package's ParameterSet fields, and back.
+py::dict SetDict(const api::ParameterSet& set) {
+    py::dict d;
+    d["model"] = set.model;
+    d["model_no"] = set.modelNo;
+    d["version"] = set.version;
+    d["drive_model_no"] = set.driveModelNo ? py::object(py::int_(*set.driveModelNo)) : py::none();
+    d["read_at"] = set.readAt;
+    d["read_from"] = set.readFrom;
+    py::list values;
+    for (const api::SetValue& v : set.values) {
+        values.append(py::make_tuple(v.group, v.code, v.title, v.address,
+                                     v.raw ? py::object(py::int_(*v.raw)) : py::none(), v.refused));
+    }
+    d["values"] = values;
+    return d;
+}
+
+api::ParameterSet SetFrom(const py::dict& d) {
+    api::ParameterSet set;
+    set.model = d["model"].cast<std::string>();
+    set.modelNo = d["model_no"].cast<int32_t>();
+    set.version = d["version"].cast<std::string>();
+    if (!d["drive_model_no"].is_none()) {
+        set.driveModelNo = d["drive_model_no"].cast<int32_t>();
+    }
+    set.readAt = d["read_at"].cast<std::string>();
+    set.readFrom = d["read_from"].cast<std::string>();
+    for (const py::handle value : d["values"]) {
+        const auto v = value.cast<py::tuple>();
+        set.values.push_back(
+            {v[0].cast<int32_t>(), v[1].cast<int32_t>(), v[2].cast<std::string>(),
+             v[3].cast<uint16_t>(),
+             v[4].is_none() ? std::nullopt : std::optional<int32_t>(v[4].cast<int32_t>()),
+             v[5].cast<std::string>()});
+    }
+    return set;
+}
+
+const char* OutcomeName(api::RestoreStep::Outcome outcome) {
+    switch (outcome) {
+        case api::RestoreStep::Outcome::Unchanged:
+            return "unchanged";
+        case api::RestoreStep::Outcome::Written:
+            return "written";
+        case api::RestoreStep::Outcome::Refused:
+            return "refused";
+        case api::RestoreStep::Outcome::Differs:
+            return "differs";
+        case api::RestoreStep::Outcome::NotReached:
+            return "not reached";
+        case api::RestoreStep::Outcome::Planned:
+            break;
+    }
+    return "planned";
+}
+
+// A link to a drive by its data file, kept alive with it; failures raise RuntimeError with why.
+class Drive {
+public:
+    Drive(py::object owner, const api::LinkOptions& options) : owner_(std::move(owner)) {
+        std::string error;
+        {
+            py::gil_scoped_release unlocked;
+            link_ = api::DriveLink::Open(options, error);
+        }
+        if (!link_) {
+            throw std::runtime_error(error);
+        }
+    }
+
+    std::string Place() { return Link().Name(); }
+
+    py::dict Backup(bool force) {
+        std::string why;
+        std::optional<api::ParameterSet> set;
+        {
+            py::gil_scoped_release unlocked;
+            set = api::Backup(File(), Link(), force, why);
+        }
+        if (!set) {
+            throw std::runtime_error(why);
+        }
+        return SetDict(*set);
+    }
+
+    // (steps, why): every step with its outcome, and why the link failed, or None.
+    py::tuple Restore(const py::dict& set, bool dryRun, std::optional<int32_t> save) {
+        std::string why;
+        std::optional<api::RestorePlan> plan = api::PlanRestore(File(), SetFrom(set), why);
+        if (!plan) {
+            throw py::value_error(why);
+        }
+        bool done = true;
+        if (!dryRun) {
+            py::gil_scoped_release unlocked;
+            done = api::Restore(File(), Link(), *plan, save, why);
+        }
+        py::list steps;
+        for (const api::RestoreStep& step : plan->steps) {
+            py::dict d;
+            d["group"] = step.parameter.group->GroupNum;
+            d["code"] = step.parameter.param->CodeNum;
+            d["title"] = api::CodePageText(step.parameter.param->Title);
+            d["address"] = step.parameter.address;
+            d["value"] = step.value;
+            d["outcome"] = OutcomeName(step.outcome);
+            d["read_back"] = step.readBack ? py::object(py::int_(*step.readBack)) : py::none();
+            d["note"] = step.note;
+            steps.append(d);
+        }
+        return py::make_tuple(steps, done ? py::none() : py::object(py::str(why)), plan->unmatched,
+                              plan->unread);
+    }
+
+    void Close() { link_.reset(); }
+
+private:
+    api::DriveLink& Link() {
+        if (!link_) {
+            throw std::runtime_error("the link to the drive is closed");
+        }
+        return *link_;
+    }
+    const api::DataFile& File() { return *owner_.cast<const struct File&>().file; }
+
+    py::object owner_;
+    std::unique_ptr<api::DriveLink> link_;
+};
+
 }  // namespace
 }  // namespace vqdf::python
 
@@ -279,6 +409,60 @@ PYBIND11_MODULE(_vqdf, m) {
         .def_property_readonly("requests", &Simulator::Requests)
         .def_property_readonly("saves", &Simulator::Saves)
         .def("register", &Simulator::Register, py::arg("address"));
+    py::class_<Drive>(m, "Drive", "A link to a drive by its data file.")
+        .def(py::init([](py::object file, const std::string& tcp, const std::string& rtu, int unit,
+                         double timeout, int retries, std::optional<int> baud,
+                         std::optional<std::string> parity) {
+                 file.cast<const File&>();
+                 vqdf::api::LinkOptions options;
+                 options.tcp = tcp;
+                 options.rtu = rtu;
+                 options.unit = unit;
+                 options.timeout = timeout;
+                 options.retries = retries;
+                 options.baud = baud;
+                 options.parity = parity;
+                 const std::string problem = vqdf::api::LinkOptionsProblem(options);
+                 if (!problem.empty()) {
+                     throw py::value_error(problem);
+                 }
+                 return std::make_unique<Drive>(file, options);
+             }),
+             py::arg("file"), py::arg("tcp"), py::arg("rtu"), py::arg("unit"), py::arg("timeout"),
+             py::arg("retries"), py::arg("baud"), py::arg("parity"))
+        .def_property_readonly("place", &Drive::Place)
+        .def("backup", &Drive::Backup, py::arg("force"))
+        .def("restore", &Drive::Restore, py::arg("set"), py::arg("dry_run"), py::arg("save"))
+        .def("close", &Drive::Close);
+    m.def("defaults", [](const File& file) { return SetDict(vqdf::api::Defaults(*file.file)); });
+    m.def("compare_sets", [](const File& file, const py::dict& before, const py::dict& after) {
+        py::list differences;
+        for (const vqdf::api::SetDifference& d :
+             vqdf::api::CompareSets(*file.file, SetFrom(before), SetFrom(after))) {
+            differences.append(py::make_tuple(
+                d.group, d.code, d.title, d.before ? py::object(py::int_(*d.before)) : py::none(),
+                d.after ? py::object(py::int_(*d.after)) : py::none()));
+        }
+        return differences;
+    });
+    m.def("parameter_set_text", [](const File& file, const py::dict& set) {
+        return vqdf::api::ParameterSetText(*file.file, SetFrom(set));
+    });
+    m.def("read_parameter_set", [](const py::bytes& path) {
+        std::string why;
+        const std::optional<vqdf::api::ParameterSet> set = vqdf::api::ReadParameterSet(path, why);
+        if (!set) {
+            throw py::value_error(why);
+        }
+        return SetDict(*set);
+    });
+    m.def("write_text", [](const py::bytes& path, const std::string& text) {
+        std::string why;
+        if (!vqdf::api::WriteTextFileAtomically(path, text, why)) {
+            throw std::runtime_error(why);
+        }
+    });
+    m.def("parameter_set_schema", &vqdf::api::ParameterSetSchema);
     m.def("open", &Open, py::arg("path"), py::arg("degree_signs") = true,
           "Loads a file: (File, None, None), or (None, the failure, the findings).");
     m.def("diff", &Diff, py::arg("before"), py::arg("after"));

@@ -13,7 +13,7 @@ include="$(mktemp)"
 trap 'rm -f "$include"' EXIT
 {
     echo "[COMMANDS]"
-    for command in show dump check convert diff schema read watch write simulate; do
+    for command in show dump check convert diff schema read watch write backup restore compare simulate; do
         echo ".SS \"vqdf $command\""
         echo ".nf"
         "$vqdf" "$command" --help | sed -e 's/\\/\\e/g' -e 's/^\./\\\&./'

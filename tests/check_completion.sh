@@ -36,6 +36,9 @@ expect "--summary" vqdf check --su
 expect "--titles" vqdf schema --t
 expect "watch write" vqdf w
 expect "simulate" vqdf si
+expect "backup" vqdf ba
+expect "--defaults" vqdf compare --def
+expect "--parameter-set" vqdf schema --pa
 expect "--script --set" vqdf simulate --s
 expect "--dry-run" vqdf write --dr
 expect "E" vqdf read --parity E

@@ -20,7 +20,7 @@ ROOT = Path(__file__).resolve().parents[1]
 EXAMPLE = str(ROOT / "examples" / "M1_1_05.json")
 OFFSET = 0x1000
 TOKEN_ADDRESS = 0x0010  # the model number register: the server's token
-STATUS, CONTROL, TRIP = 0x0020, 0x0021, 0x0030
+STATUS, CONTROL, TRIP, SAVE = 0x0020, 0x0021, 0x0030, 0x0040
 # code: (Min, Max, decimal point, named), the rest 0 to 100.
 LIMITS = {0: (-32768, 32767, 0, False), 1: (0, 65535, 0, False), 2: (1, 99, 0, False),
           3: (0, 2, 0, True), 4: (-500, 500, 2, False), 5: (0, 100000, 0, False)}
@@ -31,8 +31,9 @@ def vqdf(*arguments, timeout=20):
                           capture_output=True, text=True, timeout=timeout)
 
 
-def write_drive(directory):
-    """T_1_00.json: the test drive, with its titles document."""
+def write_drive(directory, model_no=1, init_order=()):
+    """T_1_00.json: the test drive, with its titles document; the parameters of the init order by
+    their ids, each code's id being the code plus one."""
     titles = [{"id": 1, "Text": "Low"}, {"id": 2, "Text": "Mid"}, {"id": 3, "Text": "High"},
               {"id": 4, "Text": "Param"}]
     parameters = []
@@ -45,14 +46,15 @@ def write_drive(directory):
             parameter["Message::id"] = 0
         parameters.append(parameter)
     data = {"Units": [], "Messages": [{"id": 0, "TitleInfo": [{"Title::id": k} for k in (1, 2, 3)]}],
-            "Device": {"ModelNo": 1, "KeypadCommOffset16": f"0x{OFFSET:04X}",
+            "Device": {"ModelNo": model_no, "KeypadCommOffset16": f"0x{OFFSET:04X}",
+                       "ParaSaveCommAddr": f"0x{SAVE:04X}",
                        "ModelNoCommAddr": f"0x{TOKEN_ADDRESS:04X}",
                        "InvStatusCommAddr": f"0x{STATUS:04X}",
                        "InvControlCommAddr": f"0x{CONTROL:04X}"},
             "IO": {}, "ParameterGroups": [{"GroupNum": 1, "Parameters": parameters}],
             "CommonParameters": [],
             "Trips": {"CurrentTrip": {"FirstTripAddr": f"0x{TRIP:04X}", "Message::id": 0}},
-            "InitOrder": [],
+            "InitOrder": [{"Parameter::id": i} for i in init_order],
             "AdvUserSeq": {"BitPinTypes": [], "IOTypes": [], "Comments": [], "Groups": [],
                            "FunctionList": []}}
     path = directory / "T_1_00.json"
@@ -69,7 +71,8 @@ class Server:
     """A server of its own for a test: started on a free port that it reports, checked to hold
     the token this test gave it, and stopped afterwards."""
 
-    def __init__(self, directory, registers, read_only=(), held=(), delay=0, port=0):
+    def __init__(self, directory, registers, read_only=(), held=(), delay=0, port=0, refuse=(),
+                 die_after=None):
         self.token = random.randrange(1, 0xFFFF)
         registers = {**registers, TOKEN_ADDRESS: self.token}
         (directory / "registers.json").write_text(json.dumps(registers))
@@ -77,6 +80,9 @@ class Server:
         options = [a for r in read_only for a in ("--read-only", str(r))]
         options += [a for h in held for a in ("--held", str(h))]
         options += ["--delay", str(delay), "--port", str(port)]
+        options += [a for r in refuse for a in ("--refuse", str(r))]
+        # The token check below is a request of its own.
+        options += ["--die-after", str(die_after + 1)] if die_after is not None else []
         self.process = subprocess.Popen(
             [sys.executable, str(ROOT / "tests" / "modbus_server.py"),
              str(directory / "registers.json"), "--log", str(self.log), *options],
@@ -331,3 +337,136 @@ def test_the_example_is_read_watched_and_written_as_the_readme_shows(serve):
         assert "trip=2 Over Voltage  warning=0 None" in line
         assert "trip Output Freq=12.34 Hz" in line and "Noload Curr=1.6 A" in line
 
+
+
+# Commissioning: a drive of this test's own model number (its token), whose initialisation order
+# puts codes 199, 4 and 2 first.
+INIT_CODES = (199, 4, 2)
+
+
+@pytest.fixture
+def commissioned(tmp_path, serve):
+    def start(**options):
+        server = serve({**defaults(), SAVE: 0}, **options)
+        drive = write_drive(tmp_path, model_no=server.token,
+                            init_order=[code + 1 for code in INIT_CODES])
+        return server, drive
+    return start
+
+
+def writes(server):
+    return [(r["write"], r["values"]) for r in server.requests() if "write" in r]
+
+
+def schema_checked(path):
+    import jsonschema
+    schema = json.loads(vqdf("schema", "--parameter-set").stdout)
+    document = json.loads(Path(path).read_text())
+    jsonschema.validate(document, schema)
+    return document
+
+
+def test_backup_restore_compare_come_round_writing_only_what_differs_in_order(
+        commissioned, tmp_path):
+    server, drive = commissioned()
+    saved = tmp_path / "set.json"
+    backup = vqdf("backup", "--tcp", server.place, drive, "-o", saved)
+    assert backup.returncode == 0, backup.stderr
+    document = schema_checked(saved)
+    assert document["DriveModelNo"] == server.token and len(document["Parameters"]) == 250
+    assert document["Parameters"][4] == {"Group": 1, "Code": 4, "Title": "Param",
+                                         "Address": "0x1104", "Raw": 0, "Value": 0.00,
+                                         "Unit": "", "Name": None}
+
+    # Change a drawn handful of registers, within their limits, behind vqdf's back.
+    changed = set(random.Random(server.token).sample(range(250), 12)) | set(INIT_CODES[1:])
+    client = ModbusTcpClient("127.0.0.1", port=int(server.place.split(":")[1]), timeout=2)
+    for code in changed:
+        low, high = LIMITS.get(code, (0, 100))[:2]
+        default = max(low, 0)
+        client.write_register(address(code), (default + 1 if default < high else default - 1) & 0xFFFF)
+    client.close()
+    compared = vqdf("compare", "--tcp", server.place, drive, saved)
+    assert compared.returncode == 1
+    assert sorted(int(line.split()[0].split("/")[1]) for line in compared.stdout.splitlines()) == \
+        sorted(changed)
+
+    server.log.write_text("")
+    restored = vqdf("restore", "--tcp", server.place, drive, saved)
+    assert restored.returncode == 0, restored.stderr
+    order = [a - address(0) for a, _ in writes(server)]
+    first = [c for c in INIT_CODES if c in changed]
+    assert order == first + sorted(changed - set(first))
+    assert vqdf("compare", "--tcp", server.place, drive, saved).stdout == ""
+    assert vqdf("compare", "--json", drive, saved, "--defaults").stdout == "[]\n"
+
+
+def test_dry_run_and_a_value_outside_its_limits_send_no_write(commissioned, tmp_path):
+    server, drive = commissioned()
+    saved = tmp_path / "set.json"
+    assert vqdf("backup", "--tcp", server.place, drive, "-o", saved).returncode == 0
+    document = json.loads(saved.read_text())
+    document["Parameters"][2]["Raw"] = 50          # 1/2 holds 1 to 99
+    document["Parameters"][9]["Raw"] = 7
+    saved.write_text(json.dumps(document))
+    server.log.write_text("")
+    dry = vqdf("restore", "--dry-run", "--tcp", server.place, drive, saved)
+    assert dry.returncode == 0, dry.stderr
+    assert [line.split(":")[0] for line in dry.stdout.splitlines() if "would write" in line] == \
+        ["1/2 Param", "1/9 Param"]
+    assert writes(server) == []
+
+    document["Parameters"][2]["Raw"] = 100
+    saved.write_text(json.dumps(document))
+    server.log.write_text("")
+    refused = vqdf("restore", "--tcp", server.place, drive, saved)
+    assert refused.returncode == 2
+    assert '1/2 "Param": 100 is outside 1 to 99' in refused.stderr
+    assert server.requests() == []  # nothing sent at all
+
+
+def test_a_drive_of_another_model_is_refused_unless_forced(serve, tmp_path):
+    server = serve(defaults())
+    drive = write_drive(tmp_path, model_no=server.token + 1)
+    saved = tmp_path / "set.json"
+    refused = vqdf("backup", "--tcp", server.place, drive, "-o", saved)
+    assert refused.returncode == 2 and not saved.exists()
+    assert f"the drive's model number is {server.token}, the data file's {server.token + 1}" \
+        in refused.stderr
+    assert vqdf("backup", "--force", "--tcp", server.place, drive, "-o", saved).returncode == 0
+
+
+def test_refused_registers_are_listed_and_a_set_of_another_version_is_mapped(
+        commissioned, tmp_path):
+    server, drive = commissioned(refuse=[address(7)])
+    saved = tmp_path / "set.json"
+    backup = vqdf("backup", "--tcp", server.place, drive, "-o", saved)
+    assert backup.returncode == 1
+    assert "1/7 Param at 0x1107: refused" in backup.stderr
+    document = json.loads(saved.read_text())
+    assert "Raw" not in document["Parameters"][7] and document["Parameters"][7]["Refused"]
+    document["DataFileVersion"] = "0.99"
+    document["Parameters"].append({"Group": 1, "Code": 250, "Raw": 3})
+    saved.write_text(json.dumps(document))
+    restored = vqdf("restore", "--tcp", server.place, drive, saved, "--save", "1")
+    assert restored.returncode == 0, restored.stderr
+    assert "the data file has no parameter 1/250: it is not written" in restored.stderr
+    assert "1/7 was refused when the set was read: it is not written" in restored.stderr
+    assert writes(server)[-1] == (SAVE, [1])
+
+
+def test_a_drive_that_dies_mid_restore_says_how_far_it_got(commissioned, tmp_path):
+    # Requests: the backup's 3 (the model number, two runs of 125); then the restore reads the
+    # three of the initialisation order and codes 0 to 9 but 2 and 4 (unchanged, a read each)
+    # and writes codes 10, 11 and 12 (a read, a write, a read back each); it dies at 13's read.
+    server, drive = commissioned(die_after=3 + 3 + 8 + 3 * 3)
+    document = json.loads(vqdf("backup", "--tcp", server.place, drive, "-o", "-").stdout)
+    for entry in document["Parameters"][10:20]:
+        entry["Raw"] = 1
+    saved = tmp_path / "set.json"
+    saved.write_text(json.dumps(document))
+    restored = vqdf("restore", "--tcp", server.place, "--retries", "0", drive, saved)
+    assert restored.returncode == 2
+    assert "; 14 of 250 parameters were done before it\n" in restored.stderr
+    assert [line for line in restored.stdout.splitlines() if "written" in line] == \
+        [f"1/{code} Param: written, 1" for code in (10, 11, 12)]

@@ -20,7 +20,9 @@ from typing import Any, Dict, Iterable, Iterator, List, Optional, Tuple, Union
 from . import _vqdf
 
 __all__ = [
-    "load", "diff", "convert", "rules", "simulate", "Simulator", "data_file_schema", "titles_schema", "DataFile", "Device",
+    "load", "diff", "convert", "rules", "simulate", "Simulator", "Drive", "DriveError",
+    "ParameterSet", "SetValue", "load_parameter_set", "defaults", "compare",
+    "parameter_set_schema", "data_file_schema", "titles_schema", "DataFile", "Device",
     "Parameter", "Group", "Terminal", "StatusValue", "TripTable", "CommonParameter", "ScopeRole",
     "FunctionBlock", "Error", "LoadError", "FileNotFoundLoadError", "PermissionLoadError",
     "IsADirectoryLoadError", "SystemLoadError", "WriteError", "FormatError", "__version__",
@@ -372,6 +374,141 @@ class DataFile:
                 for g in self.groups for p in g.parameters]
 
 
+class DriveError(Error):
+    """A drive that cannot be reached, does not answer, or is not the data file's (its model
+    number differs). For a restore cut short, `steps` says how far it got."""
+
+    def __init__(self, message: str, steps: Optional[List[Dict[str, Any]]] = None):
+        self.steps = steps or []
+        super().__init__(message)
+
+
+@dataclass(frozen=True)
+class SetValue:
+    """One parameter's value in a parameter set: the raw value, or None with why the drive
+    refused its register."""
+    group: int
+    code: int
+    title: str
+    address: int
+    raw: Optional[int]
+    refused: str = ""
+
+
+@dataclass(frozen=True)
+class ParameterSet:
+    """The values of a drive's parameters, as read from a drive (`Drive.backup`) or taken from a
+    data file's defaults (`defaults`), with the data file's model, model number and version, the
+    model number the drive gave, and when and from where they were read. Saved and loaded as the
+    JSON document of docs/parameter-set.md."""
+    model: str
+    model_no: int
+    version: str
+    drive_model_no: Optional[int]
+    read_at: str
+    read_from: str
+    values: Tuple[SetValue, ...]
+
+    def _native(self) -> Dict[str, Any]:
+        fields = {k: getattr(self, k) for k in ("model", "model_no", "version", "drive_model_no",
+                                                "read_at", "read_from")}
+        fields["values"] = [(v.group, v.code, v.title, v.address, v.raw, v.refused)
+                            for v in self.values]
+        return fields
+
+    @staticmethod
+    def _from_native(fields: Dict[str, Any]) -> "ParameterSet":
+        values = tuple(SetValue(*v) for v in fields.pop("values"))
+        return ParameterSet(values=values, **fields)
+
+    def save(self, path: PathLike, drive: Union["DataFile", PathLike]) -> None:
+        """Writes the set as path (atomically; "-" is standard output), with the scaled values,
+        units and value names of the data file it belongs to."""
+        text = _vqdf.parameter_set_text(_loaded(drive)._native, self._native())
+        try:
+            _vqdf.write_text(os.fsencode(path), text)
+        except RuntimeError as error:
+            raise WriteError(str(error), []) from None
+
+
+def load_parameter_set(path: PathLike) -> ParameterSet:
+    """A parameter set read from its document; raises FormatError for one that is not."""
+    try:
+        return ParameterSet._from_native(_vqdf.read_parameter_set(os.fsencode(path)))
+    except ValueError as error:
+        raise FormatError(str(error)) from None
+
+
+def defaults(source: Union["DataFile", PathLike]) -> ParameterSet:
+    """Every parameter of a data file at its default, as a parameter set."""
+    return ParameterSet._from_native(_vqdf.defaults(_loaded(source)._native))
+
+
+def compare(source: Union["DataFile", PathLike], before: ParameterSet,
+            after: ParameterSet) -> List[Dict[str, Any]]:
+    """The parameters whose raw values differ between two sets of a data file, as `vqdf compare
+    --json` lists them, by group and code: dicts of group, code, title, before and after (None
+    where the set lacks the parameter or the drive refused it)."""
+    return [dict(zip(("group", "code", "title", "before", "after"), d))
+            for d in _vqdf.compare_sets(_loaded(source)._native, before._native(),
+                                        after._native())]
+
+
+class Drive:
+    """A drive over Modbus TCP (tcp="HOST[:PORT]") or RTU (rtu="/dev/ttyUSB0"), by its data
+    file, as vqdf's drive commands reach it; a context manager that closes the link. Raises
+    ValueError for options that make no link and DriveError when it cannot connect."""
+
+    def __init__(self, source: Union["DataFile", PathLike], tcp: str = "", rtu: str = "",
+                 unit: int = 1, timeout: float = 1.0, retries: int = 1,
+                 baud: Optional[int] = None, parity: Optional[str] = None):
+        self.file = _loaded(source)
+        try:
+            self._native = _vqdf.Drive(self.file._native, tcp, rtu, unit, timeout, retries, baud,
+                                       parity)
+        except RuntimeError as error:
+            raise DriveError(str(error)) from None
+
+    def __enter__(self) -> "Drive":
+        return self
+
+    def __exit__(self, *_: Any) -> None:
+        self.close()
+
+    @property
+    def place(self) -> str:
+        """Where the drive is: "127.0.0.1:5020"."""
+        return self._native.place
+
+    def close(self) -> None:
+        self._native.close()
+
+    def backup(self, force: bool = False) -> ParameterSet:
+        """Every parameter of the drive, after its model number: raises DriveError for a drive of
+        another model number (unless force) and when the link fails."""
+        try:
+            return ParameterSet._from_native(self._native.backup(force))
+        except RuntimeError as error:
+            raise DriveError(str(error)) from None
+
+    def restore(self, values: ParameterSet, dry_run: bool = False,
+                save: Optional[int] = None) -> List[Dict[str, Any]]:
+        """Puts a set on the drive as `vqdf restore` does, and returns each step: dicts of group,
+        code, title, address, value, outcome ("unchanged", "written", "refused", "differs";
+        "planned" in a dry run), read_back and note. Raises ValueError for a set of another
+        model or with a value outside its limits (nothing is written), DriveError when the link
+        fails (with the steps so far)."""
+        steps, failure, _, _ = self._native.restore(values._native(), dry_run, save)
+        if failure is not None:
+            raise DriveError(failure, steps)
+        return steps
+
+    def compare(self, other: Optional[ParameterSet] = None,
+                force: bool = False) -> List[Dict[str, Any]]:
+        """The drive against a set, or against the file's defaults (other None)."""
+        return compare(self.file, self.backup(force), other or defaults(self.file))
+
+
 class Simulator:
     """A stand-in for the drive a data file describes, serving Modbus TCP on a thread of its
     own, as `vqdf simulate` does: registers at the file's addresses holding its defaults, its
@@ -431,6 +568,11 @@ def simulate(source: Union["DataFile", PathLike], port: int = 0, host: str = "12
         yield simulator
     finally:
         simulator.stop()
+
+
+def parameter_set_schema() -> str:
+    """The JSON Schema of a parameter set, as `vqdf schema --parameter-set` prints it."""
+    return _vqdf.parameter_set_schema()
 
 
 def rules() -> List[Dict[str, str]]:

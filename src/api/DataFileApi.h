@@ -179,6 +179,10 @@ private:
 WriteResult Write(const DataFile& file, const std::string& path, Format format,
                   const WriteOptions& options = {});
 
+// Writes text as the file at path, under a temporary name beside it and renamed into place
+// (through a symbolic link, keeping the mode of the file it replaces); "-" is standard output.
+bool WriteTextFileAtomically(const std::string& path, const std::string& text, std::string& error);
+
 // The JSON data file's titles document for a data file's path.
 std::string TitlesPathOf(const std::string& path);
 

@@ -127,6 +127,82 @@ std::optional<int32_t> ParseValue(const DataFile& file, const ParamInfo& param,
 // The register that holds a value: from -32768 to 65535; none for a value beyond 16 bits.
 std::optional<uint16_t> RegisterOf(int32_t value);
 
+// One parameter's value in a parameter set, by group and code: the raw value, or why the drive
+// refused its register.
+struct SetValue {
+    int32_t group = 0;
+    int32_t code = 0;
+    std::string title;
+    uint16_t address = 0;
+    std::optional<int32_t> raw;
+    std::string refused;
+};
+
+// The values of a drive's parameters, as read from a drive or taken from a data file's defaults:
+// the data file's model, model number and version, the model number the drive gave, and when
+// and from where they were read. Written as the JSON document of docs/parameter-set.md.
+struct ParameterSet {
+    std::string model;
+    int32_t modelNo = 0;
+    std::string version;
+    std::optional<int32_t> driveModelNo;  // none for the file's defaults
+    std::string readAt;                   // "2026-12-07T18:20:00Z"
+    std::string readFrom;                 // "127.0.0.1:5020", or "the defaults of FILE"
+    std::vector<SetValue> values;
+};
+
+// The document of a set, one parameter a line: the raw value and, for people, the scaled value
+// with its unit and the value's name, by the data file the set belongs to.
+std::string ParameterSetText(const DataFile& file, const ParameterSet& set);
+// A set read from its document; none with why (the place in the file, and what).
+std::optional<ParameterSet> ReadParameterSet(const std::string& path, std::string& why);
+// The JSON Schema (draft 2020-12) of the document.
+std::string ParameterSetSchema();
+
+// Every parameter of the file at its default.
+ParameterSet Defaults(const DataFile& file);
+
+// Every parameter of the drive, read in runs as ReadRegisters reads them, after its model number
+// register: a drive whose model number is not the file's is refused unless force is set. None
+// with why when it is refused or the link fails.
+std::optional<ParameterSet> Backup(const DataFile& file, DriveLink& link, bool force,
+                                   std::string& why);
+
+// A set put back on a drive: what is written, in what order, and how each went.
+struct RestoreStep {
+    Parameter parameter;
+    int32_t value = 0;
+    enum class Outcome { Planned, Unchanged, Written, Refused, Differs, NotReached };
+    Outcome outcome = Outcome::Planned;
+    std::optional<int32_t> readBack;  // what the drive holds after the write, where read
+    std::string note;                 // why it was refused
+};
+struct RestorePlan {
+    std::vector<RestoreStep> steps;      // the initialisation order first, then group and code
+    std::vector<std::string> unmatched;  // "GROUP/CODE" of the set the file has no parameter for
+    std::vector<std::string> unread;     // "GROUP/CODE" the drive refused when the set was read
+};
+// The plan for a set of the file's model (any version: parameters are matched by group and
+// code), every value within its limits; none with why otherwise, and nothing is to be written.
+std::optional<RestorePlan> PlanRestore(const DataFile& file, const ParameterSet& set,
+                                       std::string& why);
+// Carries the plan out: each parameter read first and written only where the drive holds
+// another value, then read back; then the save register written with save, where given. False
+// with why when the link fails; the steps say how far it got.
+bool Restore(const DataFile& file, DriveLink& link, RestorePlan& plan, std::optional<int32_t> save,
+             std::string& why);
+
+// A parameter whose value differs between two sets of one file, or is in one only.
+struct SetDifference {
+    int32_t group = 0;
+    int32_t code = 0;
+    std::string title;
+    std::optional<int32_t> before;  // none: absent, or refused when read
+    std::optional<int32_t> after;
+};
+std::vector<SetDifference> CompareSets(const DataFile& file, const ParameterSet& before,
+                                       const ParameterSet& after);
+
 // "HOST:PORT", "[V6ADDR]:PORT" or "HOST", as host and port text; the port is 502 when not given.
 void SplitHostPort(const std::string& text, std::string& host, std::string& port);
 

@@ -284,4 +284,29 @@ WriteResult Write(const DataFile& file, const std::string& path, Format format,
     return result;
 }
 
+bool WriteTextFileAtomically(const std::string& path, const std::string& text, std::string& error) {
+    if (path == "-") {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+            std::fflush(stdout) != 0) {
+            error = std::string("cannot write standard output: ") + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
+    const fs::path target = WrittenAt(path);
+    const fs::path temporary = TemporaryBeside(target);
+    Temporaries temporaries;
+    temporaries.Add(temporary);
+    if (!WriteTextFile(temporary.string(), text, error)) {
+        error = "cannot write " + path + ": " + error;
+        return false;
+    }
+    KeepPermissions(temporary, target);
+    if (const std::error_code renamed = RenameInto(temporary, target)) {
+        error = "cannot write " + path + ": " + renamed.message();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace vqdf::api

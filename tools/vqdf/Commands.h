@@ -49,6 +49,12 @@ void PrintChanges(const std::vector<api::Change>& changes, bool json);
 // Prints "vqdf: error: ..." and gives the status of a command that could not do its work.
 int Fail(const std::string& error);
 
+// Connects to the drive; null after an error message.
+std::unique_ptr<api::DriveLink> Connect(const api::LinkOptions& options);
+
+// "4.2 sec", or the value alone where there is no unit.
+std::string WithUnit(const std::string& value, const std::string& unit);
+
 struct ReadOptions {
     std::string group;                // a group by number or title
     std::vector<std::string> params;  // parameters as GROUP/CODE
@@ -77,6 +83,33 @@ struct WriteOptions {
 };
 int WriteDrive(const api::DataFile& file, const api::LinkOptions& link,
                const WriteOptions& options);
+
+struct BackupOptions {
+    std::string output;  // the set's file, or - for standard output
+    bool force = false;  // read a drive whose model number is not the file's
+};
+int BackupDrive(const api::DataFile& file, const api::LinkOptions& link,
+                const BackupOptions& options);
+
+struct RestoreOptions {
+    std::string set;          // the set's file
+    bool dryRun = false;      // the plan only; with a link, what the drive holds too
+    std::optional<int> save;  // written to the parameter save register at the end
+    bool connect = true;      // a link is given
+};
+int RestoreDrive(const api::DataFile& file, const api::LinkOptions& link,
+                 const RestoreOptions& options);
+
+struct CompareOptions {
+    std::vector<std::string> sets;  // the sets compared, in order: the drive's first where
+                                    // connect is set
+    bool defaults = false;          // the file's defaults as the last
+    bool connect = false;           // the drive as the first
+    bool force = false;
+    bool json = false;
+};
+int CompareDrive(const api::DataFile& file, const api::LinkOptions& link,
+                 const CompareOptions& options);
 
 struct SimulateOptions {
     api::SimulatorOptions serving;

@@ -48,6 +48,8 @@ bool Select(const api::DataFile& file, const std::string& group,
     return true;
 }
 
+}  // namespace
+
 std::unique_ptr<api::DriveLink> Connect(const api::LinkOptions& options) {
     std::string error;
     std::unique_ptr<api::DriveLink> link = api::DriveLink::Open(options, error);
@@ -60,8 +62,6 @@ std::unique_ptr<api::DriveLink> Connect(const api::LinkOptions& options) {
 std::string WithUnit(const std::string& value, const std::string& unit) {
     return unit.empty() ? value : value + " " + unit;
 }
-
-}  // namespace
 
 int ReadDrive(const api::DataFile& file, const api::LinkOptions& link, const ReadOptions& options) {
     std::vector<Parameter> selected;

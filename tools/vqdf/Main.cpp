@@ -28,8 +28,9 @@ constexpr const char* kExitStatuses = R"(Exit status, the same for every command
      answer, a value refused before it is sent, a usage error
   130  stopped by an interrupt (Ctrl-C), as watch is ended)";
 
-const std::vector<std::string> kCommands = {"show",   "dump", "check", "convert", "diff",
-                                            "schema", "read", "watch", "write",   "simulate"};
+const std::vector<std::string> kCommands = {"show",   "dump",    "check",  "convert", "diff",
+                                            "schema", "read",    "watch",  "write",   "simulate",
+                                            "backup", "restore", "compare"};
 
 }  // namespace
 
@@ -355,8 +356,8 @@ std::optional<int> RefuseUnknownCommand(int argc, char** argv) {
             return std::nullopt;
         }
         return Fail(
-            "give a command: show, dump, check, convert, diff, schema, read, watch, write or "
-            "simulate\n"
+            "give a command: show, dump, check, convert, diff, schema, read, watch, write, "
+            "backup, restore, compare or simulate\n"
             "Run with --help for more information.");
     }
     if (std::find(kCommands.begin(), kCommands.end(), *word) != kCommands.end()) {
@@ -459,7 +460,11 @@ int Run(int argc, char** argv) {
     bool titles = false;
     CLI::App* schema = app.add_subcommand(
         "schema", "the JSON Schema of the JSON data file, for editors to check and complete it");
-    schema->add_flag("--titles", titles, "the schema of the titles document instead");
+    CLI::Option* titlesSchema =
+        schema->add_flag("--titles", titles, "the schema of the titles document instead");
+    bool setSchema = false;
+    schema->add_flag("--parameter-set", setSchema, "the schema of a parameter set instead")
+        ->excludes(titlesSchema);
 
     api::LinkOptions link;
     Source readSource;
@@ -510,6 +515,55 @@ int Run(int argc, char** argv) {
         ->expected(2, 3)
         ->required();
     write->add_flag("--dry-run", writeOptions.dryRun, "show the request and send nothing");
+    Source backupSource;
+    BackupOptions backupOptions;
+    CLI::App* backup = app.add_subcommand(
+        "backup", "every parameter of a drive as a parameter set (docs/parameter-set.md)");
+    backupSource.AddOptions(*backup);
+    AddLinkOptions(*backup, link);
+    backup->add_option("-o,--output", backupOptions.output, "the set's file; - for standard output")
+        ->required();
+    backup->add_flag("--force", backupOptions.force,
+                     "read a drive whose model number is not the data file's");
+
+    Source restoreSource;
+    RestoreOptions restoreOptions;
+    CLI::App* restore = app.add_subcommand(
+        "restore",
+        "puts a parameter set on a drive: the initialisation order first, each value checked "
+        "against the limits before anything is sent, written only where the drive holds "
+        "another, and read back");
+    restoreSource.AddOptions(*restore, false);
+    AddLinkOptions(*restore, link);
+    std::vector<std::string> restoreArguments;
+    restore->add_option("ARGUMENTS", restoreArguments, "[FILE] SET: the data file and the set")
+        ->expected(1, 2)
+        ->required();
+    restore->add_flag("--dry-run", restoreOptions.dryRun,
+                      "print what would be written, in order, and write nothing (with --tcp or "
+                      "--rtu, reading what the drive holds)");
+    restore->add_option("--save", restoreOptions.save,
+                        "write this value to the parameter save register at the end");
+
+    Source compareSource;
+    CompareOptions compareOptions;
+    CLI::App* compare = app.add_subcommand(
+        "compare", "a drive (--tcp or --rtu) or a set against a set or the file's defaults");
+    compareSource.AddOptions(*compare, false);
+    AddLinkOptions(*compare, link);
+    std::vector<std::string> compareArguments;
+    compare
+        ->add_option("ARGUMENTS", compareArguments,
+                     "[FILE] [SET] [SET]: the data file, then what is compared: the sets after "
+                     "the drive, if any")
+        ->expected(1, 3)
+        ->required();
+    compare->add_flag("--defaults", compareOptions.defaults,
+                      "compare with the data file's defaults");
+    compare->add_flag("--force", compareOptions.force,
+                      "read a drive whose model number is not the data file's");
+    compare->add_flag("--json", compareOptions.json, "the differences as a JSON array");
+
     Source simulateSource;
     SimulateOptions simulateOptions;
     CLI::App* simulate = app.add_subcommand(
@@ -597,6 +651,29 @@ int Run(int argc, char** argv) {
                                          : WatchFormat::Lines;
         return RunOnDrive(watchSource, link, watchOptions, settings, WatchDrive);
     }
+    if (*backup) {
+        return RunOnDrive(backupSource, link, backupOptions, settings, BackupDrive);
+    }
+    if (*restore) {
+        if (restoreArguments.size() == 2) {
+            restoreSource.path = restoreArguments[0];
+        }
+        restoreOptions.set = restoreArguments.back();
+        restoreOptions.connect = !link.tcp.empty() || !link.rtu.empty();
+        if (!restoreOptions.connect && !restoreOptions.dryRun) {
+            return Fail("give the drive's place: --tcp HOST[:PORT] or --rtu DEVICE");
+        }
+        return RunOnDrive(restoreSource, link, restoreOptions, settings, RestoreDrive);
+    }
+    if (*compare) {
+        if (compareSource.model.empty()) {
+            compareSource.path = compareArguments.front();
+            compareArguments.erase(compareArguments.begin());
+        }
+        compareOptions.sets = compareArguments;
+        compareOptions.connect = !link.tcp.empty() || !link.rtu.empty();
+        return RunOnDrive(compareSource, link, compareOptions, settings, CompareDrive);
+    }
     if (*simulate) {
         const std::unique_ptr<api::DataFile> file = LoadShown(simulateSource, settings);
         return file ? SimulateDrive(*file, simulateOptions, settings.verbose) : kTrouble;
@@ -621,7 +698,10 @@ int Run(int argc, char** argv) {
         writeOptions.value = writeArguments.back();
         return RunOnDrive(writeSource, link, writeOptions, settings, WriteDrive);
     }
-    fmt::print(stdout, "{}", titles ? api::TitlesSchema() : api::DataFileSchema());
+    fmt::print(stdout, "{}",
+               setSchema ? api::ParameterSetSchema()
+               : titles  ? api::TitlesSchema()
+                         : api::DataFileSchema());
     return kDone;
 }
 

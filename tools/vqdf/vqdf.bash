@@ -8,7 +8,7 @@ _vqdf() {
     command=""
     for word in "${COMP_WORDS[@]:1:COMP_CWORD-1}"; do
         case "$word" in
-            show|dump|check|convert|diff|schema|read|watch|write|simulate) command="$word"; break ;;
+            show|dump|check|convert|diff|schema|read|watch|write|backup|restore|compare|simulate) command="$word"; break ;;
         esac
     done
 
@@ -41,27 +41,30 @@ _vqdf() {
         --titles)
             COMPREPLY=($(compgen -o plusdirs -f -X '!*_Title.@(json|JSON)' -- "$cur"))
             return ;;
-        --model|--version|--group|--tcp|--baud|--unit|--timeout|--retries|--interval|--count|--param|--give-up|--set)
+        --model|--version|--group|--tcp|--baud|--unit|--timeout|--retries|--interval|--count|--param|--give-up|--set|--save)
             return ;;
     esac
 
     local options="--verbose --help"
     [ "$command" = schema ] || options+=" --titles"
     case "$command" in
-        "") COMPREPLY=($(compgen -W "show dump check convert diff schema read watch write simulate --verbose --help --version" -- "$cur"))
+        "") COMPREPLY=($(compgen -W "show dump check convert diff schema read watch write backup restore compare simulate --verbose --help --version" -- "$cur"))
             return ;;
         show) options+=" --model --version --datafile-dir --section --group" ;;
         dump) options+=" --model --version --datafile-dir" ;;
         check) options+=" --model --version --datafile-dir --json --summary --rules --ignore --error" ;;
         convert) options+=" --format --strict" ;;
         diff) options+=" --json" ;;
-        schema) options+=" --titles" ;;
-        read|watch|write)
+        schema) options+=" --titles --parameter-set" ;;
+        read|watch|write|backup|restore|compare)
             options+=" --model --version --datafile-dir --tcp --rtu --baud --parity --unit --timeout --retries"
             case "$command" in
                 read) options+=" --group --param --json" ;;
                 watch) options+=" --interval --count --param --json --csv --give-up" ;;
                 write) options+=" --dry-run" ;;
+                backup) options+=" --output --force" ;;
+                restore) options+=" --dry-run --save" ;;
+                compare) options+=" --defaults --force --json" ;;
             esac ;;
         simulate) options+=" --model --version --datafile-dir --tcp --rtu --baud --parity --unit --set --script" ;;
     esac
