@@ -438,7 +438,7 @@ def test_a_drive_of_another_model_is_refused_unless_forced(serve, tmp_path):
 
 def test_refused_registers_are_listed_and_a_set_of_another_version_is_mapped(
         commissioned, tmp_path):
-    server, drive = commissioned(refuse=[address(7)])
+    server, drive = commissioned(refuse=[address(7)], held=[address(9)])
     saved = tmp_path / "set.json"
     backup = vqdf("backup", "--tcp", server.place, drive, "-o", saved)
     assert backup.returncode == 1
@@ -447,9 +447,11 @@ def test_refused_registers_are_listed_and_a_set_of_another_version_is_mapped(
     assert "Raw" not in document["Parameters"][7] and document["Parameters"][7]["Refused"]
     document["DataFileVersion"] = "0.99"
     document["Parameters"].append({"Group": 1, "Code": 250, "Raw": 3})
+    document["Parameters"][9]["Raw"] = 5  # the drive keeps its 0
     saved.write_text(json.dumps(document))
     restored = vqdf("restore", "--tcp", server.place, drive, saved, "--save", "1")
-    assert restored.returncode == 0, restored.stderr
+    assert restored.returncode == 1, restored.stderr
+    assert "1/9 Param: written 5, but the drive holds 0\n" in restored.stdout
     assert "the data file has no parameter 1/250: it is not written" in restored.stderr
     assert "1/7 was refused when the set was read: it is not written" in restored.stderr
     assert writes(server)[-1] == (SAVE, [1])
