@@ -2,8 +2,9 @@
 # The library as another project uses it: installed to a temporary prefix, with the soname and
 # links it should have; a C++ consumer built with find_package and a C consumer built with
 # pkg-config, each loading a JSON file by path and the example drive by model and version from
-# the installed DataFile folder; then the Debian packages, unpacked with dpkg-deb, holding what
-# they should, and the consumer built and run against that root.
+# the installed DataFile folder; then the Debian packages of a build for the /usr prefix, clean
+# by lintian, unpacked with dpkg-deb, holding what they should, and the consumers, vqdf and the
+# Python module run against that root.
 # Usage: tests/check_install.sh BUILD_DIR
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -77,28 +78,52 @@ cmake -S "$work/sub" -B "$work/sub/build" >"$work/sub.log" 2>&1 &&
 [ "$("$work/sub/build/consumer" "$work/M2_1_05.json")" = "10 groups, 0 and 303 ids" ] ||
     fail "the consumer of the added library reads something else"
 
-echo "-- Debian packages"
-(cd "$build" && cpack -G DEB -B "$work/debs" >"$work/cpack.log" 2>&1) ||
-    { cat "$work/cpack.log"; fail "cpack"; }
-for package in libvqdatafilereader1 libvqdatafilereader-dev vqdf; do
+echo "-- Debian packages, built as the distribution lays them out, and lintian"
+cmake -S "$root" -B "$work/deb-build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+    -DVQDF_BUILD_TESTS=OFF -DVQDF_BUILD_BENCH=OFF -DVQDF_BUILD_TOOLS=ON >"$work/deb.log" 2>&1 &&
+    cmake --build "$work/deb-build" -j "$(nproc)" >>"$work/deb.log" 2>&1 &&
+    "$root/scripts/make-debs.sh" "$work/deb-build" "$work/debs" >>"$work/deb.log" 2>&1 ||
+    { cat "$work/deb.log"; fail "the Debian packages are not made"; }
+# No error and no warning; an override is in packaging/lintian with why.
+lintian --fail-on error,warning "$work"/debs/*.deb "$work"/debs/*.ddeb 2>&1 |
+    grep -v 'running with root privileges' || true
+lintian --fail-on error,warning "$work"/debs/*.deb "$work"/debs/*.ddeb >/dev/null 2>&1 ||
+    fail "lintian finds errors or warnings in the packages"
+multiarch="usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
+for package in libvqdatafilereader1 libvqdatafilereader-dev vqdf python3-vqdf; do
     deb="$(ls "$work/debs/${package}_"*.deb 2>/dev/null | head -1)"
     [ -n "$deb" ] || fail "no package $package"
+    [ "$package" = libvqdatafilereader-dev ] ||
+        [ -n "$(ls "$work/debs/${package}-dbgsym_"*.ddeb 2>/dev/null)" ] ||
+        fail "no debug symbols package of $package"
     dpkg-deb -x "$deb" "$work/root"
     contents="$(dpkg-deb -c "$deb")"
     case "$package" in
-        libvqdatafilereader1) wanted=(libvqDataFileReader.so.1.0.0 DataFile/M1/M1_1_05.inv) ;;
-        libvqdatafilereader-dev) wanted=(include/vqDataFileReader.h vqDataFileReaderConfig.cmake
-                                         vqDataFileReaderConfigVersion.cmake vqDataFileReader.pc
-                                         libvqDataFileReader.so) ;;
-        vqdf) wanted=(bin/vqdf man1/vqdf.1 completions/vqdf) ;;
+        libvqdatafilereader1) wanted=("$multiarch/libvqDataFileReader.so.1.0.0"
+                                      "$multiarch/DataFile -> ../../share/vqdatafilereader/DataFile"
+                                      share/vqdatafilereader/DataFile/M1/M1_1_05.inv) ;;
+        libvqdatafilereader-dev) wanted=(include/vqDataFileReader.h
+                                         "$multiarch/cmake/vqDataFileReader/vqDataFileReaderConfig.cmake"
+                                         "$multiarch/pkgconfig/vqDataFileReader.pc"
+                                         "$multiarch/libvqDataFileReader.so ") ;;
+        vqdf) wanted=(bin/vqdf man1/vqdf.1.gz bash-completion/completions/vqdf) ;;
+        python3-vqdf) wanted=(lib/python3/dist-packages/vqdf/__init__.py
+                              "lib/python3/dist-packages/vqdf/_vqdf.cpython") ;;
     esac
+    wanted+=("share/doc/$package/copyright" "share/doc/$package/changelog.gz")
     for file in "${wanted[@]}"; do
-        grep -q "$file" <<<"$contents" || fail "$package holds no $file"
+        grep -qF "$file" <<<"$contents" || fail "$package holds no $file"
     done
+done
+for binary in "$work/root/$multiarch/libvqDataFileReader.so.1.0.0" "$work/root/usr/bin/vqdf"; do
+    readelf -S "$binary" | grep -q '\.debug_info' && fail "$binary is not stripped"
 done
 dpkg-deb -f "$work/debs/"vqdf_*.deb Depends | grep -q libvqdatafilereader1 ||
     fail "vqdf does not depend on the library's package"
 consumers "$work/root/usr" packaged
 "$work/root/usr/bin/vqdf" show --section device --model M1 --version 1.05 >/dev/null ||
     fail "the packaged vqdf does not find the packaged DataFile folder"
+(cd "$work" && PYTHONPATH="$work/root/usr/lib/python3/dist-packages" /usr/bin/python3 -c \
+    'import vqdf, sys; sys.exit(len(vqdf.load(sys.argv[1]).groups) != 10)' "$work/M2_1_05.json") ||
+    fail "the packaged Python module does not load a file"
 echo "check_install: all good"
