@@ -439,7 +439,7 @@ TEST_F(Cli, ErrorsNameTheirCause) {
         {"shwo S_1.json", 2, "vqdf: error: unknown command \"shwo\"; did you mean \"show\"?\n"},
         {"", 2,
          "vqdf: error: give a command: show, dump, check, convert, diff, schema, read, watch, "
-         "write or simulate\n"},
+         "write, backup, restore, compare or simulate\n"},
         {"show", 2, "vqdf: error: give FILE, or --model and --version\n"},
         {"show S_1.json --model M1 --version 1.05", 2,
          "vqdf: error: give FILE or --model and --version, not both\n"},
