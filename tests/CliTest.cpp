@@ -441,6 +441,12 @@ TEST_F(Cli, ErrorsNameTheirCause) {
          "vqdf: error: give a command: show, dump, check, convert, diff, schema, read, watch, "
          "write, backup, restore, compare or simulate\n"},
         {"show", 2, "vqdf: error: give FILE, or --model and --version\n"},
+        {"compare", 2, "vqdf: error: give FILE, or --model and --version\n"},
+        {"compare S_1.json --defaults", 2,
+         "vqdf: error: give two things to compare: the drive (--tcp or --rtu) or a set, and a set "
+         "or --defaults\n"},
+        {"restore S_1.json set.json", 2,
+         "vqdf: error: give the drive's place: --tcp HOST[:PORT] or --rtu DEVICE\n"},
         {"show S_1.json --model M1 --version 1.05", 2,
          "vqdf: error: give FILE or --model and --version, not both\n"},
         {"show --model M1", 2, "vqdf: error: --model requires --version\n"},

@@ -556,8 +556,7 @@ int Run(int argc, char** argv) {
         ->add_option("ARGUMENTS", compareArguments,
                      "[FILE] [SET] [SET]: the data file, then what is compared: the sets after "
                      "the drive, if any")
-        ->expected(1, 3)
-        ->required();
+        ->expected(0, 3);
     compare->add_flag("--defaults", compareOptions.defaults,
                       "compare with the data file's defaults");
     compare->add_flag("--force", compareOptions.force,
@@ -666,7 +665,7 @@ int Run(int argc, char** argv) {
         return RunOnDrive(restoreSource, link, restoreOptions, settings, RestoreDrive);
     }
     if (*compare) {
-        if (compareSource.model.empty()) {
+        if (compareSource.model.empty() && !compareArguments.empty()) {
             compareSource.path = compareArguments.front();
             compareArguments.erase(compareArguments.begin());
         }
