@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "HostWalk.h"
 #include "TestDirectory.h"
@@ -421,6 +422,77 @@ TEST(HostLoad, RuntimesLinkedIntoTheDllGiveBackWhatExceptionsThreadsAndStaticsTo
         EXPECT_EQ(probe.Get<int (*)()>("ProbeRuntime")(), 3);
         EXPECT_TRUE(probe.Unload());
     });
+}
+
+// Thirty-two static locks taken, with exceptions thrown while they are held, a lock its owner
+// destroys, recursive and error-checking ones.
+TEST(HostLoad, StaticLocksOfADllLeaveNothingBehind) {
+    ExpectFlatOverTwoHundredRounds([](int) {
+        Library probe(VQDF_RUNTIME_PROBE_FILE);
+        ASSERT_TRUE(probe.Loaded()) << LoadError();
+        EXPECT_EQ(probe.Get<int (*)()>("ProbeStaticLocks")(), 36);
+        EXPECT_TRUE(probe.Unload());
+    });
+}
+
+// Locks that threads contend for exclude each other, and a function-local static that several
+// threads reach at once is made once.
+TEST(HostLoad, LocksOfADllExcludeThreadsThatContendForThem) {
+    Library probe(VQDF_RUNTIME_PROBE_FILE);
+    ASSERT_TRUE(probe.Loaded()) << LoadError();
+    EXPECT_EQ(probe.Get<int (*)()>("ProbeContention")(), 1);
+}
+
+// A once-function that throws leaves the once not run; a thread waiting for it then runs it.
+// The probe gives up after 20 s and stops the waiter, so that a hang fails rather than hangs.
+TEST(HostLoad, AOnceFunctionThatThrowsIsRunByTheThreadThatWaitedForIt) {
+    Library probe(VQDF_RUNTIME_PROBE_FILE);
+    ASSERT_TRUE(probe.Loaded()) << LoadError();
+    double waiterCpu = 0;
+    EXPECT_EQ(probe.Get<int (*)(DWORD, double*)>("ProbeOnceAfterThrow")(20000, &waiterCpu), 1)
+        << "the waiter was still waiting after 20 s, having used " << waiterCpu << " ms of CPU";
+}
+
+// A thread waiting half a second for another's once-function sleeps: it uses far less CPU time
+// than the time it waited.
+TEST(HostLoad, AThreadWaitingForAOnceFunctionDoesNotSpin) {
+    Library probe(VQDF_RUNTIME_PROBE_FILE);
+    ASSERT_TRUE(probe.Loaded()) << LoadError();
+    double waiterCpu = -1;
+    ASSERT_EQ(probe.Get<int (*)(double*)>("ProbeOnceWaiterCpu")(&waiterCpu), 1);
+    EXPECT_GE(waiterCpu, 0);
+    EXPECT_LT(waiterCpu, 250) << "ms of CPU while waiting 500 ms";
+}
+
+// Fiber-local slots free in the process: as many as can be allocated (the system has a fixed
+// number), given back at once.
+std::size_t FreeFiberLocalSlots() {
+    std::vector<DWORD> slots;
+    for (int i = 0; i < 10000; ++i) {
+        const DWORD slot = FlsAlloc(nullptr);
+        if (slot == FLS_OUT_OF_INDEXES) {
+            break;
+        }
+        slots.push_back(slot);
+    }
+    for (DWORD slot : slots) {
+        FlsFree(slot);
+    }
+    return slots.size();
+}
+
+TEST(HostLoad, KeysOfADllAreMadeAgainAfterDeletionAndTakeOneFiberLocalSlot) {
+    const std::size_t freeBefore = FreeFiberLocalSlots();
+    {
+        Library probe(VQDF_RUNTIME_PROBE_FILE);
+        ASSERT_TRUE(probe.Loaded()) << LoadError();
+        EXPECT_EQ(probe.Get<int (*)(int)>("ProbeKeyRounds")(30), 30);
+        // Each key's destructor ran once for the thread that ended; the keys are still there.
+        EXPECT_EQ(probe.Get<int (*)(int)>("ProbeKeysOnThreads")(40), 40);
+        EXPECT_EQ(FreeFiberLocalSlots(), freeBefore - 1);
+        EXPECT_EQ(probe.Get<int (*)(int)>("ProbeKeyRounds")(30), 30);
+    }
+    EXPECT_EQ(FreeFiberLocalSlots(), freeBefore);
 }
 #endif
 
