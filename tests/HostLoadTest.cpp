@@ -443,6 +443,13 @@ TEST(HostLoad, LocksOfADllExcludeThreadsThatContendForThem) {
     EXPECT_EQ(probe.Get<int (*)()>("ProbeContention")(), 1);
 }
 
+// Code compiled to take the thread functions from the thread library's DLL reaches the DLL's own.
+TEST(HostLoad, LocksReachedThroughTheImportTableAreTheDllsOwn) {
+    Library probe(VQDF_RUNTIME_PROBE_FILE);
+    ASSERT_TRUE(probe.Loaded()) << LoadError();
+    EXPECT_EQ(probe.Get<int (*)()>("ProbeImportedLocks")(), 1);
+}
+
 // A once-function that throws leaves the once not run; a thread waiting for it then runs it.
 // The probe gives up after 20 s and stops the waiter, so that a hang fails rather than hangs.
 TEST(HostLoad, AOnceFunctionThatThrowsIsRunByTheThreadThatWaitedForIt) {

@@ -516,3 +516,28 @@ int pthread_setspecific(pthread_key_t key, const void* value) {
 }
 
 }  // extern "C"
+
+// A runtime compiled to take these functions from the thread library's DLL reaches them through
+// import-table pointers ("__imp_" and the symbol's name); these lead to the functions above, so
+// that such a reference neither fails the link nor goes anywhere else.
+#define VQDF_TEXT(text) #text
+#define VQDF_SYMBOL_TEXT(prefix, name) VQDF_TEXT(prefix) #name
+#define VQDF_IMPORT_POINTER(name)                                                               \
+    extern "C" __attribute__((used)) decltype(&name)                                            \
+        const importOf_##name __asm__("__imp_" VQDF_SYMBOL_TEXT(__USER_LABEL_PREFIX__, name)) = \
+            name;
+VQDF_IMPORT_POINTER(pthread_mutex_init)
+VQDF_IMPORT_POINTER(pthread_mutex_destroy)
+VQDF_IMPORT_POINTER(pthread_mutex_lock)
+VQDF_IMPORT_POINTER(pthread_mutex_trylock)
+VQDF_IMPORT_POINTER(pthread_mutex_unlock)
+VQDF_IMPORT_POINTER(pthread_cond_init)
+VQDF_IMPORT_POINTER(pthread_cond_destroy)
+VQDF_IMPORT_POINTER(pthread_cond_wait)
+VQDF_IMPORT_POINTER(pthread_cond_signal)
+VQDF_IMPORT_POINTER(pthread_cond_broadcast)
+VQDF_IMPORT_POINTER(pthread_once)
+VQDF_IMPORT_POINTER(pthread_key_create)
+VQDF_IMPORT_POINTER(pthread_key_delete)
+VQDF_IMPORT_POINTER(pthread_getspecific)
+VQDF_IMPORT_POINTER(pthread_setspecific)
