@@ -445,7 +445,8 @@ int pthread_once(pthread_once_t* once, void (*function)(void)) {
     return 0;
 }
 
-// The DLL's one fiber-local slot is taken with the first key.
+// The DLL's one fiber-local slot is taken with the first key. A key that cannot be made is said in
+// the trace: the runtimes end the process when theirs cannot.
 int pthread_key_create(pthread_key_t* key, void (*destructor)(void*)) {
     AcquireSRWLockExclusive(&keyLock);
     if (valuesSlot == FLS_OUT_OF_INDEXES) {
@@ -461,6 +462,11 @@ int pthread_key_create(pthread_key_t* key, void (*destructor)(void*)) {
         }
     }
     ReleaseSRWLockExclusive(&keyLock);
+    if (result != 0) {
+        Trace(valuesSlot == FLS_OUT_OF_INDEXES
+                  ? L"vqDataFileReader: no fiber-local slot is left for thread-specific keys"
+                  : L"vqDataFileReader: all 64 thread-specific keys are in use");
+    }
     return result;
 }
 
