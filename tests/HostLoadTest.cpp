@@ -413,41 +413,40 @@ TEST(HostLoad, LoadingReadingAndUnloadingTwoHundredTimesKeepsHandlesAndMemoryFla
 }
 
 #if defined(VQDF_RUNTIME_PROBE_FILE)
-// What the library does only when memory runs out (throw and catch, on the host's thread and on
-// one of its own), and a function-local static, done by a DLL linked the same way.
-TEST(HostLoad, RuntimesLinkedIntoTheDllGiveBackWhatExceptionsThreadsAndStaticsTook) {
-    ExpectFlatOverTwoHundredRounds([](int) {
-        Library probe(VQDF_RUNTIME_PROBE_FILE);
-        ASSERT_TRUE(probe.Loaded()) << LoadError();
-        EXPECT_EQ(probe.Get<int (*)()>("ProbeRuntime")(), 3);
-        EXPECT_TRUE(probe.Unload());
-    });
-}
+// A round of a probe DLL linked as the library is, and what its export gives when the runtimes
+// behaved.
+struct ProbeRound {
+    const char* name;
+    int behaved;
+};
+class ProbeRounds : public ::testing::TestWithParam<ProbeRound> {};
 
-// Thirty-two static locks taken, with exceptions thrown while they are held, a lock its owner
-// destroys, recursive and error-checking ones.
-TEST(HostLoad, StaticLocksOfADllLeaveNothingBehind) {
+// ProbeRuntime: what the library does only when memory runs out (throw and catch, on the host's
+// thread and on one of its own), and a function-local static. ProbeStaticLocks: thirty-two static
+// locks taken with exceptions thrown while they are held, a lock its owner destroys, recursive and
+// error-checking ones.
+TEST_P(ProbeRounds, RuntimesLinkedIntoTheDllGiveBackWhatTheyTook) {
     ExpectFlatOverTwoHundredRounds([](int) {
         Library probe(VQDF_RUNTIME_PROBE_FILE);
         ASSERT_TRUE(probe.Loaded()) << LoadError();
-        EXPECT_EQ(probe.Get<int (*)()>("ProbeStaticLocks")(), 36);
+        EXPECT_EQ(probe.Get<int (*)()>(GetParam().name)(), GetParam().behaved);
         EXPECT_TRUE(probe.Unload());
     });
 }
+INSTANTIATE_TEST_SUITE_P(HostLoad, ProbeRounds,
+                         ::testing::Values(ProbeRound{"ProbeRuntime", 3},
+                                           ProbeRound{"ProbeStaticLocks", 36}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Locks that threads contend for exclude each other, and a function-local static that several
-// threads reach at once is made once.
-TEST(HostLoad, LocksOfADllExcludeThreadsThatContendForThem) {
+// threads reach at once is made once; code compiled to take the thread functions from the thread
+// library's DLL reaches the DLL's own.
+TEST(HostLoad, LocksOfADllExcludeThreadsAlsoThroughTheImportTable) {
     Library probe(VQDF_RUNTIME_PROBE_FILE);
     ASSERT_TRUE(probe.Loaded()) << LoadError();
-    EXPECT_EQ(probe.Get<int (*)()>("ProbeContention")(), 1);
-}
-
-// Code compiled to take the thread functions from the thread library's DLL reaches the DLL's own.
-TEST(HostLoad, LocksReachedThroughTheImportTableAreTheDllsOwn) {
-    Library probe(VQDF_RUNTIME_PROBE_FILE);
-    ASSERT_TRUE(probe.Loaded()) << LoadError();
-    EXPECT_EQ(probe.Get<int (*)()>("ProbeImportedLocks")(), 1);
+    for (const char* name : {"ProbeContention", "ProbeImportedLocks"}) {
+        EXPECT_EQ(probe.Get<int (*)()>(name)(), 1) << name;
+    }
 }
 
 // A once-function that throws leaves the once not run; a thread waiting for it then runs it.
