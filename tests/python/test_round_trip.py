@@ -82,7 +82,7 @@ def blanks_only(change):
     """A text that differs only in white space at its ends: the titles and units tables keep no
     such white space, so a field cut to end in a blank cannot come back with it."""
     before, after = change["before"], change["after"]
-    return before[:1] == '"' and after[:1] == '"' and before[1:-1].strip() == after[1:-1].strip()
+    return isinstance(before, str) and isinstance(after, str) and before.strip() == after.strip()
 
 
 def label(change):
