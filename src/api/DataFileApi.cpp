@@ -376,8 +376,6 @@ OpenResult OpenFile(const std::string& path, const std::string& shown, const Ope
     auto impl = std::make_unique<DataFile::Impl>();
     impl->path = shown;
     impl->format = format;
-    impl->paraStatusNum = reader->GetParaStatusNum();
-    impl->paraControlNum = reader->GetParaControlNum();
     impl->reader = std::move(reader);
     result.file = std::make_unique<DataFile>(std::move(impl));
     return result;
@@ -462,8 +460,14 @@ const CommonSpec& DataFile::Common() const { return *impl_->reader->GetCommonSpe
 const ParaSpec& DataFile::Parameters() const { return *impl_->reader->GetParaSpec(); }
 const InitOrder& DataFile::Init() const { return *impl_->reader->GetInitOrder(); }
 const ExtendSpec* DataFile::Extend() const { return impl_->reader->GetExtendSpec(); }
-int32_t DataFile::ParaStatusNum() const { return impl_->paraStatusNum; }
-int32_t DataFile::ParaControlNum() const { return impl_->paraControlNum; }
+int32_t DataFile::ParaStatusNum() const {
+    impl_->AskCounts();
+    return impl_->paraStatusNum;
+}
+int32_t DataFile::ParaControlNum() const {
+    impl_->AskCounts();
+    return impl_->paraControlNum;
+}
 int32_t DataFile::ReservedCount() const { return impl_->reader->GetReservedCount(); }
 
 const SpecialParamMap* DataFile::SpecialParameters() const {

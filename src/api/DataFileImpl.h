@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "DataFileApi.h"
@@ -13,10 +14,18 @@ struct DataFile::Impl {
     std::string path;
     Format format = Format::Json;
     std::unique_ptr<CDataFileBase> reader;
-    // The counts a reader may look up and cache on a call, asked once at the load, so that
-    // reading a DataFile never writes to it.
-    int32_t paraStatusNum = 0;
-    int32_t paraControlNum = 0;
+    // The counts a reader looks up and caches on a call (a walk over every group's title), asked
+    // once, on the first call from any thread, so that a load does not pay for them and reading a
+    // DataFile from several threads at once never writes to the reader at the same time.
+    mutable std::once_flag countsAsked;
+    mutable int32_t paraStatusNum = 0;
+    mutable int32_t paraControlNum = 0;
+    void AskCounts() const {
+        std::call_once(countsAsked, [this] {
+            paraStatusNum = reader->GetParaStatusNum();
+            paraControlNum = reader->GetParaControlNum();
+        });
+    }
 };
 
 }  // namespace vqdf::api
