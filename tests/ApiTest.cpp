@@ -1,5 +1,5 @@
-// The internal API as the tools and the Python module use it: loads on several threads at once,
-// and a JSON data file written together with its titles document or not at all.
+// The internal API as the tools and the Python module use it: loads and reads on several threads
+// at once, and a JSON data file written together with its titles document or not at all.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,6 +52,21 @@ TEST(Api, TraceLinesReachOnlyTheReceiverOfTheirOwnLoad) {
     EXPECT_EQ(second.size(), std::size_t{kLoads / 2});
     for (const std::string& line : first) {
         EXPECT_EQ(line.rfind(": Duration = ", 0), 0u) << line;
+    }
+}
+
+// The status and control counts, which the reader caches when first asked, are asked by two
+// threads at once of one loaded file: both get the counts of the example (8 and 8).
+TEST(Api, CountsAskedOnTwoThreadsAtOnceAreTheFilesCounts) {
+    for (int round = 0; round < 20; ++round) {
+        const std::unique_ptr<DataFile> drive = Open(kExample).file;
+        ASSERT_NE(drive, nullptr);
+        int32_t otherStatus = 0;
+        std::thread other([&] { otherStatus = drive->ParaStatusNum(); });
+        EXPECT_EQ(drive->ParaControlNum(), 8);
+        other.join();
+        EXPECT_EQ(otherStatus, 8);
+        EXPECT_EQ(drive->ParaStatusNum(), 8);
     }
 }
 
