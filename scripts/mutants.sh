@@ -8,7 +8,7 @@
 # Usage: scripts/mutants.sh [BUILD_DIR] [PATCH...]   (BUILD_DIR: build-mutants by default)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build-mutants}"
+build="$(realpath -m "${1:-$root/build-mutants}")"
 shift || true
 cd "$root"
 patches=("$@")
