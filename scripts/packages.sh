@@ -33,7 +33,7 @@ vqdf_install_packages() {
         clang-format locales python3 python3-olefile python3-jsonschema help2man bash-completion \
         clang libclang-rt-dev mingw-w64 googletest python3-dev python3-venv python3-setuptools \
         python3-wheel pybind11-dev python3-pybind11 python3-pytest python3-pymodbus \
-        python3-hypothesis librapidcheck-dev lintian dpkg-dev file
+        python3-hypothesis python3-cram librapidcheck-dev lintian dpkg-dev file
 }
 
 # Wine runs the Windows tests: its 64-bit loader, /usr/lib/wine/wine64, the x86_64 programs; where
