@@ -12,16 +12,20 @@
 #include <vector>
 
 #include "DataFileApi.h"
+#include "json/JsonValue.h"
 
 namespace vqdf::api {
 namespace {
 
-using Value = rapidjson::Value;
+// The trees and texts of a diff take their memory through the checked allocation functions: a
+// diff that runs out of memory throws std::bad_alloc rather than writing through a null block.
+using Value = json::Value;
+using Document = json::Document;
 
 // The walk of the records as a document in memory.
 class TreeSink : public RecordSink {
 public:
-    explicit TreeSink(rapidjson::Document& document) : document_(document) {}
+    explicit TreeSink(Document& document) : document_(document) {}
     void StartObject() override {
         Count();
         document_.StartObject();
@@ -64,13 +68,13 @@ private:
         }
     }
 
-    rapidjson::Document& document_;
+    Document& document_;
     std::vector<rapidjson::SizeType> counts_;
 };
 
-rapidjson::Document Tree(const DataFile& file) {
-    rapidjson::Document document;
-    auto walk = [&](rapidjson::Document& handler) {
+Document Tree(const DataFile& file) {
+    Document document;
+    auto walk = [&](Document& handler) {
         TreeSink sink(handler);
         WalkRecords(file, sink);
         return true;
@@ -163,8 +167,9 @@ const Value& Null() {
 
 // A value as compact JSON text.
 std::string JsonOf(const Value& value) {
-    rapidjson::StringBuffer text;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(text);
+    json::Buffer text;
+    rapidjson::Writer<json::Buffer, rapidjson::UTF8<>, rapidjson::UTF8<>, json::ParserAllocator>
+        writer(text);
     value.Accept(writer);
     return std::string(text.GetString(), text.GetSize());
 }
@@ -365,8 +370,8 @@ private:
 }  // namespace
 
 std::vector<Change> Diff(const DataFile& before, const DataFile& after) {
-    const rapidjson::Document a = Tree(before);
-    const rapidjson::Document b = Tree(after);
+    const Document a = Tree(before);
+    const Document b = Tree(after);
     Differ differ;
     differ.Compare(a, b, Place{});
     return std::move(differ.changes);

@@ -38,8 +38,6 @@ std::string ValueText(const Value& value) {
     if (value.IsNull()) {
         return {};
     }
-    // Through the readers' allocation functions, which throw when memory runs out.
-    using Buffer = rapidjson::GenericStringBuffer<rapidjson::UTF8<>, ParserAllocator>;
     Buffer text;
     rapidjson::Writer<Buffer, rapidjson::UTF8<>, rapidjson::UTF8<>, ParserAllocator> writer(text);
     value.Accept(writer);

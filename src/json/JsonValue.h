@@ -5,6 +5,7 @@
 #pragma once
 
 #include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
 
 #include <array>
 #include <cstddef>
@@ -28,6 +29,8 @@ public:
 };
 
 using Allocator = rapidjson::MemoryPoolAllocator<ParserAllocator>;
+// JSON text written through the same functions: a buffer that cannot grow throws.
+using Buffer = rapidjson::GenericStringBuffer<rapidjson::UTF8<>, ParserAllocator>;
 using Value = rapidjson::GenericValue<rapidjson::UTF8<>, Allocator>;
 using Document = rapidjson::GenericDocument<rapidjson::UTF8<>, Allocator, ParserAllocator>;
 

@@ -33,7 +33,10 @@ namespace vqdf {
 namespace key = json::key;
 namespace {
 
-using Writer = rapidjson::PrettyWriter<rapidjson::StringBuffer>;
+// Every buffer and parse of the writer takes its memory through the checked allocation functions:
+// memory that runs out ends the write with std::bad_alloc, which fails it.
+using Writer = rapidjson::PrettyWriter<json::Buffer, rapidjson::UTF8<>, rapidjson::UTF8<>,
+                                       json::ParserAllocator>;
 
 void Key(Writer& w, std::string_view key) {
     w.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
@@ -46,14 +49,14 @@ std::string FromCodePage(std::string_view bytes) {
 
 // Parts are written apart where a table they name grows while they are written, and spliced in
 // after the table: a whole value, or the members of an object.
-void SpliceValue(Writer& w, const rapidjson::StringBuffer& buffer) {
-    rapidjson::Document parsed;
+void SpliceValue(Writer& w, const json::Buffer& buffer) {
+    json::Document parsed;
     parsed.Parse(buffer.GetString(), buffer.GetSize());
     parsed.Accept(w);
 }
 
-void SpliceMembers(Writer& w, const rapidjson::StringBuffer& buffer) {
-    rapidjson::Document parsed;
+void SpliceMembers(Writer& w, const json::Buffer& buffer) {
+    json::Document parsed;
     parsed.Parse(buffer.GetString(), buffer.GetSize());
     for (const auto& member : parsed.GetObject()) {
         w.Key(member.name.GetString(), member.name.GetStringLength());
@@ -122,10 +125,10 @@ public:
 
     // Both documents; the sections are written first so that every table they name is complete.
     std::pair<std::string, std::string> Write() {
-        rapidjson::StringBuffer sections;
+        json::Buffer sections;
         Writer body(sections);
         WriteSections(body);
-        rapidjson::StringBuffer data;
+        json::Buffer data;
         Writer w(data);
         w.SetIndent(' ', 1);
         w.StartObject();
@@ -136,7 +139,7 @@ public:
         SpliceMembers(w, sections);
         w.EndObject();
         const std::string text = std::string(data.GetString(), data.GetSize()) + "\n";
-        rapidjson::StringBuffer titles;
+        json::Buffer titles;
         Writer t(titles);
         t.SetIndent(' ', 1);
         t.StartObject();
@@ -272,14 +275,14 @@ private:
 
     void WriteTerminals(Writer& w, std::string_view key, const TerminalInfo* terminals,
                         int64_t from, int64_t to) {
+        // A count without its table reads back from the totals alone, as the reader makes the
+        // table the totals ask for whatever the lists hold: no entry is written for it.
         Key(w, key);
         w.StartArray();
-        for (int64_t k = from; k < to; ++k) {
+        for (int64_t k = from; terminals != nullptr && k < to; ++k) {
             w.StartObject();
-            if (terminals != nullptr) {
-                Title(w, FromCodePage(FieldText(terminals[k].Title)));
-                HexText(w, key::kCommAddr, terminals[k].CommAddr);
-            }
+            Title(w, FromCodePage(FieldText(terminals[k].Title)));
+            HexText(w, key::kCommAddr, terminals[k].CommAddr);
             w.EndObject();
         }
         w.EndArray();
@@ -456,7 +459,7 @@ private:
 
     void WriteTrips(Writer& w) {
         const TripSpec& t = *file_.GetTripSpec();
-        rapidjson::StringBuffer halves;
+        json::Buffer halves;
         Writer h(halves);
         h.StartObject();
         WriteTripHalf(h, key::kCurrentTrip, key::kFirstTripAddr, key::kTripAddr, t.FirstTripAddr,
@@ -536,15 +539,31 @@ private:
         return platform::WideToMultiByte(platform::CodePage::Utf8, platform::Utf16ToWide(text));
     }
 
+    // The id of a group of that name, or else one that no group and no block's number takes.
+    uint32_t GroupIdNamed(const std::wstring& name) {
+        for (const auto& [id, text] : groups_) {
+            if (text == name) {
+                return id;
+            }
+        }
+        return freeGroupId_++;
+    }
+
     void WriteBlock(Writer& w, const FunctionBlock& block, TextTable& comments) {
         static constexpr std::string_view kExpansionTypes[] = {"none", json::kExpansionInput,
                                                                json::kExpansionOutput};
         w.StartObject();
         Text(w, key::kName, Utf8Of(FieldText(block.Name)));
-        const uint32_t group = block.BlockId / 100;
+        std::wstring groupName = platform::Utf16ToWide(FieldText(block.GroupName));
+        // A block read without a number has number 0 whatever its group, so a block numbered 0
+        // keeps its group's name only written that way: under an id of that name, no number.
+        const bool unnumbered = block.BlockId == 0 && !groupName.empty();
+        const uint32_t group = unnumbered ? GroupIdNamed(groupName) : block.BlockId / 100;
         Id(w, key::kGroupsId, group);
-        groups_.emplace(group, platform::Utf16ToWide(FieldText(block.GroupName)));
-        Int(w, key::kBlockid, block.BlockId % 100);
+        groups_.emplace(group, std::move(groupName));
+        if (!unnumbered) {
+            Int(w, key::kBlockid, block.BlockId % 100);
+        }
         HexText(w, key::kBlockType, block.BlockType);
         Key(w, key::kExpansion);
         w.StartArray();
@@ -622,7 +641,11 @@ private:
         if (model != nullptr) {
             groups_ = model->Groups();
         }
-        rapidjson::StringBuffer list;
+        freeGroupId_ = groups_.empty() ? 1 : groups_.rbegin()->first + 1;
+        for (const FunctionBlock* block : blocks.Blocks()) {
+            freeGroupId_ = std::max(freeGroupId_, block->BlockId / 100 + 1);
+        }
+        json::Buffer list;
         Writer l(list);
         l.StartArray();
         for (const FunctionBlock* block : blocks.Blocks()) {
@@ -672,6 +695,7 @@ private:
     std::map<StatusKey, int32_t> statusIds_;
     std::vector<StatusKey> statusOrder_;
     std::map<uint32_t, std::wstring> groups_;
+    uint32_t freeGroupId_ = 1;
     const CDataFileV2* source_;
 };
 
@@ -702,7 +726,14 @@ std::string TitlesPathOf(const std::string& path) {
 }
 
 bool WriteJsonDataFile(IDataFile& file, const std::string& path, std::string& error) {
-    const auto [data, titles] = JsonForm(file).Write();
+    std::string data;
+    std::string titles;
+    try {
+        std::tie(data, titles) = JsonForm(file).Write();
+    } catch (const std::bad_alloc&) {
+        error = "the memory to write " + path + " ran out";
+        return false;
+    }
     return WriteTextFile(path, data, error) && WriteTextFile(TitlesPathOf(path), titles, error);
 }
 

@@ -15,7 +15,7 @@ from drives import drives, write_drive
 ROOT = Path(__file__).resolve().parents[2]
 EXAMPLE = ROOT / "examples" / "M1_1_05.json"
 LEGACY = ROOT / "examples" / "DataFile" / "M1" / "M1_1_05.inv"
-CORPUS = sorted(p for p in (ROOT / "tests" / "corpus").iterdir()
+CORPUS = sorted(p for folder in ("corpus", "cli/sections") for p in (ROOT / "tests" / folder).iterdir()
                 if p.suffix in (".json", ".inv") and not p.stem.endswith("_Title"))
 DUMP_LIMIT = 4 << 20
 # VQDF_EXAMPLES sets how many drives are drawn (30 by default; more for a longer search by hand).
@@ -146,7 +146,19 @@ def small(path):
     return len(out) < DUMP_LIMIT
 
 
-@pytest.mark.parametrize("path", [EXAMPLE, LEGACY, *CORPUS], ids=lambda p: p.name)
+# What the writers do not yet keep, each shown by a file of its own; strict, so that a file that
+# comes back whole fails until its line goes.
+KNOWN_LOSSES = {
+    "device.json": "the JSON writer drops the counts the device section gives (ParaStatusNum)",
+    "parameter_groups.json": "the JSON writer gives an id to every parameter, also one without",
+    "text_fields.json": "the JSON writer gives an id to every parameter, also one without",
+    "sizes.json": "a terminal count without its table becomes a missing stream in a legacy file",
+}
+
+
+@pytest.mark.parametrize("path", [
+    pytest.param(p, marks=pytest.mark.xfail(reason=KNOWN_LOSSES[p.name], strict=True))
+    if p.name in KNOWN_LOSSES else p for p in [EXAMPLE, LEGACY, *CORPUS]], ids=lambda p: p.name)
 def test_examples_and_corpus_files_that_load_come_back(path, tmp_path):
     try:
         vqdf.load(path)

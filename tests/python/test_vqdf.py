@@ -15,7 +15,7 @@ from drives import drives, write_drive
 ROOT = Path(__file__).resolve().parents[2]
 EXAMPLE = ROOT / "examples" / "M1_1_05.json"
 LEGACY = ROOT / "examples" / "DataFile" / "M1" / "M1_1_05.inv"
-CORPUS = sorted(p for p in (ROOT / "tests" / "corpus").iterdir()
+CORPUS = sorted(p for folder in ("corpus", "cli/sections") for p in (ROOT / "tests" / folder).iterdir()
                 if p.suffix in (".json", ".inv") and not p.stem.endswith("_Title"))
 DUMP_LIMIT = 64 << 20
 
