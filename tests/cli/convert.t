@@ -6,6 +6,7 @@ convert says on standard error what the target format does not keep, and exits 1
 writes nothing. Formats go by content in and by name, in any letter case, or --format out; "-" is
 standard output. The parameter ids and the counts found by title come back from a legacy file as
 JSON: they are added, not lost, and a legacy file converted to JSON and back is the same bytes.
+The committed legacy example is what the writer makes of the JSON example.
 
   $ cp -r "$EXAMPLES" ex
   $ legacy=ex/DataFile/M1/M1_1_05.inv
@@ -14,6 +15,7 @@ JSON: they are added, not lost, and a legacy file converted to JSON and back is 
   vqdf: the legacy format keeps no parameter roles: 15 dropped
   vqdf: the legacy format keeps no function blocks: 20 dropped
   [1]
+  $ cmp A_1.INV $legacy
   $ vqdf convert A_1.INV A_2.Json 2>&1 | grep -c 'vqdf: note: the JSON format adds parameter ids: 303 added ('
   1
   $ vqdf convert A_2.Json A_3.inv && cmp A_3.inv $legacy
