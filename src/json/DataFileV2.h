@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "advuserseq/AdvUserSeqDB.h"
 #include "json/JsonValue.h"
@@ -50,6 +51,8 @@ public:
     // What the records leave out and a writer of the format puts back: the user-sequence model
     // with its name tables, and "Trips"/"TripHistory" as its JSON text (empty when absent).
     const CAdvUserSeqDB& AdvUserSeq() const { return advUserSeq_; }
+    // The status and control counts as "Device" gives them, 0 where it gives none.
+    std::pair<int32_t, int32_t> DeviceCounts() const { return deviceCounts_; }
     const std::string& TripHistoryText() const { return tripHistory_; }
 
     // A definition of "Trips"/"StatusInfo" that the status slots copy from.
@@ -110,6 +113,7 @@ private:
     int32_t reservedCount_ = 0;
     int32_t paraStatusNum_ = 0;
     int32_t paraControlNum_ = 0;
+    std::pair<int32_t, int32_t> deviceCounts_{0, 0};
 
     json::JsonFindings findings_;
     std::string formatted_;  // the last title filled from a value

@@ -78,6 +78,7 @@ void CDataFileV2::ReadDevice(const Value& section) {
     findings_.ReadHexField(device.At(kParaSaveCommAddr), device_.ParaSaveCommAddr);
     findings_.ReadIntField(device.At(kParaStatusNum), paraStatusNum_);
     findings_.ReadIntField(device.At(kParaControlNum), paraControlNum_);
+    deviceCounts_ = {paraStatusNum_, paraControlNum_};
 }
 
 // One half of IOSpec from "Input" or "Output". Extension terminals always start at the basic

@@ -270,6 +270,15 @@ private:
         HexText(w, key::kInvStatusCommAddr, d.InvStatusCommAddr);
         HexText(w, key::kInvControlCommAddr, d.InvControlCommAddr);
         HexText(w, key::kParaSaveCommAddr, d.ParaSaveCommAddr);
+        // Counts the source's "Device" gave; counts found by title are found again by title.
+        const auto [statusCount, controlCount] =
+            source_ != nullptr ? source_->DeviceCounts() : std::pair(0, 0);
+        if (statusCount != 0) {
+            Int(w, key::kParaStatusNum, statusCount);
+        }
+        if (controlCount != 0) {
+            Int(w, key::kParaControlNum, controlCount);
+        }
         w.EndObject();
     }
 
