@@ -326,8 +326,9 @@ private:
         w.EndObject();
     }
 
-    // A JSON file keeps its parameter ids; other parameters get ids no parameter has. Where two
-    // parameters share a group and code, each takes one of the ids of that place in turn.
+    // A JSON file keeps its parameter ids, and a parameter it gave no id stays without one; the
+    // parameters of other files get ids no parameter has. Where two parameters share a group and
+    // code, each takes one of the ids of that place in turn.
     void AssignParamIds() {
         ParamIdMap known;
         file_.GetParamIDS(&known);
@@ -341,11 +342,15 @@ private:
         const int32_t offset = file_.GetDeviceInfo()->KeypadCommOffset16;
         for (int32_t g = 0; para.Groups != nullptr && g < para.GroupCount; ++g) {
             const GroupInfo& group = para.Groups[g];
-            std::vector<uint32_t>& ids = idsOf_.emplace_back();
+            std::vector<std::optional<uint32_t>>& ids = idsOf_.emplace_back();
             for (int32_t p = 0; group.Parameters != nullptr && p < group.ParameterCount; ++p) {
                 const auto at = std::make_pair(static_cast<uint32_t>(group.GroupNum),
                                                static_cast<uint32_t>(group.Parameters[p].CodeNum));
                 std::vector<uint32_t>& free = idsAt[at];
+                if (free.empty() && source_ != nullptr) {
+                    ids.emplace_back();
+                    continue;
+                }
                 if (free.empty()) {
                     while (usedIds_.count(next) != 0) {
                         ++next;
@@ -353,16 +358,18 @@ private:
                     free.push_back(next);
                     usedIds_.insert(next);
                 }
-                ids.push_back(free.front());
+                ids.emplace_back(free.front());
                 free.erase(free.begin());
-                byAddress_.emplace(CommAddress16(offset, at.first, at.second), ids.back());
+                byAddress_.emplace(CommAddress16(offset, at.first, at.second), *ids.back());
             }
         }
     }
 
-    void WriteParameter(Writer& w, const ParamInfo& p, uint32_t id) {
+    void WriteParameter(Writer& w, const ParamInfo& p, std::optional<uint32_t> id) {
         w.StartObject();
-        Id(w, key::kId, id);
+        if (id) {
+            Id(w, key::kId, *id);
+        }
         Int(w, key::kCodeNum, p.CodeNum);
         Title(w, FromCodePage(FieldText(p.Title)));
         Int(w, key::kDef, p.Def);
@@ -698,7 +705,7 @@ private:
     TextTable units_;
     std::vector<std::vector<std::string>> messages_;
     std::vector<const MsgTitle*> pointers_;
-    std::vector<std::vector<uint32_t>> idsOf_;  // by group and parameter
+    std::vector<std::vector<std::optional<uint32_t>>> idsOf_;  // by group and parameter
     std::set<uint32_t> usedIds_;
     std::map<uint32_t, uint32_t> byAddress_;
     std::map<StatusKey, int32_t> statusIds_;
