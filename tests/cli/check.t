@@ -78,7 +78,8 @@ missing after it is why the load fails.
 Legacy files of the corpus with a storage or stream missing or a stream cut short; the rules'
 findings can be left out or raised by name, and a warning alone is no failure.
 
-  $ cd "$CORPUS"
+  $ mkdir corpus && cp "$CORPUS"/inv_missing_streams.inv "$CORPUS"/inv_parameters_beyond_stream.inv corpus
+  $ cd corpus
   $ vqdf check --ignore default-outside-limits,group-repeated --ignore title-empty inv_missing_streams.inv; echo "[$?]"
   inv_missing_streams.inv:/Trip Spec: the storage is missing: its records stay zero [missing-storage]
   inv_missing_streams.inv:/Message Spec/Msg Title: the stream is missing [missing-stream]
