@@ -1,7 +1,10 @@
-"""The rules over what a drive description means: the example with the edits of one case of
-rule_cases.json gives the findings the case lists (rule and place, in order), and no other; an
-edit at the edge of a rule gives none. The legacy twin of each edited file gives the same rules at
-its own places, and the tool's check finds what the package finds. Needs VQDF_PROGRAM."""
+"""What a load finds and what the rules find, at the element each concerns, as the package and the
+tool give them. A load's findings: each case of finding_cases.json, a small document with one
+section replaced, gives its finding where a range ends (the last value inside gives none, the first
+outside gives one). The rules: the example with the edits of one case of rule_cases.json gives the
+findings the case lists (rule and place, in order), and no other; an edit at the edge of a rule
+gives none; the legacy twin of each edited file gives the same rules at its own places. Needs
+VQDF_PROGRAM."""
 import json
 import os
 import shutil
@@ -15,6 +18,7 @@ import vqdf
 HERE = Path(__file__).resolve().parent
 EXAMPLE = HERE.parents[1] / "examples" / "M1_1_05.json"
 CASES = json.loads((HERE / "rule_cases.json").read_text(encoding="utf-8"))
+LOADS = json.loads((HERE / "finding_cases.json").read_text(encoding="utf-8"))
 RULES = {rule["name"]: rule["severity"] for rule in vqdf.rules() if rule["source"] == "rule"}
 
 
@@ -35,6 +39,26 @@ def edited(document, edits):
     return document
 
 
+def tool_findings(path):
+    checked = subprocess.run([os.environ["VQDF_PROGRAM"], "check", "--json", path], capture_output=True)
+    return json.loads(checked.stdout)
+
+
+@pytest.mark.parametrize("case", LOADS["cases"], ids=lambda case: f"{case['section']}={case['value']}")
+def test_each_range_ends_where_its_findings_begin(case, tmp_path):
+    document = {**LOADS["base"], case["section"]: case["value"]}
+    path = tmp_path / "M1_1_05.json"
+    path.write_text(json.dumps({k: v for k, v in document.items() if v is not None}), encoding="utf-8")
+    (tmp_path / "M1_1_05_Title.json").write_text(json.dumps(LOADS["titles"]), encoding="utf-8")
+    try:
+        findings = vqdf.load(path).findings
+    except vqdf.LoadError as failed:
+        findings = failed.findings
+    lines = [f"{f['place']}: {f['message']} [{f['kind']}]" for f in findings if f["kind"] not in RULES]
+    assert case["finding"] in lines if case["finding"] else lines == []
+    assert tool_findings(path) == findings
+
+
 def rule_findings(drive):
     found = [f for f in drive.findings if f["kind"] in RULES]
     assert all(f["severity"] == RULES[f["kind"]] and f["file"] == drive.path for f in found)
@@ -52,8 +76,7 @@ def test_each_edit_breaks_its_rule_at_its_place_and_no_other(case, tmp_path):
     assert [[f["kind"], f["place"]] for f in found] == case["json"]
     if "message" in case:
         assert found[0]["message"] == case["message"]
-    checked = subprocess.run([os.environ["VQDF_PROGRAM"], "check", "--json", path], capture_output=True)
-    assert json.loads(checked.stdout) == drive.findings
+    assert tool_findings(path) == drive.findings
 
     vqdf.convert(drive, tmp_path / "M1_1_05.inv")
     twin = rule_findings(vqdf.load(tmp_path / "M1_1_05.inv"))
