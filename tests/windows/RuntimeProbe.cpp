@@ -166,9 +166,10 @@ extern "C" __declspec(dllexport) int ProbeStaticLocks() {
     return behaved;
 }
 
-// Two threads on one once-function: the first runs it and it throws after a while; the second,
-// waiting meanwhile, must then run it itself. 1 when it did, with the waiter's CPU time in
-// *waiterCpuMilliseconds; 0 when the waiter was still waiting after the given time.
+// Two threads on one once-function: the first runs it and it throws after 600 ms; the second,
+// waiting meanwhile, must then run it itself. 1 when it did, 0 when the waiter was still waiting
+// after the given time. *waiterCpuMilliseconds: the CPU time the waiter used in the first 500 ms
+// of its wait, when it can only wait.
 extern "C" __declspec(dllexport) int ProbeOnceAfterThrow(DWORD boundMilliseconds,
                                                          double* waiterCpuMilliseconds) {
     std::once_flag once;
@@ -179,7 +180,7 @@ extern "C" __declspec(dllexport) int ProbeOnceAfterThrow(DWORD boundMilliseconds
         try {
             std::call_once(once, [&] {
                 SetEvent(started);
-                Sleep(400);
+                Sleep(600);
                 throw std::runtime_error("first try fails");
             });
         } catch (const std::runtime_error&) {
@@ -192,53 +193,25 @@ extern "C" __declspec(dllexport) int ProbeOnceAfterThrow(DWORD boundMilliseconds
     };
     HANDLE firstThread = StartThread(first);
     HANDLE waiter = StartThread(second);
+    *waiterCpuMilliseconds = -1;
     if (firstThread == nullptr || waiter == nullptr) {
         Join(firstThread);
         Join(waiter);
         return 0;
     }
+    WaitForSingleObject(started, INFINITE);
+    Sleep(500);
+    *waiterCpuMilliseconds = CpuMilliseconds(waiter);
     Join(firstThread);
     CloseHandle(started);
-    *waiterCpuMilliseconds = -1;
     if (WaitForSingleObject(waiter, boundMilliseconds) != WAIT_OBJECT_0) {
         // Still waiting for a function that will never run: it must not outlive the DLL.
-        *waiterCpuMilliseconds = CpuMilliseconds(waiter);
         TerminateThread(waiter, 1);
         CloseHandle(waiter);
         return 0;
     }
     CloseHandle(waiter);
     return firstCaught && secondRan ? 1 : 0;
-}
-
-// As above, but the waiter's CPU time is taken before it ends.
-extern "C" __declspec(dllexport) int ProbeOnceWaiterCpu(double* waiterCpuMilliseconds) {
-    std::once_flag once;
-    HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    auto first = [&] {
-        std::call_once(once, [&] {
-            SetEvent(started);
-            WaitForSingleObject(release, INFINITE);
-        });
-    };
-    auto second = [&] {
-        WaitForSingleObject(started, INFINITE);
-        std::call_once(once, [] {});
-    };
-    HANDLE firstThread = StartThread(first);
-    HANDLE waiter = StartThread(second);
-    if (firstThread != nullptr) {
-        WaitForSingleObject(started, INFINITE);
-    }
-    Sleep(500);
-    *waiterCpuMilliseconds = waiter != nullptr ? CpuMilliseconds(waiter) : -1;
-    SetEvent(release);
-    Join(firstThread);
-    Join(waiter);
-    CloseHandle(started);
-    CloseHandle(release);
-    return firstThread != nullptr && waiter != nullptr ? 1 : 0;
 }
 
 // Creates a key, gives it a value, deletes it, the given number of times in turn; the number of
