@@ -1,5 +1,5 @@
-// Loading JSON data files: the text tables, title formats, file names and the trace line. (Which
-// documents load and which fail is listed with the malformed corpus.)
+// Loading JSON data files: file names and the trace line. (Which documents load and which fail is
+// listed with the malformed corpus; the text tables show in the dump of tests/cli/sections.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -45,38 +45,6 @@ TEST(JsonLoad, EveryLoadWritesOneTraceLine) {
         EXPECT_EQ(seconds.find_first_not_of(L"0123456789.\n"), std::wstring::npos);
         EXPECT_EQ(seconds.find(L'.', point + 1), std::wstring::npos);
     }
-}
-
-TEST(JsonLoad, TextTablesKeepTheLaterTextTrimAndSkipUnusableElements) {
-    JsonFiles files;
-    files.titles = R"({"Titles": [
-        {"id": 1, "Text": "first"}, {"id": 1, "Text": "  later\t"},
-        {"id": true, "Text": "ignored, id 1 again"}, {"id": 2.0, "Text": "no"},
-        {"id": 3, "Text": 7}, {"id": 4, "Text": "Motor rated current limit 12345"},
-        {"id": 5, "Text": "\u00e9t\u00e9"}]})";
-    files.Set("Units", R"([{"id": 9, "Text": " A "}, {"Text": "no id"}])");
-    const auto loaded = LoadJson(files);
-    ASSERT_EQ(loaded.result, 1u);
-    CDataFileV2& reader = *loaded.reader;
-    EXPECT_EQ(reader.BuildTitle(1, L""), L"ignored, id 1 again");
-    EXPECT_EQ(reader.BuildTitle(2, L""), L"");
-    EXPECT_EQ(reader.BuildTitle(3, L""), L"");
-    EXPECT_EQ(reader.BuildTitle(4, L""), L"Motor rated current limit 123");
-    EXPECT_EQ(reader.BuildTitle(5, L""), L"\u00e9t\u00e9");
-    EXPECT_EQ(reader.BuildUnit(9), L"A");
-    EXPECT_EQ(reader.BuildUnit(0), L"");
-}
-
-TEST(JsonLoad, BuildTitleFormatsOnlyWithAValue) {
-    JsonFiles files;
-    files.titles = R"({"Titles": [{"id": 1, "Text": "Step @@"}]})";
-    const auto loaded = LoadJson(files);
-    ASSERT_EQ(loaded.result, 1u);
-    EXPECT_EQ(loaded.reader->BuildTitle(1, L"5"), L"Step 05");
-    EXPECT_EQ(loaded.reader->BuildTitle(1, L""), L"Step @@");
-    EXPECT_EQ(loaded.reader->BuildTitle(1, 7), L"Step 07");
-    EXPECT_EQ(loaded.reader->BuildTitle(1, -1), L"Step @@");
-    EXPECT_EQ(loaded.reader->BuildTitle(2, L"5"), L"");
 }
 
 #ifndef _WIN32
