@@ -106,14 +106,26 @@ struct FieldCase {
 
 void showValue(const FieldCase& c, std::ostream& out) { out << c.what << " " << c.field; }
 
-// One field of the entry that Draw gives.
-#define FIELD(what, Draw, member)                     \
-    FieldCase {                                       \
-        what, #member, [](Records& r) {               \
-            auto [entry, key] = Draw(r);              \
-            return Edit(entry->member, #member, key); \
-        }                                             \
-    }
+// A field of an entry, by its name and its member.
+template <typename Entry, typename Member>
+struct Field {
+    const char* name;
+    Member Entry::*member;
+};
+#define F(Entry, member) \
+    Field<Entry, decltype(Entry::member)> { #member, &Entry::member }
+
+// Cases for the fields given of the entry that draw gives.
+template <typename Draw, typename... Fields>
+void AddFields(std::vector<FieldCase>& cases, const char* what, Draw draw, Fields... fields) {
+    (cases.push_back({what, fields.name,
+                      [draw, fields](Records& r) {
+                          auto [entry, key] = draw(r);
+                          return Edit(entry->*fields.member, fields.name, key);
+                      }}),
+     ...);
+}
+
 // An entry of a list of plain numbers, shown by the list's rule; or of a list of names.
 #define ENTRY(what, Draw, list)             \
     FieldCase {                             \
@@ -189,76 +201,53 @@ auto ARole(Records& r) {
 // Fields of entries that are no count and no key. A field of a list of plain values, and a
 // title of a list of names, is the entry itself: the diff names no field for it.
 const std::vector<FieldCase>& FieldCases() {
-    static const std::vector<FieldCase> cases = {
-        FIELD("device", TheDevice, DataFileVersion),
-        FIELD("device", TheDevice, ModelNo),
-        FIELD("device", TheDevice, Model),
-        FIELD("device", TheDevice, InvSwVersion),
-        FIELD("device", TheDevice, Reserved1),
-        FIELD("device", TheDevice, Reserved2),
-        FIELD("device", TheDevice, Reserved3),
-        FIELD("device", TheDevice, KeypadCommOffset16),
-        FIELD("device", TheDevice, ModelNoCommAddr),
-        FIELD("device", TheDevice, Reserved4),
-        FIELD("device", TheDevice, MotorStatusCommAddr),
-        FIELD("device", TheDevice, InvStatusCommAddr),
-        FIELD("device", TheDevice, InvControlCommAddr),
-        FIELD("device", TheDevice, ParaSaveCommAddr),
-        FIELD("device", TheExtension, KeypadCommOffset32),
-        FIELD("terminals", TheTerminals, InputBasicCount),
-        FIELD("terminals", TheTerminals, OutputBasicCount),
-        FIELD("terminals", TheTerminals, InputStatusCommAddr),
-        FIELD("terminals", TheTerminals, OutputStatusCommAddr),
-        FIELD("input terminal", AnInput, Title),
-        FIELD("input terminal", AnInput, CommAddr),
-        FIELD("output terminal", AnOutput, Title),
-        FIELD("output terminal", AnOutput, CommAddr),
-        FIELD("trips", TheTrips, FirstTripAddr),
-        FIELD("trips", TheTrips, FirstWarnAddr),
-        FIELD("trip status value", ATripValue, CommAddr),
-        FIELD("trip status value", ATripValue, Title),
-        FIELD("trip status value", ATripValue, DataType),
-        FIELD("trip status value", ATripValue, Point16),
-        FIELD("trip status value", ATripValue, Unit),
-        FIELD("warning status value", AWarningValue, CommAddr),
-        FIELD("warning status value", AWarningValue, Title),
-        FIELD("warning status value", AWarningValue, DataType),
-        FIELD("warning status value", AWarningValue, Point16),
-        FIELD("warning status value", AWarningValue, Unit),
-        FIELD("common parameter", ACommon, Title),
-        FIELD("common parameter", ACommon, Def),
-        FIELD("common parameter", ACommon, Max),
-        FIELD("common parameter", ACommon, Min),
-        FIELD("common parameter", ACommon, Reserved),
-        FIELD("common parameter", ACommon, Point16),
-        FIELD("common parameter", ACommon, Unit),
-        FIELD("common parameter", ACommon, Attr),
-        FIELD("group", AGroup, Title),
-        FIELD("group", AGroup, GroupAttr),
-        FIELD("parameter", AParameter, Title),
-        FIELD("parameter", AParameter, AltTitle),
-        FIELD("parameter", AParameter, Def),
-        FIELD("parameter", AParameter, Max),
-        FIELD("parameter", AParameter, Min),
-        FIELD("parameter", AParameter, DataType),
-        FIELD("parameter", AParameter, Point32),
-        FIELD("parameter", AParameter, Unit),
-        FIELD("parameter", AParameter, Attr),
-        FIELD("parameter role", ARole, ParamId),
-        FIELD("parameter role", ARole, CommAddr),
-        ENTRY("trip address", ATripAddress, "TripAddr"),
-        ENTRY("warning address", AWarnAddress, "WarnAddr"),
-        ENTRY("initialisation step", AStep, "InitOrderAddrs"),
-        ENTRY("diagnosis number", ADiagnosis, "DiagNumbers"),
-        NAME("message title", AMessageTitle),
-        NAME("trip", ATripName),
-        NAME("warning", AWarningName),
-        NAME("input function", AnInputFunction),
-        NAME("output function", AnOutputFunction),
-    };
+    static const std::vector<FieldCase> cases = [] {
+        using D = DeviceInfo;
+        using S = StatusInfoData;
+        using C = CommonInfo;
+        using P = ParamInfo;
+        std::vector<FieldCase> c = {
+            ENTRY("trip address", ATripAddress, "TripAddr"),
+            ENTRY("warning address", AWarnAddress, "WarnAddr"),
+            ENTRY("initialisation step", AStep, "InitOrderAddrs"),
+            ENTRY("diagnosis number", ADiagnosis, "DiagNumbers"),
+            NAME("message title", AMessageTitle),
+            NAME("trip", ATripName),
+            NAME("warning", AWarningName),
+            NAME("input function", AnInputFunction),
+            NAME("output function", AnOutputFunction),
+        };
+        AddFields(c, "device", TheDevice, F(D, DataFileVersion), F(D, ModelNo), F(D, Model),
+                  F(D, InvSwVersion), F(D, Reserved1), F(D, Reserved2), F(D, Reserved3),
+                  F(D, KeypadCommOffset16), F(D, ModelNoCommAddr), F(D, Reserved4),
+                  F(D, MotorStatusCommAddr), F(D, InvStatusCommAddr), F(D, InvControlCommAddr),
+                  F(D, ParaSaveCommAddr));
+        AddFields(c, "device", TheExtension, F(ExtendSpec, KeypadCommOffset32));
+        AddFields(c, "terminals", TheTerminals, F(IOSpec, InputBasicCount),
+                  F(IOSpec, OutputBasicCount), F(IOSpec, InputStatusCommAddr),
+                  F(IOSpec, OutputStatusCommAddr));
+        AddFields(c, "input terminal", AnInput, F(TerminalInfo, Title), F(TerminalInfo, CommAddr));
+        AddFields(c, "output terminal", AnOutput, F(TerminalInfo, Title),
+                  F(TerminalInfo, CommAddr));
+        AddFields(c, "trips", TheTrips, F(TripSpec, FirstTripAddr), F(TripSpec, FirstWarnAddr));
+        using Draw = decltype(&ATripValue);
+        for (const auto& [what, draw] :
+             {std::pair<const char*, Draw>{"trip status value", ATripValue},
+              {"warning status value", AWarningValue}}) {
+            AddFields(c, what, draw, F(S, CommAddr), F(S, Title), F(S, DataType), F(S, Point16),
+                      F(S, Unit));
+        }
+        AddFields(c, "common parameter", ACommon, F(C, Title), F(C, Def), F(C, Max), F(C, Min),
+                  F(C, Reserved), F(C, Point16), F(C, Unit), F(C, Attr));
+        AddFields(c, "group", AGroup, F(GroupInfo, Title), F(GroupInfo, GroupAttr));
+        AddFields(c, "parameter", AParameter, F(P, Title), F(P, AltTitle), F(P, Def), F(P, Max),
+                  F(P, Min), F(P, DataType), F(P, Point32), F(P, Unit), F(P, Attr));
+        AddFields(c, "parameter role", ARole, F(SpecialParam, ParamId), F(SpecialParam, CommAddr));
+        return c;
+    }();
     return cases;
 }
-#undef FIELD
+#undef F
 #undef ENTRY
 #undef NAME
 

@@ -10,7 +10,6 @@ namespace vqdf {
 namespace {
 
 using testing::JsonFiles;
-using testing::LoadJson;
 
 TEST(JsonLoad, MinimalDocumentLoadsAndStoresItsPath) {
     JsonFiles files;
