@@ -1,10 +1,32 @@
-"""Drives of many shapes for property tests: a JSON data file and its titles document, as
-Hypothesis draws them. Texts take characters of every UTF-8 length and lead-byte range, some
-longer than their fields; numbers sit at and around the limits of their fields; ids repeat and
-name nothing now and then; groups run to more than 125 consecutive codes."""
+"""The drives the tests read: the examples, the corpus and section files, and drives of many
+shapes for property tests, a JSON data file and its titles document as Hypothesis draws them.
+Texts take characters of every UTF-8 length and lead-byte range, some longer than their fields;
+numbers sit at and around the limits of their fields; ids repeat and name nothing now and then;
+groups run to more than 125 consecutive codes. And vqdf itself, at VQDF_PROGRAM."""
 import json
+import os
+import subprocess
+from pathlib import Path
 
 from hypothesis import strategies as st
+
+ROOT = Path(__file__).resolve().parents[2]
+EXAMPLE = ROOT / "examples" / "M1_1_05.json"
+LEGACY = ROOT / "examples" / "DataFile" / "M1" / "M1_1_05.inv"
+CORPUS = sorted(p for folder in ("corpus", "cli/sections") for p in (ROOT / "tests" / folder).iterdir()
+                if p.suffix in (".json", ".inv") and not p.stem.endswith("_Title"))
+
+
+def run_vqdf(*arguments, limit=None):
+    """vqdf's exit status, output and error output, or None for output beyond limit bytes."""
+    with subprocess.Popen([os.environ["VQDF_PROGRAM"], *map(str, arguments)],
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE) as process:
+        out = process.stdout.read(limit or -1)
+        if limit and len(out) == limit:
+            process.kill()
+            return None
+        err = process.stderr.read()
+        return process.wait(), out, err.decode()
 
 # One to four bytes in UTF-8: ASCII, Latin-1, Greek, Cyrillic, CJK from U+4E00 and from U+8000,
 # the last character of the first plane, and two of the supplementary planes.

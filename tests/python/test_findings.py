@@ -6,17 +6,15 @@ findings the case lists (rule and place, in order), and no other; an edit at the
 gives none; the legacy twin of each edited file gives the same rules at its own places. Needs
 VQDF_PROGRAM."""
 import json
-import os
 import shutil
-import subprocess
 from pathlib import Path
 
 import pytest
 
 import vqdf
+from drives import EXAMPLE, run_vqdf
 
 HERE = Path(__file__).resolve().parent
-EXAMPLE = HERE.parents[1] / "examples" / "M1_1_05.json"
 CASES = json.loads((HERE / "rule_cases.json").read_text(encoding="utf-8"))
 LOADS = json.loads((HERE / "finding_cases.json").read_text(encoding="utf-8"))
 RULES = {rule["name"]: rule["severity"] for rule in vqdf.rules() if rule["source"] == "rule"}
@@ -40,8 +38,7 @@ def edited(document, edits):
 
 
 def tool_findings(path):
-    checked = subprocess.run([os.environ["VQDF_PROGRAM"], "check", "--json", path], capture_output=True)
-    return json.loads(checked.stdout)
+    return json.loads(run_vqdf("check", "--json", path)[1])
 
 
 @pytest.mark.parametrize("case", LOADS["cases"], ids=lambda case: f"{case['section']}={case['value']}")

@@ -3,20 +3,14 @@ convert says exactly that (as the tool says it), and the output has no finding i
 not have. Over the examples, every corpus file that loads, and drawn drives of many shapes."""
 import collections
 import os
-import subprocess
 from pathlib import Path
 
 import pytest
 from hypothesis import HealthCheck, given, settings
 
 import vqdf
-from drives import drives, write_drive
+from drives import CORPUS, EXAMPLE, LEGACY, drives, run_vqdf, write_drive
 
-ROOT = Path(__file__).resolve().parents[2]
-EXAMPLE = ROOT / "examples" / "M1_1_05.json"
-LEGACY = ROOT / "examples" / "DataFile" / "M1" / "M1_1_05.inv"
-CORPUS = sorted(p for folder in ("corpus", "cli/sections") for p in (ROOT / "tests" / folder).iterdir()
-                if p.suffix in (".json", ".inv") and not p.stem.endswith("_Title"))
 DUMP_LIMIT = 4 << 20
 # VQDF_EXAMPLES sets how many drives are drawn (30 by default; more for a longer search by hand).
 PROPERTY = settings(max_examples=int(os.environ.get("VQDF_EXAMPLES", "30")), deadline=None,
@@ -139,11 +133,7 @@ def round_trips(path, tmp_path):
 
 def small(path):
     """Whether the file's records are small enough to convert in a moment: its dump is short."""
-    with subprocess.Popen([os.environ["VQDF_PROGRAM"], "dump", path], stdout=subprocess.PIPE,
-                          stderr=subprocess.DEVNULL) as dump:
-        out = dump.stdout.read(DUMP_LIMIT)
-        dump.kill()
-    return len(out) < DUMP_LIMIT
+    return run_vqdf("dump", path, limit=DUMP_LIMIT) is not None
 
 
 # What the writers do not yet keep, each shown by a file of its own; strict, so that a file that
@@ -177,7 +167,6 @@ def test_drawn_drives_come_back(drive, tmp_path_factory):
                                             (EXAMPLE, "out.json")])
 def test_convert_says_what_the_tool_says(source, target, tmp_path):
     losses = vqdf.convert(source, tmp_path / f"py_{target}")
-    ran = subprocess.run([os.environ["VQDF_PROGRAM"], "convert", source, tmp_path / target],
-                         capture_output=True, text=True)
-    assert ran.stderr.splitlines() == tool_lines(losses, Path(target).suffix[1:])
-    assert ran.returncode == (1 if losses else 0)
+    status, _, err = run_vqdf("convert", source, tmp_path / target)
+    assert err.splitlines() == tool_lines(losses, Path(target).suffix[1:])
+    assert status == (1 if losses else 0)

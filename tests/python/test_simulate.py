@@ -7,7 +7,7 @@ import pytest
 from pymodbus.client import ModbusTcpClient
 
 import vqdf
-from test_vqdf import EXAMPLE
+from drives import EXAMPLE
 
 ACC_TIME, TRIP, SAVE = 0x1003, 0x0330, 0x03E0
 

@@ -3,33 +3,14 @@ conversions, its own errors, and memory that stays flat. Needs VQDF_PROGRAM, the
 import json
 import os
 import shutil
-import subprocess
-from pathlib import Path
 
 import pytest
 from hypothesis import HealthCheck, given, settings
 
 import vqdf
-from drives import drives, write_drive
+from drives import CORPUS, EXAMPLE, LEGACY, ROOT, drives, run_vqdf, write_drive
 
-ROOT = Path(__file__).resolve().parents[2]
-EXAMPLE = ROOT / "examples" / "M1_1_05.json"
-LEGACY = ROOT / "examples" / "DataFile" / "M1" / "M1_1_05.inv"
-CORPUS = sorted(p for folder in ("corpus", "cli/sections") for p in (ROOT / "tests" / folder).iterdir()
-                if p.suffix in (".json", ".inv") and not p.stem.endswith("_Title"))
 DUMP_LIMIT = 64 << 20
-
-
-def run_vqdf(*arguments, limit=None):
-    """vqdf's exit status and output, or None for output beyond limit bytes."""
-    with subprocess.Popen([os.environ["VQDF_PROGRAM"], *map(str, arguments)],
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE) as process:
-        out = process.stdout.read(limit or -1)
-        if limit and len(out) == limit:
-            process.kill()
-            return None
-        err = process.stderr.read()
-        return process.wait(), out, err.decode()
 
 
 @pytest.mark.parametrize("path", [EXAMPLE, LEGACY, *CORPUS], ids=lambda p: p.name)
