@@ -35,17 +35,23 @@ std::string ReadAll(CSSFile& file, const std::wstring& name) {
     return read ? bytes.substr(0, *read) : "<failed>";
 }
 
-TEST(StorageAccess, StackClimbsBackToTheRootAndNoFurther) {
+// The stack climbs back to the root and no further; a name resolves only in the current storage,
+// by kind (a stream is no storage and a storage no stream), and without regard to case.
+TEST(StorageAccess, StackAndNames) {
     LegacyFiles files;
     const std::wstring path = files.Write(TwoLevelTree());
     CSSFile file;
     ASSERT_TRUE(file.Open(path, kReadShareExclusive));
-    EXPECT_TRUE(file.IsOpen());
-    EXPECT_EQ(file.Path(), path);
+    EXPECT_TRUE(file.IsOpen() && file.Path() == path);
     EXPECT_FALSE(file.CloseStorage());
+    EXPECT_EQ(ReadAll(file, L"Outer Data"), "<missing>");
+    EXPECT_FALSE(file.OpenStorage(L"Inner", kReadShareExclusive));
+    EXPECT_FALSE(file.OpenStorage(L"Top Data", kReadShareExclusive));
+    EXPECT_EQ(ReadAll(file, L"Outer"), "<missing>");
+    EXPECT_EQ(ReadAll(file, L"TOP data"), "top");
     EXPECT_EQ(file.Depth(), 1u);
 
-    ASSERT_TRUE(file.OpenStorage(L"Outer", kReadShareExclusive));
+    ASSERT_TRUE(file.OpenStorage(L"outer", kReadShareExclusive));
     ASSERT_TRUE(file.OpenStorage(L"Inner", kReadShareExclusive));
     EXPECT_EQ(file.Depth(), 3u);
     EXPECT_EQ(ReadAll(file, L"Inner Data"), "xyz");
@@ -56,22 +62,6 @@ TEST(StorageAccess, StackClimbsBackToTheRootAndNoFurther) {
     EXPECT_FALSE(file.CloseStorage());
     EXPECT_EQ(ReadAll(file, L"Top Data"), "top");
     EXPECT_EQ(file.Depth(), 1u);
-}
-
-TEST(StorageAccess, NamesResolveOnlyInTheCurrentStorageAndByKind) {
-    LegacyFiles files;
-    CSSFile file;
-    ASSERT_TRUE(file.Open(files.Write(TwoLevelTree()), kReadShareExclusive));
-    EXPECT_EQ(ReadAll(file, L"Outer Data"), "<missing>");
-    EXPECT_FALSE(file.OpenStorage(L"Inner", kReadShareExclusive));
-    // A stream is not a storage, and a storage is not a stream.
-    EXPECT_FALSE(file.OpenStorage(L"Top Data", kReadShareExclusive));
-    EXPECT_EQ(ReadAll(file, L"Outer"), "<missing>");
-    EXPECT_EQ(file.Depth(), 1u);
-    // Names compare without regard to case.
-    EXPECT_EQ(ReadAll(file, L"TOP data"), "top");
-    ASSERT_TRUE(file.OpenStorage(L"outer", kReadShareExclusive));
-    EXPECT_EQ(file.Depth(), 2u);
 }
 
 TEST(StorageAccess, CloseReleasesEveryStorageAndTheHoldOnTheFile) {
