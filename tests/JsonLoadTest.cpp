@@ -3,13 +3,25 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "JsonReaderFixture.h"
+#include "TestDirectory.h"
 #include "boundary/DataFileReaderApp.h"
+#include "json/DataFileV2.h"
 
 namespace vqdf {
 namespace {
 
-using testing::JsonFiles;
+// A folder of the test's own that holds the malformed corpus's valid document and its titles
+// document under the stem given.
+struct JsonFiles : testing::TestDirectory {
+    std::wstring Write(const std::string& stem = "M1_1_05") const {
+        const auto replace = std::filesystem::copy_options::overwrite_existing;
+        std::filesystem::copy_file(VQDF_CORPUS_DIR "/json_valid.json", Dir() / (stem + ".json"),
+                                   replace);
+        std::filesystem::copy_file(VQDF_CORPUS_DIR "/json_valid_Title.json",
+                                   Dir() / (stem + "_Title.json"), replace);
+        return (Dir() / (stem + ".json")).wstring();
+    }
+};
 
 TEST(JsonLoad, MinimalDocumentLoadsAndStoresItsPath) {
     JsonFiles files;
@@ -57,7 +69,6 @@ TEST(JsonLoad, FileNamesThatAreNotUtf8Load) {
         {"caf\xC3\xA9", L"caf\u00E9"},
     };
     JsonFiles files;
-    files.titles = R"({"Titles": [{"id": 1, "Text": "Acc"}]})";
     for (const auto& [bytes, wide] : names) {
         const std::filesystem::path folder = files.Dir() / bytes;
         std::filesystem::create_directories(folder);
@@ -66,7 +77,7 @@ TEST(JsonLoad, FileNamesThatAreNotUtf8Load) {
         std::filesystem::rename(files.Dir() / "M1_1_05_Title.json", folder / "M1_1_05_Title.json");
         CDataFileV2 reader;
         EXPECT_EQ(reader.Load(files.Dir().wstring() + L"/" + wide + L"/M1_1_05.json"), 1u) << bytes;
-        EXPECT_EQ(reader.BuildTitle(1, L""), L"Acc") << bytes;
+        EXPECT_EQ(reader.BuildTitle(1, L""), L"Acc Time") << bytes;
     }
 }
 

@@ -10,14 +10,12 @@
 #include <string>
 #include <string_view>
 
-#include "JsonReaderFixture.h"
+#include "json/DataFileV2.h"
 #include "model/FixedText.h"
 #include "platform/CodePage.h"
 
 namespace vqdf {
 namespace {
-
-using testing::JsonFiles;
 
 // Decodes without error: a lead byte at the end, cut from its character, does not.
 bool WholeCharacters(std::string_view bytes) {
@@ -29,31 +27,23 @@ std::string SystemBytes(const std::wstring& text) {
     return platform::WideToMultiByte(platform::CodePage::SystemAnsi, text);
 }
 
+// code_pages.json: texts of Japanese characters, and of characters no code page here has, in
+// titles, units and a terminal name; loaded here, in the code page of the system or the thread.
 class CodePages : public ::testing::Test {
 protected:
     void SetUp() override {
         if (const char* expected = std::getenv("VQDF_EXPECTED_ACP")) {
             ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
         }
-        files.titles = R"({"Titles": [
-            {"id": 1, "Text": "a日本語日本"}, {"id": 2, "Text": "日本"}, {"id": 3, "Text": "Ā @"},
-            {"id": 4, "Text": "Step ＠"}, {"id": 5, "Text": "é @"}]})";
-        files.Set("Units", R"([{"id": 1, "Text": "日本語日本語"}])");
-        files.Set("IO", R"({"Input": {"TotalNumOfBasic": 1, "TotalNumOfExt": 0,
-                           "BasicTerminalInfo": [{"Title::id": 2}], "ExtTerminalInfo": []}})");
-        files.Set("ParameterGroups", R"([{"GroupNum": 1, "Title::id": 1, "Parameters": [
-            {"id": 1, "CodeNum": 0, "Title::id": 3, "AtValue": "5"},
-            {"id": 2, "CodeNum": 1, "Title::id": 4, "AtValue": "5"},
-            {"id": 3, "CodeNum": 2, "Title::id": 5, "AtValue": "5"}]}])");
-        files.Set("CommonParameters", R"([{"CommAddr": "0x300", "Unit::id": 1}])");
     }
-    JsonFiles files;
+    void TearDown() override { reader.ReleaseTables(); }
+    uint32_t Load() { return reader.Load(VQDF_EXAMPLES_DIR L"/../tests/windows/code_pages.json"); }
+    CDataFileV2 reader;
 };
 
 TEST_F(CodePages, FieldsHoldWholeCharactersAndNoLookAlikes) {
-    const testing::Loaded loaded = testing::LoadJson(files);
-    ASSERT_EQ(loaded.result, 1u);
-    const GroupInfo& group = loaded.reader->GetParaSpec()->Groups[0];
+    ASSERT_EQ(Load(), 1u);
+    const GroupInfo& group = reader.GetParaSpec()->Groups[0];
     // A text longer than its field keeps its first whole characters: a double-byte character
     // that would end in the last byte is left out whole.
     const auto expectCut = [](std::string_view stored, const std::wstring& text,
@@ -64,12 +54,11 @@ TEST_F(CodePages, FieldsHoldWholeCharactersAndNoLookAlikes) {
         EXPECT_GE(stored.size() + 1, std::min(whole.size(), width));
     };
     expectCut(FieldText(group.Title), L"a\u65E5\u672C\u8A9E\u65E5\u672C", sizeof group.Title);
-    const CommonInfo& common = loaded.reader->GetCommonSpec()->CommonParams[0];
+    const CommonInfo& common = reader.GetCommonSpec()->CommonParams[0];
     expectCut(FieldText(common.Unit), L"\u65E5\u672C\u8A9E\u65E5\u672C\u8A9E", sizeof common.Unit);
 
     // "日本": two characters, so at most two bytes.
-    const std::string_view terminal =
-        FieldText(loaded.reader->GetIOSpec()->InputTerminals[0].Title);
+    const std::string_view terminal = FieldText(reader.GetIOSpec()->InputTerminals[0].Title);
     EXPECT_TRUE(WholeCharacters(terminal));
     EXPECT_EQ(terminal, SystemBytes(L"\u65E5\u672C").substr(0, 2));
 
@@ -84,11 +73,10 @@ TEST_F(CodePages, FieldsHoldWholeCharactersAndNoLookAlikes) {
 TEST_F(CodePages, TheThreadCodePageHasNoBestFitEither) {
     const LCID before = GetThreadLocale();
     ASSERT_TRUE(SetThreadLocale(MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT)));
-    const testing::Loaded loaded = testing::LoadJson(files);
+    const uint32_t loaded = Load();
     SetThreadLocale(before);
-    ASSERT_EQ(loaded.result, 1u);
-    const std::string_view title =
-        FieldText(loaded.reader->GetParaSpec()->Groups[0].Parameters[2].Title);
+    ASSERT_EQ(loaded, 1u);
+    const std::string_view title = FieldText(reader.GetParaSpec()->Groups[0].Parameters[2].Title);
     EXPECT_EQ(title, "? 5");
 }
 
