@@ -427,7 +427,7 @@ TEST_P(ProbeRounds, RuntimesLinkedIntoTheDllGiveBackWhatTheyTook) {
 INSTANTIATE_TEST_SUITE_P(HostLoad, ProbeRounds,
                          ::testing::Values(ProbeRound{"ProbeRuntime", 3},
                                            ProbeRound{"ProbeStaticLocks", 36}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& round) { return std::string(round.param.name); });
 
 // Locks that threads contend for exclude each other, and a function-local static that several
 // threads reach at once is made once; code compiled to take the thread functions from the thread
