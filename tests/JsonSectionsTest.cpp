@@ -12,11 +12,10 @@
 namespace vqdf {
 namespace {
 
+// A file of tests/cli/sections, loaded.
 struct Section {
-    explicit Section(const char* name)
-        : result(reader->Load(std::wstring(L"" VQDF_SECTIONS_DIR L"/") +
-                              std::wstring(name, name + std::char_traits<char>::length(name)) +
-                              L".json")) {}
+    explicit Section(const wchar_t* name)
+        : result(reader->Load(std::wstring(L"" VQDF_SECTIONS_DIR L"/") + name + L".json")) {}
     std::unique_ptr<CDataFileV2> reader = std::make_unique<CDataFileV2>();
     uint32_t result;
 };
@@ -24,7 +23,7 @@ struct Section {
 // The terminal functions and the trip names are message 0's titles, not copies: a release drops
 // them without freeing them, and a second release frees nothing.
 TEST(JsonSections, Messages_ShareStorageWithTheirReferencesAndAreReleasedOnce) {
-    Section loaded("messages");
+    Section loaded(L"messages");
     ASSERT_EQ(loaded.result, 1u);
     CDataFileV2& reader = *loaded.reader;
     const MsgTitle* titles = reader.GetMessageSpec()->Messages[0].TitleInfo;
@@ -40,7 +39,7 @@ TEST(JsonSections, Messages_ShareStorageWithTheirReferencesAndAreReleasedOnce) {
 
 // Each call hands out blocks of the caller's own, to be freed by the caller.
 TEST(JsonSections, AdvUserSeq_HandsOutDeepCopies) {
-    Section loaded("adv_user_seq");
+    Section loaded(L"adv_user_seq");
     ASSERT_EQ(loaded.result, 1u);
     std::vector<FunctionBlock*> blocks;
     EXPECT_EQ(loaded.reader->GetSpecAdvUserSeq(&blocks), 1);
@@ -60,7 +59,7 @@ TEST(JsonSections, AdvUserSeq_HandsOutDeepCopies) {
 // A parameter's 16-bit address is the offset plus 256 a group plus its code, wrapped at 16 bits;
 // the first parameter given an id is the one it names.
 TEST(JsonSections, ParameterGroups_AddressesOfParametersByTheirIds) {
-    Section loaded("parameter_groups");
+    Section loaded(L"parameter_groups");
     ASSERT_EQ(loaded.result, 1u);
     EXPECT_EQ(loaded.reader->CommAddress16(5), 0x120Au);
     EXPECT_EQ(loaded.reader->CommAddress16(1), (258u * 256 + 0x1000 + 3) & 0xFFFF);
@@ -68,7 +67,7 @@ TEST(JsonSections, ParameterGroups_AddressesOfParametersByTheirIds) {
 
 // A four-byte character that would end at byte 30 of a title is cut whole by the titles table.
 TEST(JsonSections, TextFields_TitlesAreCutBetweenCharacters) {
-    Section loaded("text_fields");
+    Section loaded(L"text_fields");
     ASSERT_EQ(loaded.result, 1u);
     EXPECT_EQ(loaded.reader->BuildTitle(3, L""), std::wstring(26, L'A'));
 }
