@@ -240,13 +240,14 @@ private:
     std::filesystem::path saved_;
 };
 
-// The library loaded by a relative name from a folder whose name is not ASCII (on Linux not even
-// UTF-8), then the host changes to a folder that holds a decoy: a library of the same name and a
-// DataFile folder with another drive under the same name. The library must find its own.
+// The library loaded by a relative name from a folder whose name is not ASCII (on Windows not in
+// the ANSI code page, on Linux not even UTF-8), then the host changes to a folder that holds a
+// decoy: a library of the same name and a DataFile folder with another drive under the same name.
+// The library must find its own.
 TEST(HostLoad, DataFileFolderIsTheLibrarysOwnWhateverTheCurrentDirectory) {
     const vqdf::testing::TestDirectory folder;
 #ifdef _WIN32
-    const std::filesystem::path app = folder.Dir() / L"app\u00e9";
+    const std::filesystem::path app = folder.Dir() / L"h\u00f4te-\u65e5\u672c";
 #else
     const std::filesystem::path app = folder.Dir() / "app\xE9";
 #endif
