@@ -73,25 +73,13 @@ std::size_t OpenHandles() {
 }
 
 // Another program's hold on a file that lets no one else open it.
-class Holder {
-public:
-    explicit Holder(const std::filesystem::path& path)
-        : handle_(CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~Holder() { Release(); }
-    Holder(const Holder&) = delete;
-    Holder& operator=(const Holder&) = delete;
-    bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
-    void Release() {
-        if (Held()) {
-            CloseHandle(handle_);
-            handle_ = INVALID_HANDLE_VALUE;
-        }
-    }
-
-private:
-    HANDLE handle_;
-};
+using HeldFile = HANDLE;
+const HeldFile kNotHeld = INVALID_HANDLE_VALUE;
+HeldFile Hold(const std::filesystem::path& path) {
+    return CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+void Unhold(HeldFile file) { CloseHandle(file); }
 #else
 using LibraryHandle = void*;
 LibraryHandle LoadLibraryFile(const std::filesystem::path& file) {
@@ -122,28 +110,37 @@ std::size_t OpenHandles() {
 }
 
 // Another program's exclusive lock on a file, as the library's own open takes it.
+using HeldFile = int;
+const HeldFile kNotHeld = -1;
+HeldFile Hold(const std::filesystem::path& path) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return kNotHeld;
+    }
+    return fd;
+}
+void Unhold(HeldFile fd) { close(fd); }
+#endif
+
+// A hold on a file, given up at the latest when it goes.
 class Holder {
 public:
-    explicit Holder(const std::filesystem::path& path) : fd_(open(path.c_str(), O_RDONLY)) {
-        if (fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            Release();
-        }
-    }
+    explicit Holder(const std::filesystem::path& path) : file_(Hold(path)) {}
     ~Holder() { Release(); }
     Holder(const Holder&) = delete;
     Holder& operator=(const Holder&) = delete;
-    bool Held() const { return fd_ >= 0; }
+    bool Held() const { return file_ != kNotHeld; }
     void Release() {
         if (Held()) {
-            close(fd_);
-            fd_ = -1;
+            Unhold(file_);
+            file_ = kNotHeld;
         }
     }
 
 private:
-    int fd_;
+    HeldFile file_;
 };
-#endif
 
 using SetPathFunction = int32_t (*)(const wchar_t*);
 using SetVerFunction = int32_t (*)(const wchar_t*, const wchar_t*, const wchar_t*);
