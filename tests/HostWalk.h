@@ -41,65 +41,49 @@ public:
         Table(device.DiagNumbers, device.DiagNumberCount);
     }
 
-    void IO(const IOSpec* io) {
-        if (io == nullptr) {
-            return;
-        }
-        Bytes(io, offsetof(IOSpec, InputTerminals));
-        Table(io->InputTerminals, io->InputCount);
-        Table(io->OutputTerminals, io->OutputCount);
-        Table(io->InputFuncTitles, io->InputFuncTitleCount);
-        Table(io->OutputFuncTitles, io->OutputFuncTitleCount);
+    void IO(const IOSpec& io) {
+        Bytes(&io, offsetof(IOSpec, InputTerminals));
+        Table(io.InputTerminals, io.InputCount);
+        Table(io.OutputTerminals, io.OutputCount);
+        Table(io.InputFuncTitles, io.InputFuncTitleCount);
+        Table(io.OutputFuncTitles, io.OutputFuncTitleCount);
     }
 
-    void Trip(const TripSpec* trip) {
-        if (trip == nullptr) {
-            return;
-        }
-        Bytes(trip, offsetof(TripSpec, TripStatusInfoData));
-        Table(trip->TripStatusInfoData, trip->TripStatusInfoCount);
-        Table(trip->WarnStatusInfoData, trip->WarnStatusInfoCount);
-        Table(trip->TripNames, trip->TripCount);
-        Table(trip->WarnNames, trip->WarnCount);
-        Table(trip->TripAddr, trip->TripAddrCount);
-        Table(trip->WarnAddr, trip->WarnAddrCount);
+    void Trip(const TripSpec& trip) {
+        Bytes(&trip, offsetof(TripSpec, TripStatusInfoData));
+        Table(trip.TripStatusInfoData, trip.TripStatusInfoCount);
+        Table(trip.WarnStatusInfoData, trip.WarnStatusInfoCount);
+        Table(trip.TripNames, trip.TripCount);
+        Table(trip.WarnNames, trip.WarnCount);
+        Table(trip.TripAddr, trip.TripAddrCount);
+        Table(trip.WarnAddr, trip.WarnAddrCount);
     }
 
-    void Message(const MessageSpec* message) {
-        if (message == nullptr || message->Messages == nullptr) {
-            return;
-        }
-        Entries(message->Messages, message->MessageCount, [&](const MessageInfo& entry) {
+    void Message(const MessageSpec& message) {
+        Entries(message.Messages, message.MessageCount, [&](const MessageInfo& entry) {
             Bytes(&entry.TitleInfoCount, sizeof entry.TitleInfoCount);
             Table(entry.TitleInfo, entry.TitleInfoCount);
         });
     }
 
-    void Common(const CommonSpec* common) {
-        if (common != nullptr) {
-            Table(common->CommonParams, common->CommonCount);
-        }
-    }
+    void Common(const CommonSpec& common) { Table(common.CommonParams, common.CommonCount); }
 
-    void Para(const ParaSpec* para) {
-        if (para == nullptr || para->Groups == nullptr) {
-            return;
-        }
-        Entries(para->Groups, para->GroupCount, [&](const GroupInfo& group) {
+    void Para(const ParaSpec& para) {
+        Entries(para.Groups, para.GroupCount, [&](const GroupInfo& group) {
             Bytes(&group, offsetof(GroupInfo, Parameters));
             Table(group.Parameters, group.ParameterCount);
         });
     }
 
-    void Init(const InitOrder* order) {
-        if (order != nullptr) {
-            Table(order->InitOrderAddrs, order->InitOrderCount);
-        }
-    }
+    void Init(const InitOrder& order) { Table(order.InitOrderAddrs, order.InitOrderCount); }
 
-    void Extend(const ExtendSpec* extend) {
-        if (extend != nullptr) {
-            Bytes(extend, sizeof *extend);
+    void Extend(const ExtendSpec& extend) { Bytes(&extend, sizeof extend); }
+
+    // A record a getter hands out, where it hands one out.
+    template <typename Record, typename Walk>
+    void Held(const Record* record, Walk walk) {
+        if (record != nullptr) {
+            (this->*walk)(*record);
         }
     }
 
@@ -118,12 +102,12 @@ public:
     template <typename File>
     uint64_t SharedRecords(File& file) {
         Device(*file.GetDeviceInfo());
-        IO(file.GetIOSpec());
-        Trip(file.GetTripSpec());
-        Message(file.GetMessageSpec());
-        Common(file.GetCommonSpec());
-        Para(file.GetParaSpec());
-        Init(file.GetInitOrder());
+        Held(file.GetIOSpec(), &HostWalk::IO);
+        Held(file.GetTripSpec(), &HostWalk::Trip);
+        Held(file.GetMessageSpec(), &HostWalk::Message);
+        Held(file.GetCommonSpec(), &HostWalk::Common);
+        Held(file.GetParaSpec(), &HostWalk::Para);
+        Held(file.GetInitOrder(), &HostWalk::Init);
         return sum_;
     }
 
@@ -180,13 +164,13 @@ uint64_t WalkEveryGetter(const Getters& get, std::size_t wholeBytes = kWholeTabl
     if (get.Device(&device) == 0) {
         walk.Device(device);
     }
-    walk.IO(get.IO());
-    walk.Trip(get.Trip());
-    walk.Message(get.Messages());
-    walk.Common(get.Common());
-    walk.Para(get.Para());
-    walk.Init(get.Init());
-    walk.Extend(get.Extend());
+    walk.Held(get.IO(), &HostWalk::IO);
+    walk.Held(get.Trip(), &HostWalk::Trip);
+    walk.Held(get.Messages(), &HostWalk::Message);
+    walk.Held(get.Common(), &HostWalk::Common);
+    walk.Held(get.Para(), &HostWalk::Para);
+    walk.Held(get.Init(), &HostWalk::Init);
+    walk.Held(get.Extend(), &HostWalk::Extend);
     walk.Map(get.Special());
     ParamIdMap ids;
     get.ParamIds(&ids);
