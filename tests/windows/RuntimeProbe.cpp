@@ -21,8 +21,6 @@ int ThrowAndCatch() {
     }
 }
 
-DWORD WINAPI ThreadMain(void*) { return static_cast<DWORD>(ThrowAndCatch()); }
-
 const std::string& Static() {
     static const std::string text(64, 's');
     return text;
@@ -118,14 +116,10 @@ double CpuMilliseconds(HANDLE thread) {
 
 // 3 when the exceptions were caught on both threads and the static was made.
 extern "C" __declspec(dllexport) int ProbeRuntime() {
-    DWORD caughtThere = 0;
-    HANDLE thread = CreateThread(nullptr, 0, ThreadMain, nullptr, 0, nullptr);
-    if (thread != nullptr) {
-        WaitForSingleObject(thread, INFINITE);
-        GetExitCodeThread(thread, &caughtThere);
-        CloseHandle(thread);
-    }
-    return ThrowAndCatch() + static_cast<int>(caughtThere) + (Static().size() == 64 ? 1 : 0);
+    int caughtThere = 0;
+    auto there = [&] { caughtThere = ThrowAndCatch(); };
+    Join(StartThread(there));
+    return ThrowAndCatch() + caughtThere + (Static().size() == 64 ? 1 : 0);
 }
 
 // Takes every static lock, the self-destroying one, a recursive lock twice over and an
