@@ -9,37 +9,7 @@
 namespace vqdf {
 namespace {
 
-struct FormatCase {
-    std::wstring title;
-    std::wstring value;
-    std::wstring result;
-};
-
-TEST(TitleFormat, FormatTitle_FillsPlaceholdersRightAlignedAndReadsALeadingMaskAsANumber) {
-    const FormatCase cases[] = {
-        {L"Step @@", L"5", L"Step 05"},
-        {L"@@.@ Hz", L"50", L"5.0 Hz"},
-        {L"@@@ rpm", L"7", L"7 rpm"},
-        {L"No.@@", L"3", L"No.03"},
-        {L"@@-@@", L"1234", L"12-34"},
-        {L"@@-@@", L"5", L"0-05"},
-        {L"@@. s", L"5", L"5 s"},
-        {L"Speed", L"5", L"Speed"},
-        {L"@.@@", L"125", L"1.25"},
-        {L"@@@@@@@@@@.@", L"12345678901", L"1234567936.0"},
-        {L"@@@@@@@@@@@@", L"999999999999", L"999999999999"},
-        {L"@@@", L"12345", L"345"},
-        {L"P@@ @", L"@1", L"P0@ 1"},  // a placeholder the value brings is not filled
-        {L"Temp \u20AC@@", L"7", L"Temp \u20AC07"},
-        {L"Temp \u4E2D@", L"7", L"Temp ?7"},
-    };
-    CParamTitle formatter;
-    for (const FormatCase& c : cases) {
-        EXPECT_EQ(formatter.FormatTitle(c.title, c.value), c.result)
-            << c.title << L" / " << c.value;
-    }
-}
-
+// How titles are filled, case by case, shows in the dump of tests/cli/sections/title_formats.json.
 TEST(TitleFormat, FormatTitle_DoesNotDependOnTheLocale) {
     const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string saved = previous ? previous : "C";
